@@ -1,0 +1,170 @@
+#include "app/frmstart.h"
+
+#include "app/frmabout.h"
+#include "app/frmveskedit.h"
+#include "image/dialogs.h"
+#include "image/fileio.h"
+#include "image/mymodule.h"
+
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QLineEdit>
+#include <QTimer>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+const QString FileFilter = QStringLiteral("可执行文件(*.exe)|*.exe|文本文件(*.txt)|*.txt");
+const QString WrongFileText = QStringLiteral("文件错误，请选择正确的文件！");
+const QString WrongFileTitle = QStringLiteral("文件错误");
+} // namespace
+
+frmStart::frmStart(ByteImages &images, Dialogs &dialogs, const QString &editorFolder, QWidget *parent)
+    : QWidget(parent, Qt::Window), m_images(images), m_dialogs(dialogs), m_folder(editorFolder)
+{
+    setObjectName(QStringLiteral("frmStart"));
+    setWindowTitle(QStringLiteral("苍岚战记外传 EMU + ROM 修改器"));
+
+    auto *bar = new QMenuBar(this);
+    menuAbout = bar->addAction(QStringLiteral("关于[&A]"));
+    menuAbout->setObjectName(QStringLiteral("menuAbout"));
+    connect(menuAbout, &QAction::triggered, this, [this] { frmAbout(this).exec(); });
+
+    frameChoice = new QGroupBox(QStringLiteral("请选择操作"), this);
+    frameChoice->setObjectName(QStringLiteral("frameChoice"));
+    auto makeButton = [this](const char *name, const QString &caption) {
+        auto *b = new QPushButton(caption, frameChoice);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setMinimumHeight(34);
+        return b;
+    };
+    btnOpenNewFile = makeButton("btnOpenNewFile", QStringLiteral("打开新的文件[&N]"));
+    btnOpenLastFile = makeButton("btnOpenLastFile", QStringLiteral("打开最后一次保存的内容[&L]"));
+    btnOpenSystem = makeButton("btnOpenSystem", QStringLiteral("打开自带&Rom文件"));
+    btnExit = makeButton("btnExit", QStringLiteral("退      出[&X]"));
+    connect(btnOpenNewFile, &QPushButton::clicked, this, &frmStart::btnOpenNewFile_Click);
+    connect(btnOpenLastFile, &QPushButton::clicked, this, &frmStart::btnOpenLastFile_Click);
+    connect(btnOpenSystem, &QPushButton::clicked, this, &frmStart::btnOpenSystem_Click);
+    connect(btnExit, &QPushButton::clicked, this, &frmStart::btnExit_Click);
+
+    auto *frameLayout = new QVBoxLayout(frameChoice);
+    frameLayout->setSpacing(10);
+    for (QPushButton *b : {btnOpenNewFile, btnOpenLastFile, btnOpenSystem, btnExit})
+        frameLayout->addWidget(b);
+    auto *layout = new QVBoxLayout(this);
+    layout->setMenuBar(bar);
+    layout->setContentsMargins(16, 12, 16, 16);
+    layout->addWidget(frameChoice);
+    resize(380, 260);
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        move(screen->geometry().center() - rect().center());
+
+    StartResult = 3;
+    btnOpenLastFile->setEnabled(CheckPath(lastFilePath(), false, false, false));
+}
+
+frmVeskEdit *frmStart::mainWindow() const
+{
+    return m_mainWindow.data();
+}
+
+QString frmStart::lastFilePath() const
+{
+    return m_folder + QStringLiteral("/Data/LastFile.dat");
+}
+
+void frmStart::btnOpenSystem_Click()
+{
+    StartResult = 0;
+    m_images.OpenedImage = loadBuiltInImage();
+    m_images.WorkImage = m_images.OpenedImage;
+    CurrentFileText = QStringLiteral("自带Rom文件");
+    close();
+}
+
+void frmStart::btnOpenLastFile_Click()
+{
+    StartResult = 1;
+    QByteArray bytes;
+    if (CheckPath(lastFilePath(), false, false, false)) {
+        if (!readWholeFile(lastFilePath(), bytes)) {
+            StartResult = 3;
+            return;
+        }
+        // Every editor reads fixed offsets up to the end of the cartridge.
+        if (bytes.size() < TargetSize) {
+            m_dialogs.message(Dialogs::Icon::Error, WrongFileTitle, WrongFileText);
+            StartResult = 3;
+            return;
+        }
+        CurrentFileText = QStringLiteral("上次保存的内容");
+    } else {
+        bytes = loadBuiltInImage();
+        CurrentFileText = QStringLiteral("自带Rom文件");
+    }
+    m_images.OpenedImage = bytes;
+    m_images.WorkImage = bytes;
+    close();
+}
+
+void frmStart::btnOpenNewFile_Click()
+{
+    StartResult = 2;
+    const QString path = m_dialogs.openFileName(QStringLiteral("打开文件"), FileFilter, m_fileName);
+    if (path.isEmpty()) {
+        StartResult = 3;
+        return;
+    }
+    m_fileName = path;
+    if (path.right(4).toLower() == QStringLiteral(".txt")) {
+        if (!ReadChangeList(m_images, path, m_dialogs)) {
+            StartResult = 3;
+            return;
+        }
+    } else {
+        // ".exe", and any other name, must be an executable of the right size.
+        QByteArray bytes;
+        if (!readWholeFile(path, bytes)) {
+            StartResult = 3;
+            return;
+        }
+        if (bytes.size() != TargetSize) {
+            m_dialogs.message(Dialogs::Icon::Error, WrongFileTitle, WrongFileText);
+            StartResult = 3;
+            return;
+        }
+        m_images.WorkImage = bytes;
+    }
+    m_images.OpenedImage = m_images.WorkImage;
+    CurrentFileText = path;
+    close();
+}
+
+void frmStart::btnExit_Click()
+{
+    StartResult = 3;
+    close();
+}
+
+void frmStart::closeEvent(QCloseEvent *event)
+{
+    event->accept();
+    if (m_closed)
+        return;
+    m_closed = true;
+    if (StartResult == 3) {
+        m_images.OpenedImage.clear();
+        m_images.WorkImage.clear();
+        emit programEnd();
+        return;
+    }
+    auto *w = new frmVeskEdit(m_images, m_dialogs, m_folder);
+    w->setAttribute(Qt::WA_DeleteOnClose);
+    w->txtNowFileName->setText(CurrentFileText);
+    w->show();
+    w->timerInit->start();
+    m_mainWindow = w;
+}

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "image/byteimages.h"
+
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+class Dialogs;
+class QAction;
+class QGroupBox;
+class QPushButton;
+class frmVeskEdit;
+
+// The first window: chooses where the working image comes from, then hands over to the main
+// window or ends the program.
+class frmStart : public QWidget {
+    Q_OBJECT
+public:
+    frmStart(ByteImages &images, Dialogs &dialogs, const QString &editorFolder, QWidget *parent = nullptr);
+
+    // 3 = exit, 0 = built-in image, 1 = last saved content, 2 = chosen file.
+    int StartResult = 3;
+    QString CurrentFileText;
+
+    QGroupBox *frameChoice;
+    QPushButton *btnOpenNewFile;
+    QPushButton *btnOpenLastFile;
+    QPushButton *btnOpenSystem;
+    QPushButton *btnExit;
+    QAction *menuAbout;
+
+    void btnOpenNewFile_Click();
+    void btnOpenLastFile_Click();
+    void btnOpenSystem_Click();
+    void btnExit_Click();
+
+    // The main window this dialog handed over to, if any.
+    frmVeskEdit *mainWindow() const;
+
+signals:
+    void programEnd();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    QString lastFilePath() const;
+
+    ByteImages &m_images;
+    Dialogs &m_dialogs;
+    QString m_folder;
+    QString m_fileName; // the file dialog's last choice
+    bool m_closed = false;
+    QPointer<frmVeskEdit> m_mainWindow;
+};

@@ -1,0 +1,204 @@
+#include "app/frmveskedit.h"
+
+#include "app/frmabout.h"
+#include "image/dialogs.h"
+#include "image/fileio.h"
+#include "image/mymodule.h"
+
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QScreen>
+#include <QTabWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+const QString FileFilter = QStringLiteral("可执行文件(*.exe)|*.exe|文本文件(*.txt)|*.txt");
+const QString DefaultFileName = QStringLiteral("苍岚战记外传修改版");
+
+QWidget *page(const QString &name)
+{
+    auto *w = new QWidget;
+    w->setObjectName(name);
+    return w;
+}
+} // namespace
+
+frmVeskEdit::frmVeskEdit(ByteImages &images, Dialogs &dialogs, const QString &editorFolder, QWidget *parent)
+    : QMainWindow(parent), m_images(images), m_dialogs(dialogs), m_folder(editorFolder)
+{
+    setObjectName(QStringLiteral("frmVeskEdit"));
+    setWindowTitle(QStringLiteral("苍岚战记外传 EMU + ROM 修改器"));
+
+    for (int b = 0; b < 256; ++b)
+        HexByteText.append(PadText(QString::number(b, 16).toUpper(), QStringLiteral("0"), 2, true));
+
+    menuFile = menuBar()->addMenu(QStringLiteral("文件(&F)"));
+    menuFile->setObjectName(QStringLiteral("menuFile"));
+    menuOpen = menuFile->addAction(QStringLiteral("打开(&O)"), this, &frmVeskEdit::menuOpen_Click);
+    menuOpen->setObjectName(QStringLiteral("menuOpen"));
+    menuSave = menuFile->addAction(QStringLiteral("保存(&S)"), this, &frmVeskEdit::menuSave_Click);
+    menuSave->setObjectName(QStringLiteral("menuSave"));
+    menuFile->addSeparator();
+    menuExit = menuFile->addAction(QStringLiteral("退出(&Q)"), this, &frmVeskEdit::menuExit_Click);
+    menuExit->setObjectName(QStringLiteral("menuExit"));
+    menuAbout = menuBar()->addAction(QStringLiteral("关于[&A]"));
+    menuAbout->setObjectName(QStringLiteral("menuAbout"));
+    connect(menuAbout, &QAction::triggered, this, [this] { frmAbout(this).exec(); });
+
+    auto *central = new QWidget(this);
+    lblNowFile = new QLabel(QStringLiteral("当前文件"), central);
+    lblNowFile->setObjectName(QStringLiteral("lblNowFile"));
+    txtNowFileName = new QLineEdit(central);
+    txtNowFileName->setObjectName(QStringLiteral("txtNowFileName"));
+    txtNowFileName->setReadOnly(true);
+    lblNowFile->setBuddy(txtNowFileName);
+
+    stabAll = new QTabWidget(central);
+    stabAll->setObjectName(QStringLiteral("stabAll"));
+    stabAll->setUsesScrollButtons(false);
+
+    stabField = new QTabWidget;
+    stabField->setObjectName(QStringLiteral("stabField"));
+    stabField->addTab(page(QStringLiteral("tabFieldArmy")), QStringLiteral("战场部队"));
+    stabField->addTab(page(QStringLiteral("tabEnemyType")), QStringLiteral("部队类型"));
+
+    SSTab1 = new QTabWidget;
+    SSTab1->setObjectName(QStringLiteral("SSTab1"));
+    SSTab1->addTab(page(QStringLiteral("tabClass")), QStringLiteral("职业基础能力"));
+    SSTab1->addTab(page(QStringLiteral("tabClassChange")), QStringLiteral("职业转换"));
+    SSTab1->addTab(page(QStringLiteral("tabTerrain")), QStringLiteral("地形效果"));
+
+    auto nested = [](const QString &name, QTabWidget *tabs) {
+        QWidget *w = page(name);
+        auto *l = new QVBoxLayout(w);
+        l->addWidget(tabs);
+        return w;
+    };
+    stabAll->addTab(page(QStringLiteral("tabAddress")), QStringLiteral("地址编辑"));
+    stabAll->addTab(page(QStringLiteral("tabCharacter")), QStringLiteral("我方人物"));
+    stabAll->addTab(nested(QStringLiteral("tabField"), stabField), QStringLiteral("敌方部队"));
+    stabAll->addTab(nested(QStringLiteral("tabClassTerrain"), SSTab1), QStringLiteral("职业、地形设定"));
+    stabAll->addTab(page(QStringLiteral("tabWeapon")), QStringLiteral("武器设定"));
+    stabAll->addTab(page(QStringLiteral("tabMagic")), QStringLiteral("魔法设定"));
+    stabAll->addTab(page(QStringLiteral("tabShield")), QStringLiteral("盾牌、等级系数设定"));
+    stabAll->addTab(page(QStringLiteral("tabString")), QStringLiteral("字符处理"));
+
+    auto *fileRow = new QHBoxLayout;
+    fileRow->addWidget(lblNowFile);
+    fileRow->addWidget(txtNowFileName, 1);
+    auto *layout = new QVBoxLayout(central);
+    layout->addLayout(fileRow);
+    layout->addWidget(stabAll, 1);
+    setCentralWidget(central);
+
+    timerInit = new QTimer(this);
+    timerInit->setObjectName(QStringLiteral("timerInit"));
+    timerInit->setSingleShot(true);
+    timerInit->setInterval(20);
+    connect(timerInit, &QTimer::timeout, this, &frmVeskEdit::timerInit_Timer);
+
+    resize(1024, 720);
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        move(windowPosition(screen->geometry(), frameGeometry().size()));
+}
+
+QPoint frmVeskEdit::windowPosition(const QRect &screen, const QSize &window)
+{
+    const int x = screen.x() + (screen.width() - window.width()) / 2;
+    const int y = screen.height() > 600 ? screen.y() + (screen.height() - window.height()) / 2 : screen.y();
+    return QPoint(x, y);
+}
+
+void frmVeskEdit::LoadPristineImage()
+{
+    m_images.PristineImage.clear();
+    m_images.PristineImage = loadBuiltInImage();
+}
+
+void frmVeskEdit::timerInit_Timer()
+{
+    LoadPristineImage();
+    timerInit->stop();
+}
+
+void frmVeskEdit::refreshViews()
+{
+}
+
+void frmVeskEdit::menuOpen_Click()
+{
+    const QString path = m_dialogs.openFileName(QStringLiteral("打开文件"), FileFilter,
+                                                m_fileName.isEmpty() ? DefaultFileName : m_fileName);
+    if (path.isEmpty())
+        return;
+    m_fileName = path;
+    const QString kind = path.right(4).toLower();
+    if (kind == QStringLiteral(".exe")) {
+        QByteArray bytes;
+        if (!readWholeFile(path, bytes))
+            return;
+        if (bytes.size() != m_images.WorkImage.size()) {
+            m_dialogs.message(Dialogs::Icon::Error, QStringLiteral("文件错误"),
+                              QStringLiteral("文件错误，请选择正确的文件！"));
+            return;
+        }
+        m_images.WorkImage = bytes;
+    } else if (kind == QStringLiteral(".txt")) {
+        if (!ReadChangeList(m_images, path, m_dialogs))
+            return;
+    } else {
+        return; // nothing was loaded, so nothing to show
+    }
+    const int shown = stabAll->currentIndex();
+    stabAll->setCurrentIndex(0);
+    txtNowFileName->setText(path);
+    refreshViews();
+    stabAll->setCurrentIndex(shown);
+}
+
+void frmVeskEdit::saveFailed()
+{
+    m_dialogs.message(Dialogs::Icon::Error, QStringLiteral("文件错误"), QStringLiteral("文件保存失败！"));
+}
+
+void frmVeskEdit::menuSave_Click()
+{
+    const QString path = m_dialogs.saveFileName(QStringLiteral("保存文件"), FileFilter,
+                                                m_fileName.isEmpty() ? DefaultFileName : m_fileName);
+    if (path.isEmpty())
+        return;
+    m_fileName = path;
+    const QString kind = path.right(4).toLower();
+    if (kind == QStringLiteral(".exe")) {
+        if (!writeWholeFile(path, m_images.WorkImage))
+            return saveFailed();
+        const QString dataFolder = m_folder + QStringLiteral("/Data");
+        CheckPath(dataFolder, true, true, false);
+        if (!writeWholeFile(dataFolder + QStringLiteral("/LastFile.dat"), m_images.WorkImage))
+            return saveFailed();
+    } else if (kind == QStringLiteral(".txt")) {
+        QByteArray list;
+        if (!BuildChangeList(m_images, list, QFileInfo(path).fileName(), m_dialogs))
+            return;
+        if (!writeWholeFile(path, list))
+            return saveFailed();
+    }
+}
+
+void frmVeskEdit::menuExit_Click()
+{
+    close();
+}
+
+void frmVeskEdit::closeEvent(QCloseEvent *event)
+{
+    m_images.clear();
+    event->accept();
+}

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "image/byteimages.h"
+
+#include <QMainWindow>
+#include <QStringList>
+
+class Dialogs;
+class QAction;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QTabWidget;
+class QTimer;
+
+// The main window: current-file box, File and About menus, and every editor on the tabs of
+// stabAll. Its one-shot timer runs the start-up sequence after the window is painted.
+class frmVeskEdit : public QMainWindow {
+    Q_OBJECT
+public:
+    frmVeskEdit(ByteImages &images, Dialogs &dialogs, const QString &editorFolder, QWidget *parent = nullptr);
+
+    // Top-left corner of a window of the given size on a screen: centred horizontally, and
+    // vertically too unless the screen is 600 pixels high or less.
+    static QPoint windowPosition(const QRect &screen, const QSize &window);
+
+    QStringList HexByteText; // "00" .. "FF"
+
+    QLabel *lblNowFile;
+    QLineEdit *txtNowFileName;
+    QMenu *menuFile;
+    QAction *menuOpen;
+    QAction *menuSave;
+    QAction *menuExit;
+    QAction *menuAbout;
+    QTabWidget *stabAll;
+    QTabWidget *stabField;
+    QTabWidget *SSTab1;
+    QTimer *timerInit;
+
+    // Start-up sequence, run once by timerInit.
+    void timerInit_Timer();
+    void LoadPristineImage();
+
+    void menuOpen_Click();
+    void menuSave_Click();
+    void menuExit_Click();
+
+    // Refreshes every view from WorkImage after another file was opened.
+    void refreshViews();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void saveFailed();
+
+    ByteImages &m_images;
+    Dialogs &m_dialogs;
+    QString m_folder;
+    QString m_fileName; // the file dialog's last choice
+};

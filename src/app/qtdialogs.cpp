@@ -1,0 +1,64 @@
+#include "app/qtdialogs.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QRegularExpression>
+
+namespace {
+
+// "desc|pattern|desc|pattern" to Qt's name filters; the descriptions already name the patterns.
+QStringList nameFilters(const QString &filter)
+{
+    const QStringList parts = filter.split(u'|');
+    QStringList result;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2)
+        result.append(parts[i].contains(u'(') ? parts[i] : parts[i] + " (" + parts[i + 1] + ")");
+    return result;
+}
+
+QString runDialog(QFileDialog::AcceptMode mode, const QString &title, const QString &filter, const QString &fileName)
+{
+    QFileDialog dialog(QApplication::activeWindow(), title);
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    dialog.setNameFilters(nameFilters(filter));
+    if (!fileName.isEmpty())
+        dialog.selectFile(fileName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    QString path = dialog.selectedFiles().constFirst();
+    if (mode == QFileDialog::AcceptSave) {
+        // A name typed without an ending takes the ending of the chosen file type.
+        const QString kind = path.right(4).toLower();
+        if (kind != ".exe" && kind != ".txt" && QFileInfo(path).suffix().isEmpty()) {
+            const QRegularExpressionMatch m =
+                QRegularExpression(QStringLiteral("\\*(\\.\\w+)")).match(dialog.selectedNameFilter());
+            if (m.hasMatch())
+                path += m.captured(1);
+        }
+    }
+    return path;
+}
+
+} // namespace
+
+void QtDialogs::message(Icon icon, const QString &title, const QString &text)
+{
+    const QMessageBox::Icon boxIcon = icon == Icon::Error        ? QMessageBox::Critical
+                                      : icon == Icon::Information ? QMessageBox::Information
+                                                                  : QMessageBox::NoIcon;
+    QMessageBox box(boxIcon, title, text, QMessageBox::Ok, QApplication::activeWindow());
+    box.exec();
+}
+
+QString QtDialogs::openFileName(const QString &title, const QString &filter, const QString &fileName)
+{
+    return runDialog(QFileDialog::AcceptOpen, title, filter, fileName);
+}
+
+QString QtDialogs::saveFileName(const QString &title, const QString &filter, const QString &fileName)
+{
+    return runDialog(QFileDialog::AcceptSave, title, filter, fileName);
+}

@@ -1,0 +1,11 @@
+#pragma once
+
+#include "image/dialogs.h"
+
+// Message boxes and file dialogs of the running program.
+class QtDialogs : public Dialogs {
+public:
+    void message(Icon icon, const QString &title, const QString &text) override;
+    QString openFileName(const QString &title, const QString &filter, const QString &fileName) override;
+    QString saveFileName(const QString &title, const QString &filter, const QString &fileName) override;
+};

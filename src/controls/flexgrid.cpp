@@ -1,0 +1,148 @@
+#include "controls/flexgrid.h"
+
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QScrollBar>
+
+FlexGrid::FlexGrid(QWidget *parent) : QTableView(parent), m_model(new FlexGridModel(this))
+{
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionBehavior(QAbstractItemView::SelectItems);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerItem);
+    setWordWrap(false);
+    setCornerButtonEnabled(false);
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    verticalHeader()->setHighlightSections(false);
+    horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    m_corner = new QLabel(this);
+    m_corner->setObjectName(QStringLiteral("corner"));
+    m_corner->setIndent(3);
+    m_corner->setAttribute(Qt::WA_TransparentForMouseEvents);
+    connect(this, &QAbstractItemView::doubleClicked, this, [this] { emit dblClick(); });
+    attachModel();
+}
+
+void FlexGrid::setGridModel(FlexGridModel *model)
+{
+    FlexGridModel *old = m_model;
+    model->setParent(this);
+    m_model = model;
+    attachModel();
+    delete old;
+}
+
+void FlexGrid::attachModel()
+{
+    setModel(m_model);
+    connect(selectionModel(), &QItemSelectionModel::currentChanged, this, [this] { emit rowColChange(); });
+    connect(m_model, &FlexGridModel::formatChanged, this, &FlexGrid::fitColumns);
+    connect(m_model, &QAbstractItemModel::headerDataChanged, this, [this] { updateGeometries(); });
+    verticalHeader()->setVisible(m_model->fixedCols() > 0);
+    horizontalHeader()->setVisible(m_model->fixedRows() > 0);
+}
+
+void FlexGrid::setCellBackColor(int row, int col, quint32 colorValue)
+{
+    m_model->setCellColor(row, col, fromColorValue(colorValue));
+}
+
+int FlexGrid::row() const
+{
+    const QModelIndex i = currentIndex();
+    return (i.isValid() ? i.row() : 0) + m_model->fixedRows();
+}
+
+int FlexGrid::col() const
+{
+    const QModelIndex i = currentIndex();
+    return (i.isValid() ? i.column() : 0) + m_model->fixedCols();
+}
+
+void FlexGrid::setCurrentCell(int row, int col)
+{
+    const QModelIndex i = m_model->index(row - m_model->fixedRows(), col - m_model->fixedCols());
+    if (i.isValid())
+        selectionModel()->setCurrentIndex(i, QItemSelectionModel::ClearAndSelect);
+}
+
+void FlexGrid::selectRowSpan(int lastCol)
+{
+    const QModelIndex from = currentIndex();
+    const QModelIndex to = m_model->index(from.row(), lastCol - m_model->fixedCols());
+    if (from.isValid() && to.isValid())
+        selectionModel()->select(QItemSelection(from, to), QItemSelectionModel::ClearAndSelect);
+}
+
+int FlexGrid::topRow() const
+{
+    return verticalScrollBar()->value() + m_model->fixedRows();
+}
+
+int FlexGrid::leftCol() const
+{
+    return horizontalScrollBar()->value() + m_model->fixedCols();
+}
+
+void FlexGrid::setTopRow(int row)
+{
+    verticalScrollBar()->setValue(row - m_model->fixedRows());
+}
+
+void FlexGrid::setLeftCol(int col)
+{
+    horizontalScrollBar()->setValue(col - m_model->fixedCols());
+}
+
+int FlexGrid::visibleRows() const
+{
+    const int h = verticalHeader()->defaultSectionSize();
+    return h > 0 ? std::max(1, viewport()->height() / h) : 1;
+}
+
+void FlexGrid::setRedraw(bool on)
+{
+    m_model->setRedraw(on);
+    setUpdatesEnabled(on);
+    if (on)
+        fitColumns();
+}
+
+void FlexGrid::fitColumns()
+{
+    if (!m_model->redraw())
+        return;
+    const QFontMetrics fm = fontMetrics();
+    const QFontMetrics hfm = horizontalHeader()->fontMetrics();
+    const int pad = 2 * fm.horizontalAdvance(u'0') + 4;
+    const int sample = std::min(m_model->rows(), 200);
+    for (int c = 0; c < m_model->cols(); ++c) {
+        int width = m_model->fixedRows() > 0 ? hfm.horizontalAdvance(m_model->text(0, c)) : 0;
+        for (int r = m_model->fixedRows(); r < sample; ++r)
+            width = std::max(width, fm.horizontalAdvance(m_model->text(r, c)));
+        width = std::max(width + pad, fm.horizontalAdvance(QStringLiteral("000")));
+        if (c < m_model->fixedCols())
+            verticalHeader()->setFixedWidth(width);
+        else
+            setColumnWidth(c - m_model->fixedCols(), width);
+    }
+    updateGeometries();
+}
+
+void FlexGrid::updateGeometries()
+{
+    QTableView::updateGeometries();
+    if (!m_corner)
+        return; // still under construction
+    const bool corner = m_model->fixedRows() > 0 && m_model->fixedCols() > 0;
+    m_corner->setVisible(corner);
+    if (corner) {
+        m_corner->setText(m_model->text(0, 0));
+        m_corner->setGeometry(frameWidth(), frameWidth(), verticalHeader()->width(), horizontalHeader()->height());
+        m_corner->raise();
+    }
+}

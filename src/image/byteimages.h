@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QByteArray>
+
+// Size of the game executable, and the cartridge image inside it.
+constexpr int TargetSize = 0xAE000;
+constexpr int CartridgeStart = 0x4D1E0;
+constexpr int CartridgeEnd = 0xAD1EF; // inclusive
+
+constexpr bool inCartridgeRange(qint64 offset)
+{
+    return offset >= CartridgeStart && offset <= CartridgeEnd;
+}
+
+// The three byte images every window and game class works on. Owned by the application
+// (or by a test) and handed around by reference.
+struct ByteImages {
+    QByteArray WorkImage;     // the image being edited
+    QByteArray OpenedImage;   // copy of WorkImage as the start dialog opened it
+    QByteArray PristineImage; // the built-in executable, reference for changes
+
+    void clear()
+    {
+        WorkImage.clear();
+        OpenedImage.clear();
+        PristineImage.clear();
+    }
+};
+
+// Unsigned byte of an image; callers check the offset.
+inline quint8 byteAt(const QByteArray &image, qint64 offset)
+{
+    return quint8(image.at(offset));
+}
+
+// The built-in executable, loaded afresh from the program's resources.
+QByteArray loadBuiltInImage();

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+// Every message box and file dialog of the editor goes through this interface: the program
+// uses Qt's boxes, tests answer from a script.
+class Dialogs {
+public:
+    enum class Icon { None, Information, Error };
+
+    virtual ~Dialogs() = default;
+
+    virtual void message(Icon icon, const QString &title, const QString &text) = 0;
+
+    // The filter uses the "description|pattern|description|pattern" form. fileName is the name
+    // the dialog starts with. Returns the chosen path, or an empty text when cancelled.
+    virtual QString openFileName(const QString &title, const QString &filter, const QString &fileName) = 0;
+    virtual QString saveFileName(const QString &title, const QString &filter, const QString &fileName) = 0;
+};

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "image/byteimages.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+
+class Dialogs;
+
+// True if a file (or, with isFolder, a file or folder) of that name existed when called.
+// With deleteFile (and not isFolder) an existing file is deleted; with isFolder and
+// createFolder a missing folder is created. Failures are silent.
+bool CheckPath(const QString &path, bool isFolder, bool createFolder, bool deleteFile);
+
+// Bounds of a possibly empty array: -1 for an empty one.
+template <typename Container>
+int SafeUBound(const Container &c)
+{
+    return c.isEmpty() ? -1 : int(c.size()) - 1;
+}
+template <typename Container>
+int SafeLBound(const Container &c)
+{
+    return c.isEmpty() ? -1 : 0;
+}
+
+// Pads text with padChar to width characters, on the left or right; never truncates.
+QString PadText(const QString &text, const QString &padChar, int width, bool padLeft);
+
+// String-table entry 10000 + id; empty for an id the table does not hold.
+QString GetResString(int id);
+
+// A non-empty string of decimal (hexadecimal) digits whose value is at most 255.
+bool IsDecByte(const QString &text);
+bool IsHexByte(const QString &text);
+
+// Replaces every occurrence of find by replacement, again and again while the text keeps
+// getting shorter (so runs collapse). With trim, leading and trailing spaces go first.
+QString ReplaceAll(const QString &text, const QString &find, const QString &replacement, bool trim);
+
+// Two upper-case hexadecimal digits of a byte value.
+QString hexByte(int value);
+
+// The change list: every CartridgeRange byte where WorkImage differs from PristineImage.
+// BuildChangeList shows "nothing to save" itself and returns false when there is no change.
+bool BuildChangeList(const ByteImages &images, QByteArray &out, const QString &fileName, Dialogs &dialogs);
+// Applies a change list file to a fresh built-in image and makes it WorkImage; on any
+// fault shows the error and leaves WorkImage as it was.
+bool ReadChangeList(ByteImages &images, const QString &path, Dialogs &dialogs);
+
+// The pure halves of the two routines above.
+// Empty result when the images do not differ inside CartridgeRange.
+QByteArray encodeChangeList(const QByteArray &work, const QByteArray &pristine, const QString &fileName,
+                            const QDateTime &when);
+// Applies the change list text (raw file bytes) to base; false on any fault, base then
+// holds partial changes and must be thrown away.
+bool applyChangeList(const QByteArray &fileBytes, QByteArray &base);

@@ -1,0 +1,411 @@
+#include "app/frmabout.h"
+#include "app/frmstart.h"
+#include "app/frmveskedit.h"
+#include "image/fileio.h"
+#include "image/gbk.h"
+#include "image/mymodule.h"
+#include "scripteddialogs.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include <memory>
+
+class TestApp : public QObject {
+    Q_OBJECT
+
+private:
+    QByteArray m_pristine;
+    std::unique_ptr<QTemporaryDir> m_dir;
+    ByteImages m_images;
+    ScriptedDialogs m_dialogs;
+    std::unique_ptr<frmStart> m_start;
+
+    QString folder() const { return m_dir->path(); }
+    QString file(const QString &name) const { return m_dir->filePath(name); }
+    QString lastFile() const { return file("Data/LastFile.dat"); }
+
+    frmStart *newStart()
+    {
+        m_start = std::make_unique<frmStart>(m_images, m_dialogs, folder());
+        m_start->show();
+        return m_start.get();
+    }
+
+    // From the start dialog through the built-in image to a main window whose start-up ran.
+    frmVeskEdit *openBuiltIn()
+    {
+        frmStart *s = newStart();
+        QTest::mouseClick(s->btnOpenSystem, Qt::LeftButton);
+        frmVeskEdit *w = s->mainWindow();
+        if (w)
+            w->timerInit_Timer();
+        return w;
+    }
+
+    void expectMessage(const QString &text, const QString &title, Dialogs::Icon icon)
+    {
+        QVERIFY(!m_dialogs.messages.isEmpty());
+        QCOMPARE(m_dialogs.messages.last().text, text);
+        QCOMPARE(m_dialogs.messages.last().title, title);
+        QVERIFY(m_dialogs.messages.last().icon == icon);
+    }
+
+private slots:
+    void initTestCase() { m_pristine = loadBuiltInImage(); }
+
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_images = ByteImages();
+        m_dialogs = ScriptedDialogs();
+    }
+
+    void cleanup()
+    {
+        if (m_start && m_start->mainWindow())
+            delete m_start->mainWindow();
+        m_start.reset();
+    }
+
+    void startDialogLayout()
+    {
+        frmStart *s = newStart();
+        QCOMPARE(s->windowTitle(), QString("苍岚战记外传 EMU + ROM 修改器"));
+        QCOMPARE(s->btnOpenNewFile->text(), QString("打开新的文件[&N]"));
+        QCOMPARE(s->btnOpenLastFile->text(), QString("打开最后一次保存的内容[&L]"));
+        QCOMPARE(s->btnOpenSystem->text(), QString("打开自带&Rom文件"));
+        QCOMPARE(s->btnExit->text(), QString("退      出[&X]"));
+        QCOMPARE(s->menuAbout->text(), QString("关于[&A]"));
+        QCOMPARE(s->StartResult, 3);
+        // No Data folder: the last-file button is off.
+        QVERIFY(!s->btnOpenLastFile->isEnabled());
+        QVERIFY(CheckPath(file("Data"), true, true, false) == false);
+        QVERIFY(!newStart()->btnOpenLastFile->isEnabled()); // folder without the file
+        QVERIFY(writeWholeFile(lastFile(), m_pristine));
+        QVERIFY(newStart()->btnOpenLastFile->isEnabled());
+    }
+
+    void builtInImageToMainWindow()
+    {
+        frmStart *s = newStart();
+        QTest::mouseClick(s->btnOpenSystem, Qt::LeftButton);
+        QCOMPARE(s->StartResult, 0);
+        QVERIFY(!s->isVisible());
+        frmVeskEdit *w = s->mainWindow();
+        QVERIFY(w);
+        QVERIFY(w->isVisible());
+        QCOMPARE(w->windowTitle(), QString("苍岚战记外传 EMU + ROM 修改器"));
+        QCOMPARE(w->txtNowFileName->text(), QString("自带Rom文件"));
+        QCOMPARE(w->lblNowFile->text(), QString("当前文件"));
+        QVERIFY(w->timerInit->isActive());
+        QCOMPARE(w->timerInit->interval(), 20);
+        QTRY_VERIFY(!w->timerInit->isActive()); // the tick runs by itself
+        QCOMPARE(m_images.WorkImage, m_pristine);
+        QCOMPARE(m_images.OpenedImage, m_pristine);
+        QCOMPARE(m_images.PristineImage, m_pristine);
+
+        const QStringList captions = {"地址编辑", "我方人物", "敌方部队", "职业、地形设定",
+                                      "武器设定", "魔法设定", "盾牌、等级系数设定", "字符处理"};
+        QCOMPARE(w->stabAll->count(), 8);
+        for (int i = 0; i < 8; ++i)
+            QCOMPARE(w->stabAll->tabText(i), captions[i]);
+        QCOMPARE(w->stabField->tabText(0), QString("战场部队"));
+        QCOMPARE(w->stabField->tabText(1), QString("部队类型"));
+        QCOMPARE(w->SSTab1->tabText(0), QString("职业基础能力"));
+        QCOMPARE(w->SSTab1->tabText(1), QString("职业转换"));
+        QCOMPARE(w->SSTab1->tabText(2), QString("地形效果"));
+        QCOMPARE(w->menuFile->title(), QString("文件(&F)"));
+        QCOMPARE(w->menuOpen->text(), QString("打开(&O)"));
+        QCOMPARE(w->menuSave->text(), QString("保存(&S)"));
+        QCOMPARE(w->menuExit->text(), QString("退出(&Q)"));
+        QCOMPARE(w->menuAbout->text(), QString("关于[&A]"));
+        QCOMPARE(w->HexByteText.size(), 256);
+        QCOMPARE(w->HexByteText[10], QString("0A"));
+        QCOMPARE(w->HexByteText[255], QString("FF"));
+        QCOMPARE(w->findChild<QTabWidget *>("stabAll"), w->stabAll);
+    }
+
+    void windowPosition()
+    {
+        const QSize window(1000, 700);
+        QCOMPARE(frmVeskEdit::windowPosition(QRect(0, 0, 800, 600), window), QPoint(-100, 0));
+        QCOMPARE(frmVeskEdit::windowPosition(QRect(0, 0, 1280, 601), window), QPoint(140, -49));
+        QCOMPARE(frmVeskEdit::windowPosition(QRect(0, 0, 1920, 1080), window), QPoint(460, 190));
+    }
+
+    void chosenExecutableSizes_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("size");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("one short") << "a.exe" << TargetSize - 1 << false;
+        QTest::newRow("one long") << "b.exe" << TargetSize + 1 << false;
+        QTest::newRow("exact") << "c.exe" << TargetSize << true;
+        QTest::newRow("upper case") << "D.EXE" << TargetSize << true;
+        QTest::newRow("other ending, right size") << "game.bin" << TargetSize << true;
+        QTest::newRow("other ending, wrong size") << "notes.doc" << 100 << false;
+    }
+    void chosenExecutableSizes()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, size);
+        QFETCH(bool, accepted);
+        QByteArray bytes(size, '\x5A');
+        QVERIFY(writeWholeFile(file(name), bytes));
+        frmStart *s = newStart();
+        m_dialogs.answers << file(name);
+        QTest::mouseClick(s->btnOpenNewFile, Qt::LeftButton);
+        QCOMPARE(m_dialogs.dialogTitles.last(), QString("打开文件"));
+        if (accepted) {
+            QVERIFY(m_dialogs.messages.isEmpty());
+            QCOMPARE(s->StartResult, 2);
+            QVERIFY(s->mainWindow());
+            QCOMPARE(s->mainWindow()->txtNowFileName->text(), file(name));
+            QCOMPARE(m_images.WorkImage, bytes);
+            QCOMPARE(m_images.OpenedImage, bytes);
+        } else {
+            expectMessage("文件错误，请选择正确的文件！", "文件错误", Dialogs::Icon::Error);
+            QCOMPARE(s->StartResult, 3);
+            QVERIFY(s->isVisible());
+            QVERIFY(!s->mainWindow());
+            QVERIFY(m_images.WorkImage.isEmpty());
+        }
+    }
+
+    void chosenChangeList()
+    {
+        QVERIFY(writeWholeFile(file("list.Txt"), toAnsi("文件名称：x\r\n创建时间：y\r\n*H4D1E512*")));
+        QVERIFY(writeWholeFile(file("bad.txt"), "no star here"));
+        frmStart *s = newStart();
+        m_dialogs.answers << file("bad.txt");
+        QTest::mouseClick(s->btnOpenNewFile, Qt::LeftButton);
+        expectMessage("数据有误，无法读取！", "错误", Dialogs::Icon::Error);
+        QCOMPARE(s->StartResult, 3);
+        QVERIFY(s->isVisible());
+
+        m_dialogs.answers << file("list.Txt");
+        QTest::mouseClick(s->btnOpenNewFile, Qt::LeftButton);
+        QVERIFY(s->mainWindow());
+        QCOMPARE(int(byteAt(m_images.WorkImage, 0x4D1E5)), 0x12);
+        QCOMPARE(m_images.OpenedImage, m_images.WorkImage);
+        QCOMPARE(m_images.WorkImage.size(), TargetSize);
+    }
+
+    void cancelThenCloseEndsProgram()
+    {
+        frmStart *s = newStart();
+        QSignalSpy end(s, &frmStart::programEnd);
+        QTest::mouseClick(s->btnOpenNewFile, Qt::LeftButton); // no answer: cancelled
+        QVERIFY(m_dialogs.messages.isEmpty());
+        QCOMPARE(s->StartResult, 3);
+        QVERIFY(s->isVisible());
+        s->close();
+        QCOMPARE(end.count(), 1);
+        QVERIFY(!s->mainWindow());
+
+        // So does the exit button, and closing after a refused file.
+        s = newStart();
+        QSignalSpy end2(s, &frmStart::programEnd);
+        QTest::mouseClick(s->btnExit, Qt::LeftButton);
+        QCOMPARE(end2.count(), 1);
+
+        QVERIFY(writeWholeFile(file("short.exe"), "MZ"));
+        s = newStart();
+        QSignalSpy end3(s, &frmStart::programEnd);
+        m_dialogs.answers << file("short.exe");
+        QTest::mouseClick(s->btnOpenNewFile, Qt::LeftButton);
+        s->close();
+        QCOMPARE(end3.count(), 1);
+        QVERIFY(m_images.WorkImage.isEmpty() && m_images.OpenedImage.isEmpty());
+    }
+
+    void lastSavedContent()
+    {
+        QDir().mkpath(file("Data"));
+        // Shorter than the executable: refused, the dialog stays.
+        QVERIFY(writeWholeFile(lastFile(), m_pristine.left(TargetSize - 1)));
+        frmStart *s = newStart();
+        QTest::mouseClick(s->btnOpenLastFile, Qt::LeftButton);
+        expectMessage("文件错误，请选择正确的文件！", "文件错误", Dialogs::Icon::Error);
+        QCOMPARE(s->StartResult, 3);
+        QVERIFY(!s->mainWindow());
+
+        // Longer is loaded whole.
+        QByteArray longer = m_pristine + QByteArray(16, '\x11');
+        QVERIFY(writeWholeFile(lastFile(), longer));
+        QTest::mouseClick(s->btnOpenLastFile, Qt::LeftButton);
+        QVERIFY(s->mainWindow());
+        QCOMPARE(s->StartResult, 1);
+        QCOMPARE(s->mainWindow()->txtNowFileName->text(), QString("上次保存的内容"));
+        QCOMPARE(m_images.WorkImage, longer);
+        QCOMPARE(m_images.OpenedImage, longer);
+    }
+
+    void lastFileVanished()
+    {
+        QDir().mkpath(file("Data"));
+        QVERIFY(writeWholeFile(lastFile(), m_pristine));
+        frmStart *s = newStart();
+        QVERIFY(s->btnOpenLastFile->isEnabled());
+        QVERIFY(QFile::remove(lastFile()));
+        QTest::mouseClick(s->btnOpenLastFile, Qt::LeftButton);
+        QVERIFY(s->mainWindow());
+        QCOMPARE(s->mainWindow()->txtNowFileName->text(), QString("自带Rom文件"));
+        QCOMPARE(m_images.WorkImage, m_pristine);
+    }
+
+    void saveExecutable()
+    {
+        frmVeskEdit *w = openBuiltIn();
+        QVERIFY(w);
+        m_images.WorkImage[0x10] = char(~m_pristine[0x10]); // outside the cartridge
+        m_dialogs.answers << file("out.exe");
+        w->menuSave->trigger();
+        QCOMPARE(m_dialogs.dialogTitles.last(), QString("保存文件"));
+        QCOMPARE(m_dialogs.startNames.last(), QString("苍岚战记外传修改版"));
+        QVERIFY(m_dialogs.messages.isEmpty());
+        QByteArray saved;
+        QVERIFY(readWholeFile(file("out.exe"), saved));
+        QCOMPARE(saved, m_images.WorkImage);
+        QByteArray last;
+        QVERIFY(readWholeFile(lastFile(), last));
+        QCOMPARE(last, saved);
+
+        // The same state gives nothing to save as a change list.
+        m_dialogs.answers << file("out.txt");
+        w->menuSave->trigger();
+        QCOMPARE(m_dialogs.startNames.last(), file("out.exe")); // the dialog keeps the last name
+        expectMessage("没有进行任何修改，请修改后再保存！", "无法保存", Dialogs::Icon::Information);
+        QVERIFY(!QFile::exists(file("out.txt")));
+        // Saving changes neither the opened image nor the current-file box.
+        QCOMPARE(m_images.OpenedImage, m_pristine);
+        QCOMPARE(w->txtNowFileName->text(), QString("自带Rom文件"));
+    }
+
+    void saveAndReopenChangeList()
+    {
+        frmVeskEdit *w = openBuiltIn();
+        QVERIFY(w);
+        m_images.WorkImage[0x6E2EC] = 5;
+        m_dialogs.answers << file("changes.txt");
+        w->menuSave->trigger();
+        QVERIFY(m_dialogs.messages.isEmpty());
+        QByteArray list;
+        QVERIFY(readWholeFile(file("changes.txt"), list));
+        QVERIFY(list.contains("*H6E2EC05*"));
+        QVERIFY(fromAnsi(list).startsWith("文件名称：changes.txt\r\n创建时间："));
+        QVERIFY(!QFile::exists(lastFile()));
+
+        // Back to pristine, then reopen the list from the menu: the tab shown stays shown.
+        m_images.WorkImage = m_pristine;
+        w->stabAll->setCurrentIndex(3);
+        m_dialogs.answers << file("changes.txt");
+        w->menuOpen->trigger();
+        QCOMPARE(m_dialogs.dialogTitles.last(), QString("打开文件"));
+        QCOMPARE(int(byteAt(m_images.WorkImage, 0x6E2EC)), 5);
+        QCOMPARE(w->stabAll->currentIndex(), 3);
+        QCOMPARE(w->txtNowFileName->text(), file("changes.txt"));
+        QCOMPARE(m_images.OpenedImage, m_pristine);
+    }
+
+    void menuOpenRefusals()
+    {
+        frmVeskEdit *w = openBuiltIn();
+        QVERIFY(w);
+        QVERIFY(writeWholeFile(file("long.exe"), QByteArray(TargetSize + 1, 'x')));
+        QVERIFY(writeWholeFile(file("bad.txt"), "*ZZ*"));
+        QVERIFY(writeWholeFile(file("other.dat"), m_pristine));
+        m_images.WorkImage[0x4D1E0] = 1;
+        const QByteArray before = m_images.WorkImage;
+
+        m_dialogs.answers << file("long.exe");
+        w->menuOpen->trigger();
+        expectMessage("文件错误，请选择正确的文件！", "文件错误", Dialogs::Icon::Error);
+        m_dialogs.answers << file("bad.txt");
+        w->menuOpen->trigger();
+        expectMessage("数据有误，无法读取！", "错误", Dialogs::Icon::Error);
+        const int shown = m_dialogs.messages.size();
+        m_dialogs.answers << file("other.dat");
+        w->menuOpen->trigger();
+        w->menuOpen->trigger(); // cancelled
+        QCOMPARE(m_dialogs.messages.size(), shown);
+        QCOMPARE(m_images.WorkImage, before);
+        QCOMPARE(w->txtNowFileName->text(), QString("自带Rom文件"));
+
+        // An executable of the right size replaces the working image only.
+        QByteArray other = m_pristine;
+        other[0x4D1E1] = 0x42;
+        QVERIFY(writeWholeFile(file("other.EXE"), other));
+        m_dialogs.answers << file("other.EXE");
+        w->menuOpen->trigger();
+        QCOMPARE(m_images.WorkImage, other);
+        QCOMPARE(m_images.OpenedImage, m_pristine);
+        QCOMPARE(m_images.PristineImage, m_pristine);
+    }
+
+    void failedSaveKeepsOldFile()
+    {
+        frmVeskEdit *w = openBuiltIn();
+        QVERIFY(w);
+        m_images.WorkImage[0x4D1E0] = char(~m_pristine[0x4D1E0]);
+        // A name so long that no temporary file can stand beside it: the write fails.
+        const QString longName = file(QString(250, 'a') + ".exe");
+        {
+            QFile f(longName);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("OLD");
+        }
+        m_dialogs.answers << longName;
+        w->menuSave->trigger();
+        expectMessage("文件保存失败！", "文件错误", Dialogs::Icon::Error);
+        QByteArray kept;
+        QVERIFY(readWholeFile(longName, kept));
+        QCOMPARE(kept, QByteArray("OLD"));
+        QVERIFY(!QFile::exists(lastFile()));
+
+        // A change list into a folder that does not exist.
+        m_dialogs.answers << file("missing/list.txt");
+        w->menuSave->trigger();
+        QCOMPARE(m_dialogs.messages.size(), 2);
+        expectMessage("文件保存失败！", "文件错误", Dialogs::Icon::Error);
+    }
+
+    void closingEndsWithImagesErased()
+    {
+        frmVeskEdit *w = openBuiltIn();
+        QVERIFY(w);
+        QPointer<frmVeskEdit> guard(w);
+        w->menuExit->trigger();
+        QVERIFY(m_images.WorkImage.isEmpty());
+        QVERIFY(m_images.OpenedImage.isEmpty());
+        QVERIFY(m_images.PristineImage.isEmpty());
+        QTRY_VERIFY(guard.isNull()); // deleted on close
+    }
+
+    void aboutBox()
+    {
+        frmAbout about;
+        QCOMPARE(about.windowTitle(), QString("关于  苍岚战记外传 EMU + ROM 修改器"));
+        QVERIFY(about.lblVersion->text().startsWith("版本: "));
+        QVERIFY(about.lblVersion->text().contains(QRegularExpression("^版本: \\d+\\.\\d+\\.\\d+$")));
+        QVERIFY(about.txtInfo->isReadOnly());
+        QCOMPARE(about.btnOK->text(), QString("确定[&O]"));
+        QVERIFY(about.isModal());
+        about.show();
+        QTest::mouseClick(about.btnOK, Qt::LeftButton);
+        QCOMPARE(about.result(), int(QDialog::Accepted));
+    }
+};
+
+QTEST_MAIN(TestApp)
+#include "tst_app.moc"

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "image/dialogs.h"
+
+#include <QList>
+#include <QStringList>
+
+// Answers file dialogs from a queue (an empty answer is a cancel) and records every message.
+class ScriptedDialogs : public Dialogs {
+public:
+    struct Shown {
+        Icon icon;
+        QString title;
+        QString text;
+    };
+    QList<Shown> messages;
+    QStringList answers;      // next file dialog answers
+    QStringList dialogTitles; // titles of the file dialogs shown
+    QStringList startNames;   // names the file dialogs started with
+
+    void message(Icon icon, const QString &title, const QString &text) override { messages.append({icon, title, text}); }
+    QString openFileName(const QString &title, const QString &, const QString &fileName) override
+    {
+        return answer(title, fileName);
+    }
+    QString saveFileName(const QString &title, const QString &, const QString &fileName) override
+    {
+        return answer(title, fileName);
+    }
+
+    QString lastText() const { return messages.isEmpty() ? QString() : messages.last().text; }
+
+private:
+    QString answer(const QString &title, const QString &fileName)
+    {
+        dialogTitles.append(title);
+        startNames.append(fileName);
+        return answers.isEmpty() ? QString() : answers.takeFirst();
+    }
+};

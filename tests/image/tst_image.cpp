@@ -1,0 +1,354 @@
+#include "image/byteimages.h"
+#include "image/fileio.h"
+#include "image/gbk.h"
+#include "image/mymodule.h"
+#include "scripteddialogs.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+QByteArray asciiList(const QByteArray &data)
+{
+    return toAnsi(QStringLiteral("文件名称：x.txt\r\n创建时间：2026\r\n")) + data;
+}
+
+// The data part of a change list: everything after the first "*".
+QByteArray dataPart(const QByteArray &list)
+{
+    return list.mid(list.indexOf('*'));
+}
+
+} // namespace
+
+class TestImage : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    QByteArray m_pristine;
+
+    QString writeTemp(const QString &name, const QByteArray &data)
+    {
+        const QString path = m_dir.filePath(name);
+        writeWholeFile(path, data);
+        return path;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        m_pristine = loadBuiltInImage();
+        QCOMPARE(m_pristine.size(), TargetSize);
+    }
+
+    void padText()
+    {
+        QCOMPARE(PadText("A", "0", 2, true), QString("0A"));
+        QCOMPARE(PadText("ABC", "0", 2, true), QString("ABC"));
+        QCOMPARE(PadText("x", " ", 3, false), QString("x  "));
+        QCOMPARE(PadText("骑士", " ", 4, false), QString("骑士  ")); // a Chinese character counts as one
+    }
+
+    void byteValidators_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("dec");
+        QTest::addColumn<bool>("hex");
+        QTest::newRow("255") << "255" << true << false;
+        QTest::newRow("007") << "007" << true << true;
+        QTest::newRow("0") << "0" << true << true;
+        QTest::newRow("256") << "256" << false << false;
+        QTest::newRow("twenty nines") << QString(20, '9') << false << false;
+        QTest::newRow("-1") << "-1" << false << false;
+        QTest::newRow("leading space") << " 12" << false << false;
+        QTest::newRow("empty") << "" << false << false;
+        QTest::newRow("ff") << "ff" << false << true;
+        QTest::newRow("0A") << "0A" << false << true;
+        QTest::newRow("100") << "100" << true << false;
+        QTest::newRow("G1") << "G1" << false << false;
+        QTest::newRow("long hex zeros") << "000000000000000000FF" << false << true;
+        QTest::newRow("fullwidth digit") << "１" << false << false;
+    }
+    void byteValidators()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, dec);
+        QFETCH(bool, hex);
+        QCOMPARE(IsDecByte(text), dec);
+        QCOMPARE(IsHexByte(text), hex);
+    }
+
+    void replaceAll()
+    {
+        QCOMPARE(ReplaceAll("a    b", "  ", " ", false), QString("a b"));
+        QCOMPARE(ReplaceAll("  3C   00 ", "  ", " ", true), QString("3C 00"));
+        // A replacement that does not shorten the text is applied exactly once.
+        QCOMPARE(ReplaceAll("aa", "a", "aa", false), QString("aaaa"));
+        QCOMPARE(ReplaceAll("3C 00", " ", ",", false), QString("3C,00"));
+        QCOMPARE(ReplaceAll(" x ", "", "y", true), QString("x"));
+    }
+
+    void bounds()
+    {
+        QByteArray erased("abc");
+        QCOMPARE(SafeUBound(erased), 2);
+        QCOMPARE(SafeLBound(erased), 0);
+        erased.clear();
+        QCOMPARE(SafeUBound(erased), -1);
+        QCOMPARE(SafeLBound(erased), -1);
+    }
+
+    void checkPath()
+    {
+        const QString folder = m_dir.filePath("made");
+        QVERIFY(!CheckPath(folder, true, true, false));
+        QVERIFY(QFileInfo(folder).isDir());
+        QVERIFY(CheckPath(folder, true, false, false));
+        QVERIFY(!CheckPath(folder, false, false, false)); // a file test does not see folders
+
+        const QString file = writeTemp("plain.bin", "x");
+        QVERIFY(CheckPath(file, true, false, false)); // a folder test also reports a file
+        QVERIFY(CheckPath(file, false, false, true));
+        QVERIFY(!QFile::exists(file));
+        QVERIFY(!CheckPath(file, false, false, false));
+        // Creating needs the parent; it fails quietly.
+        QVERIFY(!CheckPath(m_dir.filePath("no/such"), true, true, false));
+        QVERIFY(!QFileInfo::exists(m_dir.filePath("no")));
+    }
+
+    void stringTable()
+    {
+        for (int id = 0; id <= 13; ++id)
+            QVERIFY2(!GetResString(id).isEmpty() || (id >= 4 && id <= 11), qPrintable(QString::number(id)));
+        struct List {
+            int id;
+            int count;
+            int first;
+        } lists[] = {{0, 23, 0x01}, {1, 23, 0x00}, {2, 24, 0x17}, {12, 22, 0x01}};
+        for (const List &l : lists) {
+            const QStringList pieces = GetResString(l.id).split('|');
+            QCOMPARE(pieces.size(), l.count);
+            for (int i = 0; i < l.count; ++i) {
+                QCOMPARE(pieces[i].left(2), hexByte(l.first + i));
+                QVERIFY(pieces[i].size() > 2);
+            }
+        }
+        QCOMPARE(GetResString(3).split('|').size(), 5);
+        QVERIFY(GetResString(3).startsWith("30皮盾|"));
+        QVERIFY(GetResString(3).split('|')[4].startsWith("35"));
+        QVERIFY(GetResString(0).startsWith("01骑士|"));
+        QVERIFY(GetResString(0).contains("|03天马骑士(石像鬼)|"));
+        QVERIFY(GetResString(1).startsWith("00近身武器|01远程武器|"));
+        QVERIFY(GetResString(12).endsWith("|16男爵"));
+        QVERIFY(GetResString(12).contains("|05飞鹰骑士|"));
+        const QStringList terrain = GetResString(13).split('|');
+        QCOMPARE(terrain.size(), 23);
+        QCOMPARE(terrain.last(), QString("回避效果"));
+        QCOMPARE(terrain[21], QString("16男爵(魔神)"));
+        // The same code names the same class in every list.
+        const QStringList classes = GetResString(0).split('|');
+        const QStringList changes = GetResString(12).split('|');
+        for (int i = 0; i < 22; ++i) {
+            QVERIFY(classes[i].startsWith(changes[i]));
+            QCOMPARE(terrain[i], classes[i]);
+        }
+        QVERIFY(GetResString(14).isEmpty());
+    }
+
+    void builtInImage()
+    {
+        const QByteArray hash = QCryptographicHash::hash(m_pristine, QCryptographicHash::Sha256).toHex();
+        QCOMPARE(hash, QByteArray("bd38aa84864ff0f86fc61c3df6b17680959ae4cbca9bc5504df63e1867b5a652"));
+        QCOMPARE(loadBuiltInImage(), m_pristine); // loaded afresh each time, always the same
+
+        // Filler outside the cartridge is not all zeros, on both sides.
+        QVERIFY(m_pristine.left(CartridgeStart).count('\0') < CartridgeStart / 2);
+        QVERIFY(m_pristine.mid(CartridgeEnd + 1).count('\0') < (TargetSize - CartridgeEnd) / 2);
+
+        // Plausible game values at the fixed tables.
+        const auto at = [this](int offset) { return int(byteAt(m_pristine, offset)); };
+        for (int n = 0; n < 34; ++n) {
+            const int rec = 0x6E2D3 + 12 * n;
+            QVERIFY(at(rec) >= 0x01 && at(rec) <= 0x18);
+            QVERIFY(at(rec + 1) >= 1 && at(rec + 1) <= 20);
+            QVERIFY(at(rec + 2) > 0);
+            const int item = at(rec + 10);
+            QVERIFY(item == 0 || (item >= 0x30 && item <= 0x3A) || (item >= 0x02 && item <= 0x16));
+        }
+        QCOMPARE(at(0x720E8 + 3), 10); // level 3's coefficient
+        for (int r = 0; r < 13; ++r) {
+            QVERIFY(at(0x8B597 + r) >= 1 && at(0x8B597 + r) <= 0x16);
+            QVERIFY(at(0x8B5A5 + r) >= 1 && at(0x8B5A5 + r) <= 0x16);
+            QVERIFY(at(0x8B5B2 + r) >= 1 && at(0x8B5B2 + r) <= 20);
+        }
+        for (int k = 0; k <= 0x2E; ++k)
+            QVERIFY(QList<int>({0, 1, 3, 4}).contains(at(0x8ACA4 + k)));
+        for (int c = 0; c < 23; ++c)
+            QVERIFY(at(0x8BFC3 + c) >= 1 && at(0x8BFC3 + c) <= 10); // movement
+    }
+
+    void changeListRunOfForty()
+    {
+        QByteArray work = m_pristine;
+        const int start = 0x50000;
+        for (int i = 0; i < 40; ++i)
+            work[start + i] = char(~m_pristine[start + i]);
+        const QByteArray list = encodeChangeList(work, m_pristine, "x.txt", QDateTime::currentDateTime());
+        const QList<QByteArray> lines = dataPart(list).split('\n');
+        QCOMPARE(lines.size(), 2);
+        // "*", the address token and 29 byte tokens; then the remaining 11.
+        QCOMPARE(lines[0].size(), 1 + 6 + 58 + 1);
+        QVERIFY(lines[0].startsWith("*H50000"));
+        QVERIFY(lines[0].endsWith('\r'));
+        QCOMPARE(lines[1].size(), 22 + 1);
+        QVERIFY(lines[1].endsWith('*'));
+
+        QByteArray base = m_pristine;
+        QVERIFY(applyChangeList(list, base));
+        QCOMPARE(base, work);
+    }
+
+    void changeListExample()
+    {
+        QByteArray work = m_pristine;
+        work[0x4D1E0] = char(m_pristine[0x4D1E0] ^ 1);
+        work[0x4D1E1] = char(m_pristine[0x4D1E1] ^ 1);
+        work[0xAD1EF] = char(m_pristine[0xAD1EF] ^ 1);
+        const QByteArray list = encodeChangeList(work, m_pristine, "a.txt", QDateTime::currentDateTime());
+        const QByteArray expected = "*H4D1E0" + hexByte(byteAt(work, 0x4D1E0)).toLatin1()
+            + hexByte(byteAt(work, 0x4D1E1)).toLatin1() + "HAD1EF" + hexByte(byteAt(work, 0xAD1EF)).toLatin1() + "*";
+        QCOMPARE(dataPart(list), expected);
+    }
+
+    // Scattered changes in and outside the cartridge: the list reproduces the cartridge and
+    // leaves the pristine bytes elsewhere, and keeps every line within 65 data characters.
+    void changeListRoundTrip()
+    {
+        QByteArray work = m_pristine;
+        quint32 seed = 12345;
+        for (int i = 0; i < 5000; ++i) {
+            seed = seed * 1103515245u + 12345u;
+            const int offset = int(seed % quint32(TargetSize));
+            work[offset] = char(seed >> 24);
+        }
+        for (int i = 0; i < 300; ++i)
+            work[0x60000 + i] = char(i);
+        work[CartridgeStart] = char(~m_pristine[CartridgeStart]);
+        work[CartridgeEnd] = char(~m_pristine[CartridgeEnd]);
+
+        const QByteArray list = encodeChangeList(work, m_pristine, "r.txt", QDateTime::currentDateTime());
+        const QList<QByteArray> lines = dataPart(list).split('\n');
+        for (int i = 0; i < lines.size(); ++i) {
+            const QByteArray line = QByteArray(lines[i]).replace("\r", "").replace("*", "");
+            QVERIFY2(line.size() <= 65, qPrintable(QString::number(i)));
+        }
+        QByteArray base = m_pristine;
+        QVERIFY(applyChangeList(list, base));
+        QCOMPARE(base.mid(CartridgeStart, CartridgeEnd - CartridgeStart + 1),
+                 work.mid(CartridgeStart, CartridgeEnd - CartridgeStart + 1));
+        QCOMPARE(base.left(CartridgeStart), m_pristine.left(CartridgeStart));
+        QCOMPARE(base.mid(CartridgeEnd + 1), m_pristine.mid(CartridgeEnd + 1));
+    }
+
+    void changeListReaderRules_data()
+    {
+        QTest::addColumn<QByteArray>("data");
+        QTest::addColumn<bool>("ok");
+        QTest::newRow("no closing star") << QByteArray("*H5000001") << false;
+        QTest::newRow("no star at all") << QByteArray("H5000001") << false;
+        QTest::newRow("non-hex byte token") << QByteArray("*H500000G*") << false;
+        QTest::newRow("non-hex address") << QByteArray("*H5X00001*") << false;
+        QTest::newRow("address past the image") << QByteArray("*HAE00001*") << false;
+        QTest::newRow("run past the image") << QByteArray("*HADFFF0102*") << false;
+        QTest::newRow("short address at the end") << QByteArray("*H50") << false;
+        QTest::newRow("odd token at the end") << QByteArray("*0") << false;
+        QTest::newRow("empty data") << QByteArray("**") << true;
+        QTest::newRow("lower-case digits") << QByteArray("*H5000aff*") << true;
+        QTest::newRow("text after the closing star") << QByteArray("*H5000001*garbage ZZ") << true;
+        QTest::newRow("line breaks") << QByteArray("*\r\nH50000\r\n01\r\n*") << true;
+    }
+    void changeListReaderRules()
+    {
+        QFETCH(QByteArray, data);
+        QFETCH(bool, ok);
+        QByteArray base = m_pristine;
+        QCOMPARE(applyChangeList(asciiList(data), base), ok);
+    }
+
+    void changeListByteBeforeAddress()
+    {
+        QByteArray base = m_pristine;
+        QVERIFY(applyChangeList(asciiList("*7E*"), base));
+        QCOMPARE(int(byteAt(base, 1)), 0x7E);
+        QCOMPARE(base.mid(2), m_pristine.mid(2));
+        QVERIFY(applyChangeList(asciiList("*H50000ab*"), base));
+        QCOMPARE(int(byteAt(base, 0x50000)), 0xAB);
+    }
+
+    void readChangeListFailuresKeepWorkImage()
+    {
+        ScriptedDialogs dialogs;
+        ByteImages images;
+        images.WorkImage = QByteArray(TargetSize, 'w');
+        const QStringList bad = {writeTemp("nostar.txt", asciiList("*H5000001")),
+                                 writeTemp("badtoken.txt", asciiList("*H50000QQ*")),
+                                 writeTemp("past.txt", asciiList("*HAE00001*")), m_dir.filePath("missing.txt")};
+        for (const QString &path : bad) {
+            QVERIFY(!ReadChangeList(images, path, dialogs));
+            QCOMPARE(images.WorkImage, QByteArray(TargetSize, 'w'));
+            QCOMPARE(dialogs.messages.last().text, QString("数据有误，无法读取！"));
+            QCOMPARE(dialogs.messages.last().title, QString("错误"));
+            QVERIFY(dialogs.messages.last().icon == Dialogs::Icon::Error);
+        }
+        QCOMPARE(dialogs.messages.size(), bad.size());
+
+        QVERIFY(ReadChangeList(images, writeTemp("good.txt", asciiList("*H4D1E0FF*")), dialogs));
+        QCOMPARE(images.WorkImage.size(), TargetSize);
+        QCOMPARE(int(byteAt(images.WorkImage, 0x4D1E0)), 0xFF);
+        QCOMPARE(images.WorkImage.mid(0x4D1E1), m_pristine.mid(0x4D1E1));
+    }
+
+    void buildChangeListNothingToSave()
+    {
+        ScriptedDialogs dialogs;
+        ByteImages images;
+        images.PristineImage = m_pristine;
+        images.WorkImage = m_pristine;
+        images.WorkImage[0x100] = char(~m_pristine[0x100]);        // outside the cartridge
+        images.WorkImage[CartridgeEnd + 1] = char(~m_pristine[CartridgeEnd + 1]);
+        QByteArray out("untouched");
+        QVERIFY(!BuildChangeList(images, out, "n.txt", dialogs));
+        QCOMPARE(out, QByteArray("untouched"));
+        QCOMPARE(dialogs.messages.size(), 1);
+        QCOMPARE(dialogs.messages[0].text, QString("没有进行任何修改，请修改后再保存！"));
+        QCOMPARE(dialogs.messages[0].title, QString("无法保存"));
+        QVERIFY(dialogs.messages[0].icon == Dialogs::Icon::Information);
+    }
+
+    void changeListHeaderIsGbk()
+    {
+        ScriptedDialogs dialogs;
+        ByteImages images;
+        images.PristineImage = m_pristine;
+        images.WorkImage = m_pristine;
+        images.WorkImage[0x70000] = char(~m_pristine[0x70000]);
+        QByteArray out;
+        QVERIFY(BuildChangeList(images, out, "苍岚战记外传修改版.txt", dialogs));
+        QVERIFY(out.startsWith(toAnsi("文件名称：苍岚战记外传修改版.txt\r\n创建时间：")));
+        QVERIFY(!out.startsWith("\xEF\xBB\xBF"));
+        const QString text = fromAnsi(out);
+        QVERIFY(text.startsWith("文件名称：苍岚战记外传修改版.txt\r\n创建时间："));
+        QVERIFY(text.contains("\r\n*H70000"));
+        QVERIFY(ReadChangeList(images, writeTemp("gbk.txt", out), dialogs));
+        QCOMPARE(images.WorkImage[0x70000], char(~m_pristine[0x70000]));
+        QCOMPARE(fromAnsi(toAnsi("中文 ABC")), QString("中文 ABC"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestImage)
+#include "tst_image.moc"

@@ -1,0 +1,329 @@
+// Generates the editor's built-in data from the hand-written lists in resources/:
+//   <out>/DEFAULT/V1.21            the built-in 712,704-byte game executable
+//   <out>/strings/stringtable.txt  the string table, one "id<TAB>text" line per entry
+// Every byte is derived from a fixed seed, so each build writes the same files.
+#include <QByteArray>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QMap>
+#include <QStringList>
+#include <QTextStream>
+#include <QVector>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+constexpr int TargetSize = 0xAE000;
+constexpr int CartridgeStart = 0x4D1E0;
+constexpr int CartridgeEnd = 0xAD1EF;
+
+[[noreturn]] void fail(const QString &why)
+{
+    std::fprintf(stderr, "gendata: %s\n", qPrintable(why));
+    std::exit(1);
+}
+
+struct Entry {
+    int code = 0;
+    QString name;
+    QString alt; // a second name that shares the code, shown as "name(alt)"
+};
+
+QVector<QStringList> readTable(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        fail("cannot read " + path);
+    QVector<QStringList> rows;
+    const QStringList lines = QString::fromUtf8(f.readAll()).split('\n');
+    for (const QString &raw : lines) {
+        const QString line = raw.trimmed();
+        if (line.isEmpty() || line.startsWith('#'))
+            continue;
+        rows.append(line.split('\t'));
+    }
+    return rows;
+}
+
+QVector<Entry> readCodes(const QString &path)
+{
+    QVector<Entry> list;
+    for (const QStringList &row : readTable(path)) {
+        bool ok = false;
+        Entry e;
+        e.code = row.value(0).toInt(&ok, 16);
+        e.name = row.value(1);
+        e.alt = row.value(2);
+        if (!ok || e.name.isEmpty())
+            fail(path + ": bad row " + row.join('\t'));
+        list.append(e);
+    }
+    return list;
+}
+
+QString hex2(int v)
+{
+    return QString::number(v, 16).toUpper().rightJustified(2, '0');
+}
+
+QString piece(const Entry &e, bool withAlt)
+{
+    QString s = hex2(e.code) + e.name;
+    if (withAlt && !e.alt.isEmpty())
+        s += "(" + e.alt + ")";
+    return s;
+}
+
+QString joinPieces(const QVector<Entry> &list, int from, int to, bool withAlt)
+{
+    QStringList parts;
+    for (const Entry &e : list)
+        if (e.code >= from && e.code <= to)
+            parts.append(piece(e, withAlt));
+    return parts.join('|');
+}
+
+// xorshift64*: small, fast and the same on every platform.
+class Rng {
+public:
+    explicit Rng(quint64 seed) : m_state(seed) {}
+    quint64 next()
+    {
+        m_state ^= m_state >> 12;
+        m_state ^= m_state << 25;
+        m_state ^= m_state >> 27;
+        return m_state * 2685821657736338717ULL;
+    }
+    int range(int lo, int hi) { return lo + int(next() % quint64(hi - lo + 1)); }
+
+private:
+    quint64 m_state;
+};
+
+// The image under construction; every table claims its bytes so that no two overlap.
+class Image {
+public:
+    Image() : m_bytes(TargetSize, '\0') {}
+
+    void claim(const QString &what, int start, int length)
+    {
+        const int end = start + length - 1;
+        if (start < CartridgeStart || end > CartridgeEnd)
+            fail(what + " lies outside the cartridge");
+        for (const Region &r : m_regions)
+            if (start <= r.end && r.start <= end)
+                fail(what + " overlaps " + r.what);
+        m_regions.append({what, start, end});
+    }
+    void set(int offset, int value) { m_bytes[offset] = char(quint8(value)); }
+    QByteArray &bytes() { return m_bytes; }
+
+private:
+    struct Region {
+        QString what;
+        int start;
+        int end;
+    };
+    QByteArray m_bytes;
+    QVector<Region> m_regions;
+};
+
+// Emulator code and data outside the cartridge, and the cartridge's own code between the
+// tables: varied bytes with some zero padding, never one long run of zeros.
+void fillBackground(Image &img, Rng &rng)
+{
+    QByteArray &b = img.bytes();
+    for (int i = 0; i < TargetSize; ++i) {
+        const quint64 r = rng.next();
+        // Roughly one byte in eight is padding; the rest looks like code.
+        b[i] = (r & 7) == 0 ? '\0' : char(quint8(r >> 24));
+    }
+    const QByteArray mz("MZ\x90\0\x03\0\0\0\x04\0\0\0\xFF\xFF\0\0", 16);
+    b.replace(0, mz.size(), mz);
+    const QByteArray cart("VES\x1A\x10\x00\x40\x00", 8); // cartridge header: 16 program banks
+    b.replace(CartridgeStart, cart.size(), cart);
+}
+
+void fillCharacters(Image &img, Rng &rng, const QVector<Entry> &classes, const QVector<Entry> &items,
+                    int count)
+{
+    constexpr int base = 0x6E2D3;
+    img.claim("character records", base, 12 * count);
+    img.claim("growth rates", 0x7201D, 6 * count);
+    for (int n = 0; n < count; ++n) {
+        const int rec = base + 12 * n;
+        const int cls = classes[n % classes.size()].code;
+        const bool caster = cls >= 0x0D && cls <= 0x13;
+        img.set(rec + 0, cls);
+        img.set(rec + 1, n < 8 ? 1 : rng.range(2, 12));            // level
+        img.set(rec + 2, rng.range(18, 42));                       // maximum HP
+        img.set(rec + 3, rng.range(0, 9) * 10);                    // experience
+        for (int s = 4; s <= 8; ++s)
+            img.set(rec + s, rng.range(3, 14));                    // attack .. defence
+        img.set(rec + 9, caster ? (1 << rng.range(0, 3)) | 1 : 0); // spell bits
+        img.set(rec + 10, rng.range(0, 3) == 0 ? 0 : items[rng.range(0, items.size() - 1)].code);
+        img.set(rec + 11, rng.range(0, 3));
+        for (int g = 0; g < 6; ++g)
+            img.set(0x7201D + 6 * n + g, rng.range(2, 16) * 5);
+    }
+}
+
+void fillLevelCoefficients(Image &img)
+{
+    img.claim("level coefficients", 0x720E9, 19);
+    for (int k = 1; k <= 19; ++k)
+        img.set(0x720E8 + k, 4 + 2 * k);
+}
+
+void fillItemTables(Image &img, Rng &rng)
+{
+    const struct {
+        const char *what;
+        int base;
+    } tables[] = {{"attack", 0x8ABA9}, {"weight", 0x8AC14}, {"hit rate", 0x8AC44},
+                  {"critical", 0x8AC74}, {"effect", 0x8ACA4}};
+    for (const auto &t : tables)
+        img.claim(QString("item ") + t.what, t.base, 0x2F);
+    img.claim("spell HP cost", 0x8ABFB, 24);
+
+    static const int effects[] = {0x00, 0x00, 0x00, 0x01, 0x03, 0x04};
+    for (int k = 0; k <= 0x2E; ++k) {
+        const bool spell = k >= 0x17;
+        img.set(0x8ABA9 + k, spell ? rng.range(4, 20) : rng.range(1, 16));
+        img.set(0x8AC14 + k, spell ? rng.range(1, 6) : rng.range(3, 15));
+        img.set(0x8AC44 + k, rng.range(12, 20) * 5);
+        img.set(0x8AC74 + k, rng.range(0, 6) * 5);
+        img.set(0x8ACA4 + k, effects[rng.range(0, 5)]);
+    }
+    for (int p = 0; p < 24; ++p)
+        img.set(0x8ABFB + p, rng.range(0, 8));
+}
+
+void fillClassChanges(Image &img, Rng &rng)
+{
+    // Before, the one byte between the tables, after, level.
+    img.claim("class changes", 0x8B597, 13 + 1 + 13 + 13);
+    static const int before[13] = {0x01, 0x03, 0x03, 0x06, 0x07, 0x08, 0x09, 0x0B, 0x0D, 0x0E, 0x10, 0x11, 0x14};
+    static const int after[13] = {0x02, 0x04, 0x05, 0x07, 0x01, 0x09, 0x0A, 0x0C, 0x0F, 0x0F, 0x11, 0x13, 0x09};
+    for (int r = 0; r < 13; ++r) {
+        img.set(0x8B597 + r, before[r]);
+        img.set(0x8B5A5 + r, after[r]);
+        img.set(0x8B5B2 + r, rng.range(2, 4) * 5);
+    }
+}
+
+void fillTerrain(Image &img, Rng &rng)
+{
+    constexpr int base = 0x8BCFA;
+    img.claim("terrain effects", base, 23 * 22);
+    for (int r = 0; r < 22; ++r) {
+        const bool flier = r == 2 || r == 3 || r == 4;
+        for (int c = 0; c < 22; ++c) {
+            int cost = flier ? 1 : rng.range(1, 4);
+            if (!flier && (c == 7 || c == 21))
+                cost = 0xFF; // sea and walls stop walkers
+            img.set(base + 22 * r + c, cost);
+        }
+    }
+    for (int c = 0; c < 22; ++c)
+        img.set(base + 22 * 22 + c, rng.range(0, 6) * 5);
+}
+
+void fillClasses(Image &img, Rng &rng)
+{
+    img.claim("class records", 0x8BF22, 7 * 23);
+    img.claim("class movement", 0x8BFC3, 23);
+    // 0x8BFDA: 23 class bytes, the last of which starts the 34 character bytes.
+    img.claim("magic defence", 0x8BFDA, 22 + 34);
+    for (int c = 0; c < 23; ++c) {
+        const int rec = 0x8BF22 + 7 * c;
+        for (int s = 0; s < 5; ++s)
+            img.set(rec + s, rng.range(2, 12));
+        img.set(rec + 5, rng.range(16, 40));
+        img.set(rec + 6, rng.range(2, 20) * 5);
+        img.set(0x8BFC3 + c, rng.range(4, 8));
+        img.set(0x8BFDA + c, rng.range(0, 12));
+    }
+    for (int n = 1; n < 34; ++n)
+        img.set(0x8BFF0 + n, rng.range(0, 10));
+}
+
+void fillShields(Image &img)
+{
+    img.claim("shields", 0x8C72D, 5);
+    static const int values[5] = {1, 3, 5, 8, 6};
+    for (int p = 0; p < 5; ++p)
+        img.set(0x8C72D + p, values[p]);
+}
+
+void writeFile(const QString &path, const QByteArray &data)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(data) != data.size())
+        fail("cannot write " + path);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() != 3)
+        fail("usage: gendata <resources folder> <output folder>");
+    const QString res = args[1];
+    const QString out = args[2];
+
+    const QVector<Entry> classes = readCodes(res + "/classes.txt");
+    const QVector<Entry> weapons = readCodes(res + "/weapons.txt");
+    const QVector<Entry> spells = readCodes(res + "/spells.txt");
+    const QVector<Entry> items = readCodes(res + "/items.txt");
+    const int characters = readTable(res + "/characters.txt").size();
+    if (classes.size() != 24 || weapons.size() != 23 || spells.size() != 24 || items.size() != 11
+        || characters != 34)
+        fail("a list in resources/ has the wrong length");
+
+    Rng rng(0x5645534B45444954ULL);
+    Image img;
+    fillBackground(img, rng);
+    fillCharacters(img, rng, classes, items, characters);
+    fillLevelCoefficients(img);
+    fillItemTables(img, rng);
+    fillClassChanges(img, rng);
+    fillTerrain(img, rng);
+    fillClasses(img, rng);
+    fillShields(img);
+
+    QVector<Entry> shields;
+    for (const Entry &e : items)
+        if ((e.code >= 0x30 && e.code <= 0x33) || e.code == 0x35)
+            shields.append(e);
+
+    QStringList terrainRows;
+    for (const Entry &e : classes)
+        if (e.code <= 0x16)
+            terrainRows.append(piece(e, true));
+    terrainRows.append("回避效果");
+
+    QMap<int, QString> strings;
+    strings[10000] = joinPieces(classes, 0x01, 0x17, true);
+    strings[10001] = joinPieces(weapons, 0x00, 0x16, false);
+    strings[10002] = joinPieces(spells, 0x17, 0x2E, false);
+    strings[10003] = joinPieces(shields, 0x30, 0x35, false);
+    for (int id = 10004; id <= 10011; ++id)
+        strings[id] = QString(); // battlefield tables
+    strings[10012] = joinPieces(classes, 0x01, 0x16, false);
+    strings[10013] = terrainRows.join('|');
+
+    QByteArray table;
+    for (auto it = strings.cbegin(); it != strings.cend(); ++it)
+        table += QByteArray::number(it.key()) + '\t' + it.value().toUtf8() + '\n';
+
+    writeFile(out + "/DEFAULT/V1.21", img.bytes());
+    writeFile(out + "/strings/stringtable.txt", table);
+    return 0;
+}
