@@ -1,6 +1,10 @@
 #include "app/frmveskedit.h"
 
 #include "app/frmabout.h"
+#include "controls/flexgrid.h"
+#include "hexview/frmfind.h"
+#include "hexview/hexpage.h"
+#include "hexview/stringpage.h"
 #include "image/dialogs.h"
 #include "image/fileio.h"
 #include "image/mymodule.h"
@@ -81,14 +85,26 @@ frmVeskEdit::frmVeskEdit(ByteImages &images, Dialogs &dialogs, const QString &ed
         l->addWidget(tabs);
         return w;
     };
-    stabAll->addTab(page(QStringLiteral("tabAddress")), QStringLiteral("地址编辑"));
+    hexPage = new HexPage(m_images, m_dialogs, HexByteText);
+    hexPage->setObjectName(QStringLiteral("tabAddress"));
+    connect(hexPage, &HexPage::lockMainWindow, this, &frmVeskEdit::LockMainWindow);
+    connect(hexPage, &HexPage::findRequested, this, [this] {
+        frmFind *f = findDialog();
+        f->show();
+        f->raise();
+        f->activateWindow();
+    });
+    stringPage = new StringPage;
+    stringPage->setObjectName(QStringLiteral("tabString"));
+
+    stabAll->addTab(hexPage, QStringLiteral("地址编辑"));
     stabAll->addTab(page(QStringLiteral("tabCharacter")), QStringLiteral("我方人物"));
     stabAll->addTab(nested(QStringLiteral("tabField"), stabField), QStringLiteral("敌方部队"));
     stabAll->addTab(nested(QStringLiteral("tabClassTerrain"), SSTab1), QStringLiteral("职业、地形设定"));
     stabAll->addTab(page(QStringLiteral("tabWeapon")), QStringLiteral("武器设定"));
     stabAll->addTab(page(QStringLiteral("tabMagic")), QStringLiteral("魔法设定"));
     stabAll->addTab(page(QStringLiteral("tabShield")), QStringLiteral("盾牌、等级系数设定"));
-    stabAll->addTab(page(QStringLiteral("tabString")), QStringLiteral("字符处理"));
+    stabAll->addTab(stringPage, QStringLiteral("字符处理"));
 
     auto *fileRow = new QHBoxLayout;
     fileRow->addWidget(lblNowFile);
@@ -122,14 +138,46 @@ void frmVeskEdit::LoadPristineImage()
     m_images.PristineImage = loadBuiltInImage();
 }
 
+frmFind *frmVeskEdit::findDialog()
+{
+    if (!m_find)
+        m_find = new frmFind(m_images, m_dialogs, *hexPage, this);
+    return m_find;
+}
+
+void frmVeskEdit::GotoAddress(const QString &strAddress, bool blnTopRow)
+{
+    hexPage->GotoAddress(strAddress, blnTopRow);
+}
+
+void frmVeskEdit::SetCellColor(qint64 lngAddress, quint32 lngColor)
+{
+    hexPage->SetCellColor(lngAddress, lngColor);
+}
+
+void frmVeskEdit::LockMainWindow(bool lock)
+{
+    // Disabling the tabs takes the focus away; give it back afterwards.
+    if (lock)
+        m_focusBeforeLock = focusWidget();
+    stabAll->setEnabled(!lock);
+    menuOpen->setEnabled(!lock);
+    menuSave->setEnabled(!lock);
+    if (!lock && m_focusBeforeLock)
+        m_focusBeforeLock->setFocus();
+}
+
 void frmVeskEdit::timerInit_Timer()
 {
+    hexPage->msfFileContent->setFocus();
     LoadPristineImage();
+    hexPage->FillHexGrid(m_images.WorkImage);
     timerInit->stop();
 }
 
 void frmVeskEdit::refreshViews()
 {
+    hexPage->FillHexGrid(m_images.WorkImage);
 }
 
 void frmVeskEdit::menuOpen_Click()
@@ -200,5 +248,7 @@ void frmVeskEdit::menuExit_Click()
 void frmVeskEdit::closeEvent(QCloseEvent *event)
 {
     m_images.clear();
+    if (m_find)
+        m_find->close();
     event->accept();
 }

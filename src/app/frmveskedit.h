@@ -3,9 +3,13 @@
 #include "image/byteimages.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QStringList>
 
 class Dialogs;
+class HexPage;
+class StringPage;
+class frmFind;
 class QAction;
 class QLabel;
 class QLineEdit;
@@ -37,6 +41,17 @@ public:
     QTabWidget *stabField;
     QTabWidget *SSTab1;
     QTimer *timerInit;
+    HexPage *hexPage;
+    StringPage *stringPage;
+
+    // The find dialog, created the first time it is shown.
+    frmFind *findDialog();
+
+    // Public routines of the hex grid.
+    void GotoAddress(const QString &strAddress, bool blnTopRow);
+    void SetCellColor(qint64 lngAddress, quint32 lngColor);
+    // Disables (or enables again) the tabs and the Open and Save entries.
+    void LockMainWindow(bool lock);
 
     // Start-up sequence, run once by timerInit.
     void timerInit_Timer();
@@ -59,4 +74,6 @@ private:
     Dialogs &m_dialogs;
     QString m_folder;
     QString m_fileName; // the file dialog's last choice
+    frmFind *m_find = nullptr;
+    QPointer<QWidget> m_focusBeforeLock;
 };

@@ -90,7 +90,9 @@ int byteValue(const QString &text, int base)
     return value;
 }
 
-QString trimSpaces(const QString &text)
+} // namespace
+
+QString TrimSpaces(const QString &text)
 {
     qsizetype from = 0;
     qsizetype to = text.size();
@@ -100,8 +102,6 @@ QString trimSpaces(const QString &text)
         --to;
     return text.mid(from, to - from);
 }
-
-} // namespace
 
 QString GetResString(int id)
 {
@@ -123,7 +123,7 @@ bool IsHexByte(const QString &text)
 
 QString ReplaceAll(const QString &text, const QString &find, const QString &replacement, bool trim)
 {
-    QString result = trim ? trimSpaces(text) : text;
+    QString result = trim ? TrimSpaces(text) : text;
     if (find.isEmpty())
         return result;
     for (;;) {

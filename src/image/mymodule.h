@@ -39,6 +39,9 @@ bool IsHexByte(const QString &text);
 // getting shorter (so runs collapse). With trim, leading and trailing spaces go first.
 QString ReplaceAll(const QString &text, const QString &find, const QString &replacement, bool trim);
 
+// The text without leading and trailing spaces (other blanks stay).
+QString TrimSpaces(const QString &text);
+
 // Two upper-case hexadecimal digits of a byte value.
 QString hexByte(int value);
 

@@ -1,0 +1,69 @@
+#pragma once
+
+#include "image/byteimages.h"
+
+#include <QWidget>
+
+class Dialogs;
+class FlexGrid;
+class HexGridModel;
+class QAction;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QToolBar;
+
+// Tab "地址编辑": the whole image sixteen bytes to a row, the address and value boxes, the
+// toolbar and the difference search.
+class HexPage : public QWidget {
+    Q_OBJECT
+public:
+    HexPage(ByteImages &images, Dialogs &dialogs, const QStringList &byteTexts, QWidget *parent = nullptr);
+
+    FlexGrid *msfFileContent;
+    HexGridModel *gridModel;
+    QLabel *lblLoc;
+    QLineEdit *txtLoc;
+    QLabel *lblNewValue;
+    QLineEdit *txtNewValue;
+    QLabel *lblNew;
+    QLineEdit *txtNew;
+    QToolBar *tbarFind;
+    QAction *btnFind;    // toolbar key "Find"
+    QAction *btnRefresh; // toolbar key "Refresh"
+    QProgressBar *prgInitFlexGrid;
+    QGroupBox *frameFindDifferent;
+    QPushButton *btnFindDifferent;
+    QRadioButton *optDownWay;
+    QRadioButton *optUpWay;
+
+    void FillHexGrid(const QByteArray &image);
+    void GotoAddress(const QString &strAddress, bool blnTopRow);
+    void SetCellColor(qint64 lngAddress, quint32 lngColor);
+    bool IsGridAddress(const QString &text) const;
+
+    void tbarFind_ButtonClick(const QString &key);
+    void btnFindDifferent_Click();
+
+signals:
+    // Asks the main window to lock (or unlock) its tabs and the Open and Save entries.
+    void lockMainWindow(bool lock);
+    // The toolbar's Find button: show the find dialog.
+    void findRequested();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void showCurrentByte();
+    bool txtNewValue_KeyDown(int key);
+    void txtNewValue_Enter();
+    bool txtLoc_KeyPress(const QString &typed, int key);
+    void normalizeLoc();
+
+    ByteImages &m_images;
+    Dialogs &m_dialogs;
+};
