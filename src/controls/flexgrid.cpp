@@ -1,5 +1,6 @@
 #include "controls/flexgrid.h"
 
+#include <QHash>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
@@ -16,6 +17,7 @@ FlexGrid::FlexGrid(QWidget *parent) : QTableView(parent), m_model(new FlexGridMo
     setCornerButtonEnabled(false);
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    verticalHeader()->setMinimumSectionSize(fontMetrics().height());
     verticalHeader()->setHighlightSections(false);
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
@@ -119,16 +121,25 @@ void FlexGrid::fitColumns()
     const QFontMetrics fm = fontMetrics();
     const QFontMetrics hfm = horizontalHeader()->fontMetrics();
     const int pad = 2 * fm.horizontalAdvance(u'0') + 4;
-    const int sample = std::min(m_model->rows(), 200);
+    const int sample = std::min(m_model->rows(), 64);
+    QHash<QString, int> measured; // grid texts repeat a lot
+    const auto advance = [&](const QFontMetrics &m, const QString &text) {
+        auto it = measured.constFind(text);
+        if (it == measured.constEnd())
+            it = measured.insert(text, m.horizontalAdvance(text));
+        return *it;
+    };
     for (int c = 0; c < m_model->cols(); ++c) {
         int width = m_model->fixedRows() > 0 ? hfm.horizontalAdvance(m_model->text(0, c)) : 0;
         for (int r = m_model->fixedRows(); r < sample; ++r)
-            width = std::max(width, fm.horizontalAdvance(m_model->text(r, c)));
+            width = std::max(width, advance(fm, m_model->text(r, c)));
         width = std::max(width + pad, fm.horizontalAdvance(QStringLiteral("000")));
-        if (c < m_model->fixedCols())
+        if (c < m_model->fixedCols()) {
             verticalHeader()->setFixedWidth(width);
-        else
+            m_model->setRowHeaderSize(QSize(width, verticalHeader()->defaultSectionSize()));
+        } else {
             setColumnWidth(c - m_model->fixedCols(), width);
+        }
     }
     updateGeometries();
 }

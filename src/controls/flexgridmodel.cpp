@@ -194,6 +194,8 @@ QVariant FlexGridModel::headerData(int section, Qt::Orientation orientation, int
     const int col = horizontal ? section + m_fixedCols : 0;
     if (role == Qt::DisplayRole)
         return text(row, col);
+    if (role == Qt::SizeHintRole && !horizontal && m_rowHeaderSize.isValid())
+        return m_rowHeaderSize;
     if (role == Qt::TextAlignmentRole)
         return int((horizontal ? colAlignment(col) : Qt::Alignment(Qt::AlignLeft)) | Qt::AlignVCenter);
     return QVariant();

@@ -2,6 +2,7 @@
 
 #include <QAbstractTableModel>
 #include <QColor>
+#include <QSize>
 #include <QString>
 #include <QVector>
 
@@ -40,6 +41,9 @@ public:
     void setRedraw(bool on);
     bool redraw() const { return m_redraw; }
 
+    // Size of every row header, so that views need not measure 40,000 of them.
+    void setRowHeaderSize(const QSize &size) { m_rowHeaderSize = size; }
+
     bool isValidCell(int row, int col) const { return row >= 0 && col >= 0 && row < m_rows && col < m_cols; }
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
@@ -63,6 +67,7 @@ private:
     int m_fixedCols = 1;
     bool m_redraw = true;
     QString m_format;
+    QSize m_rowHeaderSize;
     QVector<Qt::Alignment> m_alignments;
     QVector<QString> m_texts;
     QVector<QRgb> m_colors; // 0 = default, else an opaque colour

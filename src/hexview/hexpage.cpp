@@ -164,11 +164,12 @@ void HexPage::FillHexGrid(const QByteArray &image)
     const char *w = image.constData();
     const char *p = pristine.constData();
     constexpr qint64 block = 0x10000;
+    const QRgb red = fromColorValue(Red).rgb();
     for (qint64 from = CartridgeStart; from <= last; from += block) {
         const qint64 to = std::min(last, from + block - 1);
         for (qint64 i = from; i <= to; ++i)
             if (w[i] != p[i])
-                gridModel->colorByte(i, fromColorValue(Red).rgb());
+                gridModel->colorByte(i, red);
         prgInitFlexGrid->setValue(int(to * 100 / std::max<qint64>(n, 1)));
         QCoreApplication::processEvents();
     }
