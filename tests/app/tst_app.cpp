@@ -52,13 +52,6 @@ private:
         return w;
     }
 
-    void expectMessage(const QString &text, const QString &title, Dialogs::Icon icon)
-    {
-        QVERIFY(!m_dialogs.messages.isEmpty());
-        QCOMPARE(m_dialogs.messages.last().text, text);
-        QCOMPARE(m_dialogs.messages.last().title, title);
-        QVERIFY(m_dialogs.messages.last().icon == icon);
-    }
 
 private slots:
     void initTestCase() { m_pristine = loadBuiltInImage(); }
@@ -174,7 +167,7 @@ private slots:
             QCOMPARE(m_images.WorkImage, bytes);
             QCOMPARE(m_images.OpenedImage, bytes);
         } else {
-            expectMessage("文件错误，请选择正确的文件！", "文件错误", Dialogs::Icon::Error);
+            expectMessage(m_dialogs, "文件错误，请选择正确的文件！", "文件错误", Dialogs::Icon::Error);
             QCOMPARE(s->StartResult, 3);
             QVERIFY(s->isVisible());
             QVERIFY(!s->mainWindow());
@@ -189,7 +182,7 @@ private slots:
         frmStart *s = newStart();
         m_dialogs.answers << file("bad.txt");
         QTest::mouseClick(s->btnOpenNewFile, Qt::LeftButton);
-        expectMessage("数据有误，无法读取！", "错误", Dialogs::Icon::Error);
+        expectMessage(m_dialogs, "数据有误，无法读取！", "错误", Dialogs::Icon::Error);
         QCOMPARE(s->StartResult, 3);
         QVERIFY(s->isVisible());
 
@@ -236,7 +229,7 @@ private slots:
         QVERIFY(writeWholeFile(lastFile(), m_pristine.left(TargetSize - 1)));
         frmStart *s = newStart();
         QTest::mouseClick(s->btnOpenLastFile, Qt::LeftButton);
-        expectMessage("文件错误，请选择正确的文件！", "文件错误", Dialogs::Icon::Error);
+        expectMessage(m_dialogs, "文件错误，请选择正确的文件！", "文件错误", Dialogs::Icon::Error);
         QCOMPARE(s->StartResult, 3);
         QVERIFY(!s->mainWindow());
 
@@ -285,7 +278,7 @@ private slots:
         m_dialogs.answers << file("out.txt");
         w->menuSave->trigger();
         QCOMPARE(m_dialogs.startNames.last(), file("out.exe")); // the dialog keeps the last name
-        expectMessage("没有进行任何修改，请修改后再保存！", "无法保存", Dialogs::Icon::Information);
+        expectMessage(m_dialogs, "没有进行任何修改，请修改后再保存！", "无法保存", Dialogs::Icon::Information);
         QVERIFY(!QFile::exists(file("out.txt")));
         // Saving changes neither the opened image nor the current-file box.
         QCOMPARE(m_images.OpenedImage, m_pristine);
@@ -330,10 +323,10 @@ private slots:
 
         m_dialogs.answers << file("long.exe");
         w->menuOpen->trigger();
-        expectMessage("文件错误，请选择正确的文件！", "文件错误", Dialogs::Icon::Error);
+        expectMessage(m_dialogs, "文件错误，请选择正确的文件！", "文件错误", Dialogs::Icon::Error);
         m_dialogs.answers << file("bad.txt");
         w->menuOpen->trigger();
-        expectMessage("数据有误，无法读取！", "错误", Dialogs::Icon::Error);
+        expectMessage(m_dialogs, "数据有误，无法读取！", "错误", Dialogs::Icon::Error);
         const int shown = m_dialogs.messages.size();
         m_dialogs.answers << file("other.dat");
         w->menuOpen->trigger();
@@ -367,7 +360,7 @@ private slots:
         }
         m_dialogs.answers << longName;
         w->menuSave->trigger();
-        expectMessage("文件保存失败！", "文件错误", Dialogs::Icon::Error);
+        expectMessage(m_dialogs, "文件保存失败！", "文件错误", Dialogs::Icon::Error);
         QByteArray kept;
         QVERIFY(readWholeFile(longName, kept));
         QCOMPARE(kept, QByteArray("OLD"));
@@ -377,7 +370,7 @@ private slots:
         m_dialogs.answers << file("missing/list.txt");
         w->menuSave->trigger();
         QCOMPARE(m_dialogs.messages.size(), 2);
-        expectMessage("文件保存失败！", "文件错误", Dialogs::Icon::Error);
+        expectMessage(m_dialogs, "文件保存失败！", "文件错误", Dialogs::Icon::Error);
     }
 
     void closingEndsWithImagesErased()

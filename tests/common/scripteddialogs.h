@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QStringList>
+#include <QtTest>
 
 // Answers file dialogs from a queue (an empty answer is a cancel) and records every message.
 class ScriptedDialogs : public Dialogs {
@@ -38,3 +39,13 @@ private:
         return answers.isEmpty() ? QString() : answers.takeFirst();
     }
 };
+
+// Checks the last message shown.
+inline void expectMessage(const ScriptedDialogs &dialogs, const QString &text, const QString &title,
+                          Dialogs::Icon icon)
+{
+    QVERIFY(!dialogs.messages.isEmpty());
+    QCOMPARE(dialogs.messages.last().text, text);
+    QCOMPARE(dialogs.messages.last().title, title);
+    QVERIFY(dialogs.messages.last().icon == icon);
+}

@@ -64,13 +64,6 @@ private:
         return f;
     }
 
-    void expectMessage(const QString &text, const QString &title, Dialogs::Icon icon)
-    {
-        QVERIFY(!m_dialogs.messages.isEmpty());
-        QCOMPARE(m_dialogs.messages.last().text, text);
-        QCOMPARE(m_dialogs.messages.last().title, title);
-        QVERIFY(m_dialogs.messages.last().icon == icon);
-    }
 
 private slots:
     void initTestCase() { m_pristine = loadBuiltInImage(); }
@@ -278,7 +271,7 @@ private slots:
         QTest::keyClick(f->txtFindContent, Qt::Key_Return);
         QCOMPARE(m_hex->txtLoc->text(), QString("000AD1EF"));
         QTest::keyClick(f->txtFindContent, Qt::Key_Return);
-        expectMessage("没有符合条件的内容！", "没有找到！", Dialogs::Icon::Information);
+        expectMessage(m_dialogs, "没有符合条件的内容！", "没有找到！", Dialogs::Icon::Information);
         QCOMPARE(m_hex->txtLoc->text(), QString("000AD1EF"));
 
         // Upwards from there.
@@ -289,10 +282,10 @@ private slots:
         // The range is read at every match, and a range that is no number stops the search.
         f->txtFindFrom->setText("00050001");
         QTest::keyClick(f->txtFindContent, Qt::Key_Return);
-        expectMessage("没有符合条件的内容！", "没有找到！", Dialogs::Icon::Information);
+        expectMessage(m_dialogs, "没有符合条件的内容！", "没有找到！", Dialogs::Icon::Information);
         f->txtFindFrom->setText("XYZ");
         QTest::keyClick(f->txtFindContent, Qt::Key_Return);
-        expectMessage("查找范围错误！", "错误！", Dialogs::Icon::Error);
+        expectMessage(m_dialogs, "查找范围错误！", "错误！", Dialogs::Icon::Error);
 
         // Cancel hides the dialog; Find shows it again as it was.
         QTest::mouseClick(f->btnCancel, Qt::LeftButton);
@@ -315,12 +308,12 @@ private slots:
         f->opt10->setChecked(true);
         f->txtFindContent->setText("12 256");
         QTest::keyClick(f->txtFindContent, Qt::Key_Return);
-        expectMessage("输入错误！", "错误！", Dialogs::Icon::Error);
+        expectMessage(m_dialogs, "输入错误！", "错误！", Dialogs::Icon::Error);
         QCOMPARE(f->txtFindContent->selectedText(), QString("12 256"));
         f->opt16->setChecked(true);
         f->txtFindContent->setText("1FF");
         QTest::keyClick(f->txtFindContent, Qt::Key_Return);
-        expectMessage("输入错误！", "错误！", Dialogs::Icon::Error);
+        expectMessage(m_dialogs, "输入错误！", "错误！", Dialogs::Icon::Error);
 
         // Decimal values and the comma separator find the same bytes.
         const QByteArray pattern("\x3C\x00\xD1\x77", 4);
@@ -343,7 +336,7 @@ private slots:
         f->txtFindTo->setText("FFFFFFFF");
         f->txtFindContent->setText(QString::number(byteAt(m_images.WorkImage, 0xADFFF)));
         QTest::keyClick(f->txtFindContent, Qt::Key_Return);
-        expectMessage("没有符合条件的内容！", "没有找到！", Dialogs::Icon::Information);
+        expectMessage(m_dialogs, "没有符合条件的内容！", "没有找到！", Dialogs::Icon::Information);
 
         // Space with a selection moves the caret to the end of the selection.
         f->txtFindContent->setText("3C 00");
@@ -357,7 +350,7 @@ private slots:
     {
         m_hex->txtLoc->setText("00000100");
         QTest::mouseClick(m_hex->btnFindDifferent, Qt::LeftButton);
-        expectMessage("没有符合条件的内容！", "没有找到！", Dialogs::Icon::Information);
+        expectMessage(m_dialogs, "没有符合条件的内容！", "没有找到！", Dialogs::Icon::Information);
         m_hex->optUpWay->setChecked(true);
         QTest::mouseClick(m_hex->btnFindDifferent, Qt::LeftButton);
         QCOMPARE(m_dialogs.messages.size(), 2);
