@@ -8,6 +8,11 @@
 #include "image/dialogs.h"
 #include "image/fileio.h"
 #include "image/mymodule.h"
+#include "tables/characterpage.h"
+#include "tables/classpage.h"
+#include "tables/itempage.h"
+#include "tables/recordeditor.h"
+#include "tables/shieldpage.h"
 
 #include <QCloseEvent>
 #include <QFileInfo>
@@ -75,7 +80,9 @@ frmVeskEdit::frmVeskEdit(ByteImages &images, Dialogs &dialogs, const QString &ed
 
     SSTab1 = new QTabWidget;
     SSTab1->setObjectName(QStringLiteral("SSTab1"));
-    SSTab1->addTab(page(QStringLiteral("tabClass")), QStringLiteral("职业基础能力"));
+    classPage = new ClassPage(m_images);
+    classPage->setObjectName(QStringLiteral("tabClass"));
+    SSTab1->addTab(classPage, QStringLiteral("职业基础能力"));
     SSTab1->addTab(page(QStringLiteral("tabClassChange")), QStringLiteral("职业转换"));
     SSTab1->addTab(page(QStringLiteral("tabTerrain")), QStringLiteral("地形效果"));
 
@@ -98,12 +105,20 @@ frmVeskEdit::frmVeskEdit(ByteImages &images, Dialogs &dialogs, const QString &ed
     stringPage->setObjectName(QStringLiteral("tabString"));
 
     stabAll->addTab(hexPage, QStringLiteral("地址编辑"));
-    stabAll->addTab(page(QStringLiteral("tabCharacter")), QStringLiteral("我方人物"));
+    characterPage = new CharacterPage(m_images);
+    characterPage->setObjectName(QStringLiteral("tabCharacter"));
+    weaponPage = new ItemPage(m_images, ItemPage::Kind::Weapons);
+    weaponPage->setObjectName(QStringLiteral("tabWeapon"));
+    magicPage = new ItemPage(m_images, ItemPage::Kind::Spells);
+    magicPage->setObjectName(QStringLiteral("tabMagic"));
+    shieldPage = new ShieldPage(m_images);
+    shieldPage->setObjectName(QStringLiteral("tabShield"));
+    stabAll->addTab(characterPage, QStringLiteral("我方人物"));
     stabAll->addTab(nested(QStringLiteral("tabField"), stabField), QStringLiteral("敌方部队"));
     stabAll->addTab(nested(QStringLiteral("tabClassTerrain"), SSTab1), QStringLiteral("职业、地形设定"));
-    stabAll->addTab(page(QStringLiteral("tabWeapon")), QStringLiteral("武器设定"));
-    stabAll->addTab(page(QStringLiteral("tabMagic")), QStringLiteral("魔法设定"));
-    stabAll->addTab(page(QStringLiteral("tabShield")), QStringLiteral("盾牌、等级系数设定"));
+    stabAll->addTab(weaponPage, QStringLiteral("武器设定"));
+    stabAll->addTab(magicPage, QStringLiteral("魔法设定"));
+    stabAll->addTab(shieldPage, QStringLiteral("盾牌、等级系数设定"));
     stabAll->addTab(stringPage, QStringLiteral("字符处理"));
 
     auto *fileRow = new QHBoxLayout;
@@ -172,12 +187,42 @@ void frmVeskEdit::timerInit_Timer()
     hexPage->msfFileContent->setFocus();
     LoadPristineImage();
     hexPage->FillHexGrid(m_images.WorkImage);
+    FillClassList();
+    FillWeaponList();
+    FillMagicList();
+    FillShieldList();
+    characterPage->SelectFirstCharacter();
     timerInit->stop();
+}
+
+void frmVeskEdit::FillClassList()
+{
+    classPage->editor->fillList(GetResString(0));
+}
+
+void frmVeskEdit::FillWeaponList()
+{
+    weaponPage->editor->fillList(GetResString(1));
+}
+
+void frmVeskEdit::FillMagicList()
+{
+    magicPage->editor->fillList(GetResString(2));
+}
+
+void frmVeskEdit::FillShieldList()
+{
+    shieldPage->editor->fillList(GetResString(3));
 }
 
 void frmVeskEdit::refreshViews()
 {
     hexPage->FillHexGrid(m_images.WorkImage);
+    characterPage->lstCharacter_Click();
+    classPage->lstWorkName_Click();
+    weaponPage->refresh();
+    magicPage->refresh();
+    shieldPage->lstShield_Click();
 }
 
 void frmVeskEdit::menuOpen_Click()

@@ -7,7 +7,11 @@
 #include <QStringList>
 
 class Dialogs;
+class CharacterPage;
+class ClassPage;
 class HexPage;
+class ItemPage;
+class ShieldPage;
 class StringPage;
 class frmFind;
 class QAction;
@@ -43,6 +47,11 @@ public:
     QTimer *timerInit;
     HexPage *hexPage;
     StringPage *stringPage;
+    CharacterPage *characterPage;
+    ClassPage *classPage;
+    ItemPage *weaponPage;
+    ItemPage *magicPage;
+    ShieldPage *shieldPage;
 
     // The find dialog, created the first time it is shown.
     frmFind *findDialog();
@@ -56,6 +65,10 @@ public:
     // Start-up sequence, run once by timerInit.
     void timerInit_Timer();
     void LoadPristineImage();
+    void FillClassList();
+    void FillWeaponList();
+    void FillMagicList();
+    void FillShieldList();
 
     void menuOpen_Click();
     void menuSave_Click();

@@ -1,0 +1,59 @@
+#include "tables/tablewidgets.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+
+QListWidget *makeList(QWidget *parent, const QString &name)
+{
+    auto *list = new QListWidget(parent);
+    list->setObjectName(name);
+    list->setMinimumWidth(list->fontMetrics().horizontalAdvance(QStringLiteral("00 => 天马骑士(石像鬼)")) + 32);
+    list->setMaximumWidth(list->minimumWidth() + 40);
+    return list;
+}
+
+QLabel *makeLabel(QWidget *parent, const QString &name, const QString &caption)
+{
+    auto *label = new QLabel(caption, parent);
+    label->setObjectName(name);
+    return label;
+}
+
+QLineEdit *makeField(QWidget *parent, const QString &name)
+{
+    auto *box = new QLineEdit(parent);
+    box->setObjectName(name);
+    box->setFixedWidth(box->fontMetrics().horizontalAdvance(QStringLiteral("00000000")) + 12);
+    return box;
+}
+
+QComboBox *makeSelector(QWidget *parent, const QString &name, const QStringList &entries)
+{
+    auto *combo = new QComboBox(parent);
+    combo->setObjectName(name);
+    combo->addItems(entries);
+    combo->setCurrentIndex(-1);
+    combo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    combo->setMinimumWidth(combo->sizeHint().width() + combo->fontMetrics().horizontalAdvance(u'0'));
+    return combo;
+}
+
+QPlainTextEdit *makeSourceBox(QWidget *parent, const QString &name)
+{
+    auto *box = new QPlainTextEdit(parent);
+    box->setObjectName(name);
+    box->setReadOnly(true);
+    box->setLineWrapMode(QPlainTextEdit::NoWrap);
+    return box;
+}
+
+QPlainTextEdit *makeHelpBox(QWidget *parent, const QString &name, const QString &text)
+{
+    QPlainTextEdit *box = makeSourceBox(parent, name);
+    box->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    box->setPlainText(text);
+    return box;
+}

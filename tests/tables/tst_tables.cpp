@@ -1,0 +1,354 @@
+#include "app/frmveskedit.h"
+#include "image/fileio.h"
+#include "image/gbk.h"
+#include "image/mymodule.h"
+#include "scripteddialogs.h"
+#include "tables/characterpage.h"
+#include "tables/classpage.h"
+#include "tables/gametables.h"
+#include "tables/itempage.h"
+#include "tables/recordeditor.h"
+#include "tables/shieldpage.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+using namespace GameTables;
+
+class TestTables : public QObject {
+    Q_OBJECT
+
+private:
+    QByteArray m_pristine;
+    ByteImages m_images;
+    ScriptedDialogs m_dialogs;
+    std::unique_ptr<frmVeskEdit> m_window;
+    CharacterPage *m_chars = nullptr;
+
+    int work(qint64 offset) const { return byteAt(m_images.WorkImage, offset); }
+
+    void show(int tab)
+    {
+        m_window->stabAll->setCurrentIndex(tab);
+        QApplication::processEvents();
+    }
+
+    // Focuses a box, selects its text as entering it does, types and presses Enter; an empty
+    // text clears the box first.
+    static void enter(QLineEdit *box, const QString &text)
+    {
+        box->setFocus();
+        QApplication::processEvents();
+        box->selectAll();
+        if (text.isEmpty())
+            QTest::keyClick(box, Qt::Key_Delete);
+        QTest::keyClicks(box, text);
+        QTest::keyClick(box, Qt::Key_Return);
+        QApplication::processEvents();
+    }
+
+    static QString sourceLines(const QPlainTextEdit *box) { return box->toPlainText(); }
+
+private slots:
+    void initTestCase() { m_pristine = loadBuiltInImage(); }
+
+    void init()
+    {
+        m_images = ByteImages();
+        m_images.OpenedImage = m_pristine;
+        m_images.WorkImage = m_pristine;
+        m_dialogs = ScriptedDialogs();
+        m_window = std::make_unique<frmVeskEdit>(m_images, m_dialogs, QDir::tempPath());
+        m_window->show();
+        QApplication::setActiveWindow(m_window.get());
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        m_window->timerInit_Timer();
+        m_chars = m_window->characterPage;
+        show(1);
+    }
+
+    void cleanup() { m_window.reset(); }
+
+    void characterTabContents()
+    {
+        QCOMPARE(m_chars->lstCharacter->count(), 34);
+        QVERIFY(m_chars->lstCharacter->item(0)->text().startsWith("01 => "));
+        QVERIFY(m_chars->lstCharacter->item(33)->text().startsWith("22 => "));
+        QCOMPARE(m_chars->cboCharacterWork->count(), 24);
+        QCOMPARE(m_chars->cboCharacterWork->itemText(0), QString("01骑士"));
+        QCOMPARE(m_chars->cboCharacterWork->itemText(23), QString("18公主"));
+        QCOMPARE(m_chars->cboCharacterItem->count(), 33);
+        QCOMPARE(m_chars->cboCharacterItem->itemText(0), QString("00无"));
+        QCOMPARE(m_chars->cboCharacterItem->itemText(1).left(2), QString("02"));
+        QCOMPARE(m_chars->cboCharacterItem->itemText(32).left(2), QString("3A"));
+        QVERIFY(m_chars->cboCharacterItem->findText("0B钢剑") >= 0);
+        QVERIFY(m_chars->cboCharacterItem->findText("30皮盾") >= 0);
+        QCOMPARE(m_chars->txtCharacter[9]->text(), QString("物品"));
+        QCOMPARE(m_chars->lblCharacter[1]->text(), QString("等  级"));
+        QCOMPARE(m_chars->lblCharacter[17]->text(), QString("HP成长"));
+        QVERIFY(m_chars->frameWorkMagic->title().startsWith("职业魔法一览(每人最多6种"));
+        QVERIFY(m_chars->Text7->toPlainText().startsWith("代号\t妖术师\t魔女\t祈祷师\t男(女)魔导士\t神官/公主\t修女\t圣女"));
+        QCOMPARE(m_chars->Text7->toPlainText().split('\n').size(), 10);
+
+        // Start-up selected the first character and filled every field from the image.
+        QCOMPARE(m_chars->lstCharacter->currentRow(), 0);
+        QCOMPARE(m_chars->txtCharacter[0]->text(), QString::number(work(CharacterBase + 1)));
+        QCOMPARE(m_chars->txtCharacter[8]->text(), hexByte(work(CharacterBase + 9)));
+        QCOMPARE(m_chars->txtCharacter[10]->text(), QString::number(work(CharacterMagicDefence)));
+        QCOMPARE(m_chars->txtCharacter[16]->text(), QString::number(work(CharacterGrowth + 5)));
+        QCOMPARE(pieceCode(m_chars->cboCharacterWork->currentText()), work(CharacterBase));
+        QCOMPARE(m_window->classPage->lstWorkName->count(), 23);
+        QCOMPARE(m_window->weaponPage->list->count(), 23);
+        QCOMPARE(m_window->magicPage->list->count(), 24);
+        QCOMPARE(m_window->shieldPage->lstShield->count(), 5);
+        QCOMPARE(m_window->classPage->lstWorkName->item(2)->text(), QString("03 => 天马骑士(石像鬼)"));
+        QCOMPARE(m_window->weaponPage->list->item(0)->text(), QString("00 => 近身武器"));
+    }
+
+    void decimalFieldsAcceptBytesOnly()
+    {
+        m_chars->lstCharacter->setCurrentRow(2);
+        const qint64 level = CharacterBase + 12 * 2 + 1;
+        enter(m_chars->txtCharacter[0], "255");
+        QCOMPARE(work(level), 0xFF);
+        QCOMPARE(QApplication::focusWidget(), m_chars->txtCharacter[1]); // accepted: on to the next field
+        for (const QString &bad : {QString("256"), QString(20, '9'), QString("-1"), QString(" 5"), QString()}) {
+            m_chars->txtCharacter[0]->setFocus();
+            QApplication::processEvents();
+            enter(m_chars->txtCharacter[0], bad);
+            QCOMPARE(work(level), 0xFF);
+            QCOMPARE(m_chars->txtCharacter[0]->text(), QString("255"));
+            QCOMPARE(QApplication::focusWidget(), m_chars->txtCharacter[0]);
+        }
+    }
+
+    void magicFieldIsHexadecimal()
+    {
+        const qint64 magic = CharacterBase + 9;
+        QLineEdit *box = m_chars->txtCharacter[8];
+        enter(box, "ff");
+        QCOMPARE(work(magic), 0xFF);
+        QCOMPARE(box->text(), QString("FF"));
+        QCOMPARE(QApplication::focusWidget(), m_chars->txtCharacter[10]); // magic -> magic defence
+        enter(box, "0a");
+        QCOMPARE(work(magic), 0x0A);
+        QCOMPARE(box->text(), QString("0A"));
+        for (const char *bad : {"100", "1G"}) {
+            enter(box, bad);
+            QCOMPARE(work(magic), 0x0A);
+            QCOMPARE(box->text(), QString("0A"));
+        }
+    }
+
+    void upAndDownWrapAndKeepTheField()
+    {
+        QLineEdit *box = m_chars->txtCharacter[4];
+        m_chars->lstCharacter->setCurrentRow(33);
+        box->setFocus();
+        QApplication::processEvents();
+        QTest::keyClick(box, Qt::Key_Down);
+        QCOMPARE(m_chars->lstCharacter->currentRow(), 0);
+        QCOMPARE(QApplication::focusWidget(), box);
+        QCOMPARE(box->text(), QString::number(work(CharacterBase + 5)));
+        QCOMPARE(box->selectedText(), box->text());
+        QTest::keyClick(box, Qt::Key_Up);
+        QCOMPARE(m_chars->lstCharacter->currentRow(), 33);
+        QCOMPARE(box->text(), QString::number(work(CharacterBase + 12 * 33 + 5)));
+        QCOMPARE(box->selectedText(), box->text());
+
+        // In a selector the arrows step through the records, never through its entries.
+        m_chars->cboCharacterWork->setFocus();
+        QTest::keyClick(m_chars->cboCharacterWork, Qt::Key_Down);
+        QCOMPARE(m_chars->lstCharacter->currentRow(), 0);
+        QCOMPARE(pieceCode(m_chars->cboCharacterWork->currentText()), work(CharacterBase));
+        QCOMPARE(m_images.WorkImage, m_pristine);
+    }
+
+    void rawDataComparesWithOpenedImage()
+    {
+        m_chars->lstCharacter->setCurrentRow(2);
+        QCOMPARE(work(CharacterBase + 24 + 1), 1);
+        enter(m_chars->txtCharacter[0], "5");
+        const QString raw = m_chars->editor->rawText();
+        QVERIFY(raw.startsWith("原始数据:\r\n职  业: "));
+        QVERIFY(raw.contains("\r\n等  级: 1 => 5\r\n"));
+        QVERIFY(sourceLines(m_chars->txtCharacterSource).contains("\n等  级: 1 => 5\n"));
+        QVERIFY(raw.contains(QString("\r\n魔  法: %1\r\n魔  防: ").arg(hexByte(work(CharacterBase + 24 + 9)))));
+        QVERIFY(raw.contains(QString("\r\n物  品: %1").arg(hexByte(work(CharacterBase + 24 + 10)))));
+        QVERIFY(!raw.endsWith("\r\n"));
+        QCOMPARE(raw.count("\r\n"), 18);
+        enter(m_chars->txtCharacter[0], "1");
+        QVERIFY(m_chars->editor->rawText().contains("\r\n等  级: 1\r\n"));
+        QVERIFY(!m_chars->editor->rawText().contains("=>"));
+    }
+
+    void focusCycleAndRecordByteEleven()
+    {
+        m_chars->lstCharacter->setCurrentRow(5);
+        enter(m_chars->txtCharacter[16], "40");
+        QCOMPARE(work(CharacterGrowth + 6 * 5 + 5), 40);
+        QCOMPARE(QApplication::focusWidget(), m_chars->cboCharacterItem);
+        QTest::keyClick(m_chars->cboCharacterItem, Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), m_chars->cboCharacterWork);
+        QTest::keyClick(m_chars->cboCharacterWork, Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), m_chars->txtCharacter[0]);
+
+        // Walk the whole cycle writing every field; byte 11 of no record changes.
+        for (int k : {0, 1, 2, 3, 4, 5, 6, 7})
+            enter(m_chars->txtCharacter[k], QString::number(k + 1));
+        enter(m_chars->txtCharacter[8], "3");
+        for (int k : {10, 11, 12, 13, 14, 15, 16})
+            enter(m_chars->txtCharacter[k], QString::number(k));
+        const qint64 rec = CharacterBase + 12 * 5;
+        for (int k = 0; k <= 7; ++k)
+            QCOMPARE(work(rec + 1 + k), k + 1);
+        QCOMPARE(work(rec + 9), 3);
+        QCOMPARE(work(CharacterMagicDefence + 5), 10);
+        QCOMPARE(work(CharacterGrowth + 30), 11);
+        for (int n = 0; n < CharacterCount; ++n)
+            QCOMPARE(work(CharacterBase + 12 * n + 11), int(byteAt(m_pristine, CharacterBase + 12 * n + 11)));
+    }
+
+    void selectorsWriteOnChoiceOnly()
+    {
+        m_chars->lstCharacter->setCurrentRow(1);
+        const qint64 rec = CharacterBase + 12;
+        m_chars->cboCharacterWork->setFocus();
+        QTest::keyClicks(m_chars->cboCharacterWork, "05"); // the user picks "05飞鹰骑士"
+        QCOMPARE(m_chars->cboCharacterWork->currentText(), QString("05飞鹰骑士"));
+        QCOMPARE(work(rec), 5);
+        m_chars->cboCharacterItem->setFocus();
+        QTest::keyClicks(m_chars->cboCharacterItem, "30");
+        QCOMPARE(work(rec + 10), 0x30);
+
+        // A class byte with no entry leaves the selector empty and writes nothing; an item
+        // byte with no entry keeps the selector as it was and shows the true byte.
+        m_images.WorkImage[rec] = 0x00;
+        m_images.WorkImage[rec + 10] = 0x20;
+        m_chars->lstCharacter_Click();
+        QCOMPARE(m_chars->cboCharacterWork->currentIndex(), -1);
+        QCOMPARE(m_chars->cboCharacterItem->currentText().left(2), QString("30"));
+        QVERIFY(m_chars->editor->rawText().endsWith("物  品: " + hexByte(byteAt(m_pristine, rec + 10)) + " => 20"));
+        m_images.WorkImage[rec] = 0x19;
+        m_chars->lstCharacter->setCurrentRow(0);
+        m_chars->lstCharacter->setCurrentRow(1);
+        QCOMPARE(m_chars->cboCharacterWork->currentIndex(), -1);
+        QCOMPARE(work(rec), 0x19);
+        QCOMPARE(work(rec + 10), 0x20);
+    }
+
+    void classEditor()
+    {
+        show(3);
+        ClassPage *c = m_window->classPage;
+        QCOMPARE(c->lblWork[7]->text(), QString("移动力"));
+        QVERIFY(c->txtExplain->toPlainText().contains("最大HP最好不要超过127。"));
+        c->lstWorkName->setCurrentRow(3);
+        enter(c->txtWork[0], "150"); // above the advice, still written
+        QCOMPARE(work(ClassBase + 7 * 3), 150);
+        enter(c->txtWork[8], "9");
+        QCOMPARE(work(ClassMagicDefence + 3), 9);
+        QCOMPARE(QApplication::focusWidget(), c->txtWork[0]);
+        enter(c->txtWork[7], "6");
+        QCOMPARE(work(ClassMovement + 3), 6);
+        QVERIFY(c->editor->rawText().contains("\r\n移动力: " + QString::number(byteAt(m_pristine, ClassMovement + 3)) + " => 6\r\n"));
+
+        // Class 17's magic defence is the first character's magic defence.
+        c->lstWorkName->setCurrentRow(22);
+        enter(c->txtWork[8], "77");
+        QCOMPARE(work(0x8BFF0), 77);
+        show(1);
+        m_chars->lstCharacter->setCurrentRow(0);
+        m_chars->lstCharacter_Click();
+        QCOMPARE(m_chars->txtCharacter[10]->text(), QString("77"));
+
+        // Up and Down wrap over the 23 classes.
+        show(3);
+        c->txtWork[2]->setFocus();
+        QTest::keyClick(c->txtWork[2], Qt::Key_Down);
+        QCOMPARE(c->lstWorkName->currentRow(), 0);
+        QTest::keyClick(c->txtWork[2], Qt::Key_Up);
+        QCOMPARE(c->lstWorkName->currentRow(), 22);
+        QCOMPARE(QApplication::focusWidget(), c->txtWork[2]);
+    }
+
+    void weaponAndMagicEditors()
+    {
+        show(4);
+        ItemPage *w = m_window->weaponPage;
+        w->list->setCurrentRow(0x14);
+        w->cboEffect->setFocus();
+        QTest::keyClicks(w->cboEffect, "03");
+        QCOMPARE(w->cboEffect->currentText(), QString("03对飞行部队特效"));
+        QCOMPARE(work(0x8ACB8), 3);
+        enter(w->txt[3], "25");
+        QCOMPARE(work(ItemCritical + 0x14), 25);
+        QCOMPARE(QApplication::focusWidget(), w->cboEffect);
+        QTest::keyClick(w->cboEffect, Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), w->txt[0]);
+        QCOMPARE(w->help->toPlainText(), QString("近身武器与远程武器是没有装\n备物品的情况下的武器，其重\n量、必杀和特效属性无效。"));
+
+        // An effect byte without an entry keeps the selector and leaves out the effect line.
+        m_images.WorkImage[ItemEffect + 5] = 0x02;
+        w->list->setCurrentRow(5);
+        QCOMPARE(w->cboEffect->currentText(), QString("03对飞行部队特效"));
+        QVERIFY(w->editor->rawText().endsWith(QString("必  杀: %1\r\n").arg(work(ItemCritical + 5))));
+        QVERIFY(!w->editor->rawText().contains("特  效"));
+
+        show(5);
+        ItemPage *m = m_window->magicPage;
+        QCOMPARE(m->list->item(0)->text().left(2), QString("17"));
+        m->list->setCurrentRow(0);
+        enter(m->txt[0], "33");
+        QCOMPARE(work(0x8ABC0), 33);
+        QCOMPARE(QApplication::focusWidget(), m->txt[1]);
+        m->list->setCurrentRow(3);
+        enter(m->txt[4], "7");
+        QCOMPARE(work(SpellHpCost + 3), 7);
+        QCOMPARE(QApplication::focusWidget(), m->cboEffect);
+        QVERIFY(m->editor->rawText().contains(QString("消耗HP: %1 => 7\r\n特  效: ").arg(byteAt(m_pristine, SpellHpCost + 3))));
+        m_images.WorkImage[ItemEffect + 0x17 + 3] = 0x02;
+        m->refresh();
+        QVERIFY(m->editor->rawText().endsWith("消耗HP: " + QString::number(byteAt(m_pristine, SpellHpCost + 3)) + " => 7\r\n"));
+    }
+
+    void shieldEditor()
+    {
+        show(6);
+        ShieldPage *s = m_window->shieldPage;
+        QCOMPARE(s->lstShield->item(4)->text().left(2), QString("35"));
+        s->lstShield->setCurrentRow(4);
+        enter(s->txtShield[0], "12");
+        QCOMPARE(work(ShieldBase + 4), 12);
+        QCOMPARE(QApplication::focusWidget(), s->txtShield[0]);
+        QCOMPARE(s->editor->rawText(), QString("原始数据:\r\n效  果: %1 => 12").arg(byteAt(m_pristine, ShieldBase + 4)));
+        QTest::keyClick(s->txtShield[0], Qt::Key_Down);
+        QCOMPARE(s->lstShield->currentRow(), 0);
+    }
+
+    void openingAFileRefreshesEveryEditor()
+    {
+        QTemporaryDir dir;
+        const QString list = dir.filePath("c.txt");
+        QVERIFY(writeWholeFile(list, "*H6E2D45AH8BF2296H8ABA91EH8C72D08*"));
+        m_dialogs.answers << list;
+        m_window->menuOpen->trigger();
+        QCOMPARE(m_chars->txtCharacter[0]->text(), QString("90"));
+        QCOMPARE(m_window->classPage->txtWork[0]->text(), QString("150"));
+        QCOMPARE(m_window->weaponPage->txt[0]->text(), QString("30"));
+        QCOMPARE(m_window->shieldPage->txtShield[0]->text(), QString("8"));
+        QVERIFY(m_chars->editor->rawText().contains("等  级: " + QString::number(byteAt(m_pristine, CharacterBase + 1)) + " => 90"));
+    }
+};
+
+QTEST_MAIN(TestTables)
+#include "tst_tables.moc"
