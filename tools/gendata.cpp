@@ -1,12 +1,15 @@
 // Generates the editor's built-in data from the hand-written lists in resources/:
 //   <out>/DEFAULT/V1.21            the built-in 712,704-byte game executable
 //   <out>/strings/stringtable.txt  the string table, one "id<TAB>text" line per entry
+// and beside the program (the optional third argument):
+//   地形名称.txt                    the terrain names, GBK, CR LF
 // Every byte is derived from a fixed seed, so each build writes the same files.
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QMap>
+#include <QStringEncoder>
 #include <QStringList>
 #include <QTextStream>
 #include <QVector>
@@ -273,8 +276,8 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
-    if (args.size() != 3)
-        fail("usage: gendata <resources folder> <output folder>");
+    if (args.size() != 3 && args.size() != 4)
+        fail("usage: gendata <resources folder> <output folder> [<program folder>]");
     const QString res = args[1];
     const QString out = args[2];
 
@@ -325,5 +328,15 @@ int main(int argc, char **argv)
 
     writeFile(out + "/DEFAULT/V1.21", img.bytes());
     writeFile(out + "/strings/stringtable.txt", table);
+
+    if (args.size() == 4) {
+        QStringList terrain;
+        for (const QStringList &row : readTable(res + "/terrain.txt"))
+            terrain.append(row.value(0));
+        if (terrain.size() != 22)
+            fail("terrain.txt must hold 22 names");
+        QStringEncoder gbk("GBK");
+        writeFile(args[3] + QString::fromUtf8("/地形名称.txt"), gbk.encode(terrain.join("\r\n") + "\r\n"));
+    }
     return 0;
 }

@@ -9,6 +9,9 @@
 #include "image/fileio.h"
 #include "image/mymodule.h"
 #include "tables/characterpage.h"
+#include "tables/classchangepage.h"
+#include "tables/levelcoefficientframe.h"
+#include "tables/terrainpage.h"
 #include "tables/classpage.h"
 #include "tables/itempage.h"
 #include "tables/recordeditor.h"
@@ -83,8 +86,12 @@ frmVeskEdit::frmVeskEdit(ByteImages &images, Dialogs &dialogs, const QString &ed
     classPage = new ClassPage(m_images);
     classPage->setObjectName(QStringLiteral("tabClass"));
     SSTab1->addTab(classPage, QStringLiteral("职业基础能力"));
-    SSTab1->addTab(page(QStringLiteral("tabClassChange")), QStringLiteral("职业转换"));
-    SSTab1->addTab(page(QStringLiteral("tabTerrain")), QStringLiteral("地形效果"));
+    classChangePage = new ClassChangePage(m_images);
+    classChangePage->setObjectName(QStringLiteral("tabClassChange"));
+    SSTab1->addTab(classChangePage, QStringLiteral("职业转换"));
+    terrainPage = new TerrainPage(m_images, m_dialogs, m_folder);
+    terrainPage->setObjectName(QStringLiteral("tabTerrain"));
+    SSTab1->addTab(terrainPage, QStringLiteral("地形效果"));
 
     auto nested = [](const QString &name, QTabWidget *tabs) {
         QWidget *w = page(name);
@@ -192,6 +199,8 @@ void frmVeskEdit::timerInit_Timer()
     FillMagicList();
     FillShieldList();
     characterPage->SelectFirstCharacter();
+    classChangePage->FillClassChangeGrid();
+    terrainPage->FillTerrainEffectGrid();
     timerInit->stop();
 }
 
@@ -213,6 +222,7 @@ void frmVeskEdit::FillMagicList()
 void frmVeskEdit::FillShieldList()
 {
     shieldPage->editor->fillList(GetResString(3));
+    shieldPage->levelFrame->FillLevelCoefficientGrid();
 }
 
 void frmVeskEdit::refreshViews()
@@ -220,9 +230,12 @@ void frmVeskEdit::refreshViews()
     hexPage->FillHexGrid(m_images.WorkImage);
     characterPage->lstCharacter_Click();
     classPage->lstWorkName_Click();
+    classChangePage->RefillClassChangeGrid();
+    terrainPage->FillTerrainEffectGrid();
     weaponPage->refresh();
     magicPage->refresh();
     shieldPage->lstShield_Click();
+    shieldPage->levelFrame->FillLevelCoefficientGrid();
 }
 
 void frmVeskEdit::menuOpen_Click()

@@ -8,11 +8,13 @@
 
 class Dialogs;
 class CharacterPage;
+class ClassChangePage;
 class ClassPage;
 class HexPage;
 class ItemPage;
 class ShieldPage;
 class StringPage;
+class TerrainPage;
 class frmFind;
 class QAction;
 class QLabel;
@@ -52,6 +54,8 @@ public:
     ItemPage *weaponPage;
     ItemPage *magicPage;
     ShieldPage *shieldPage;
+    ClassChangePage *classChangePage;
+    TerrainPage *terrainPage;
 
     // The find dialog, created the first time it is shown.
     frmFind *findDialog();

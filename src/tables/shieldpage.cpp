@@ -1,6 +1,7 @@
 #include "tables/shieldpage.h"
 
 #include "tables/gametables.h"
+#include "tables/levelcoefficientframe.h"
 #include "tables/recordeditor.h"
 #include "tables/tablewidgets.h"
 
@@ -43,9 +44,11 @@ ShieldPage::ShieldPage(ByteImages &images, QWidget *parent) : QWidget(parent)
     shield->addLayout(field);
     shield->addLayout(right, 1);
 
+    levelFrame = new LevelCoefficientFrame(images, this);
+
     auto *layout = new QVBoxLayout(this);
-    layout->addWidget(frameShield);
-    layout->addStretch(1);
+    layout->addWidget(frameShield, 1);
+    layout->addWidget(levelFrame);
 }
 
 void ShieldPage::lstShield_Click()

@@ -9,9 +9,10 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPlainTextEdit;
+class LevelCoefficientFrame;
 class RecordEditor;
 
-// Tab "盾牌、等级系数设定": the shield editor.
+// Tab "盾牌、等级系数设定": the shield editor and the level coefficients.
 class ShieldPage : public QWidget {
     Q_OBJECT
 public:
@@ -24,6 +25,7 @@ public:
     QPlainTextEdit *txtShieldSource;
     QPlainTextEdit *txtShieldHelp;
     RecordEditor *editor;
+    LevelCoefficientFrame *levelFrame;
 
     void lstShield_Click();
 };

@@ -4,6 +4,7 @@
 #include "image/fileio.h"
 #include "image/gbk.h"
 #include "image/mymodule.h"
+#include "editorfolder.h"
 #include "scripteddialogs.h"
 
 #include <QAction>
@@ -25,7 +26,7 @@ class TestApp : public QObject {
 
 private:
     QByteArray m_pristine;
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<EditorFolder> m_dir;
     ByteImages m_images;
     ScriptedDialogs m_dialogs;
     std::unique_ptr<frmStart> m_start;
@@ -58,7 +59,7 @@ private slots:
 
     void init()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
+        m_dir = std::make_unique<EditorFolder>();
         m_images = ByteImages();
         m_dialogs = ScriptedDialogs();
     }

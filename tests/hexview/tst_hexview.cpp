@@ -7,6 +7,7 @@
 #include "hexview/stringconvert.h"
 #include "hexview/stringpage.h"
 #include "image/mymodule.h"
+#include "editorfolder.h"
 #include "scripteddialogs.h"
 
 #include <QAction>
@@ -32,6 +33,7 @@ private:
     QByteArray m_pristine;
     ByteImages m_images;
     ScriptedDialogs m_dialogs;
+    EditorFolder m_folder;
     std::unique_ptr<frmVeskEdit> m_window;
     HexPage *m_hex = nullptr;
 
@@ -74,7 +76,7 @@ private slots:
         m_images.OpenedImage = m_pristine;
         m_images.WorkImage = m_pristine;
         m_dialogs = ScriptedDialogs();
-        m_window = std::make_unique<frmVeskEdit>(m_images, m_dialogs, QDir::tempPath());
+        m_window = std::make_unique<frmVeskEdit>(m_images, m_dialogs, m_folder.path());
         m_window->show();
         QApplication::setActiveWindow(m_window.get());
         QVERIFY(QTest::qWaitForWindowActive(m_window.get()));

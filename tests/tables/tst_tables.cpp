@@ -2,13 +2,18 @@
 #include "image/fileio.h"
 #include "image/gbk.h"
 #include "image/mymodule.h"
+#include "editorfolder.h"
 #include "scripteddialogs.h"
 #include "tables/characterpage.h"
+#include "controls/flexgrid.h"
+#include "tables/classchangepage.h"
 #include "tables/classpage.h"
 #include "tables/gametables.h"
 #include "tables/itempage.h"
+#include "tables/levelcoefficientframe.h"
 #include "tables/recordeditor.h"
 #include "tables/shieldpage.h"
+#include "tables/terrainpage.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -16,6 +21,8 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -31,6 +38,7 @@ private:
     QByteArray m_pristine;
     ByteImages m_images;
     ScriptedDialogs m_dialogs;
+    EditorFolder m_folder;
     std::unique_ptr<frmVeskEdit> m_window;
     CharacterPage *m_chars = nullptr;
 
@@ -56,6 +64,9 @@ private:
         QApplication::processEvents();
     }
 
+    // Clicks an option button on its indicator.
+    static void clickOption(QRadioButton *b) { QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(6, b->height() / 2)); }
+
     static QString sourceLines(const QPlainTextEdit *box) { return box->toPlainText(); }
 
 private slots:
@@ -67,7 +78,7 @@ private slots:
         m_images.OpenedImage = m_pristine;
         m_images.WorkImage = m_pristine;
         m_dialogs = ScriptedDialogs();
-        m_window = std::make_unique<frmVeskEdit>(m_images, m_dialogs, QDir::tempPath());
+        m_window = std::make_unique<frmVeskEdit>(m_images, m_dialogs, m_folder.path());
         m_window->show();
         QApplication::setActiveWindow(m_window.get());
         QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
@@ -333,6 +344,198 @@ private slots:
         QCOMPARE(s->editor->rawText(), QString("原始数据:\r\n效  果: %1 => 12").arg(byteAt(m_pristine, ShieldBase + 4)));
         QTest::keyClick(s->txtShield[0], Qt::Key_Down);
         QCOMPARE(s->lstShield->currentRow(), 0);
+    }
+
+    void classChangeGrid()
+    {
+        m_window->stabAll->setCurrentIndex(3);
+        m_window->SSTab1->setCurrentIndex(1);
+        QApplication::processEvents();
+        ClassChangePage *p = m_window->classChangePage;
+        FlexGrid *g = p->msfChangeWork;
+        QCOMPARE(g->rows(), 14);
+        QCOMPARE(g->cols(), 3);
+        QCOMPARE(g->textMatrix(0, 0), QString("原 始 职 业"));
+        QCOMPARE(g->textMatrix(0, 2), QString("必 要 等 级"));
+        QCOMPARE(p->cboChangeWork[0]->count(), 22);
+        QCOMPARE(p->cboChangeWork[1]->itemText(21), QString("16男爵"));
+        QCOMPARE(g->textMatrix(1, 0), p->cboChangeWork[0]->itemText(work(ClassChangeBefore) - 1));
+        QCOMPARE(g->textMatrix(13, 2), QString::number(work(ClassChangeLevel + 12)));
+
+        g->setCurrentCell(3, 0);
+        QCOMPARE(p->txtChangeWork->text(), QString::number(work(ClassChangeLevel + 2)));
+        enter(p->txtChangeWork, "20");
+        QCOMPARE(work(ClassChangeLevel + 2), 20);
+        QCOMPARE(g->textMatrix(3, 2), QString("20"));
+        QCOMPARE(QApplication::focusWidget(), p->cboChangeWork[0]);
+        for (const char *bad : {"21", "0", ""}) {
+            enter(p->txtChangeWork, bad);
+            QCOMPARE(work(ClassChangeLevel + 2), 20);
+            QCOMPARE(p->txtChangeWork->text(), QString("20"));
+            QCOMPARE(p->txtChangeWork->selectedText(), QString("20"));
+        }
+
+        p->cboChangeWork[1]->setFocus();
+        QTest::keyClicks(p->cboChangeWork[1], "05");
+        QCOMPARE(work(0x8B5A5 + 2), 5);
+        QCOMPARE(g->textMatrix(3, 1), QString("05飞鹰骑士"));
+        QTest::keyClick(p->cboChangeWork[1], Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), p->txtChangeWork);
+        p->cboChangeWork[0]->setFocus();
+        QTest::keyClick(p->cboChangeWork[0], Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), p->cboChangeWork[1]);
+
+        g->setCurrentCell(13, 0);
+        p->txtChangeWork->setFocus();
+        QTest::keyClick(p->txtChangeWork, Qt::Key_Down);
+        QCOMPARE(g->row(), 1);
+        QCOMPARE(p->txtChangeWork->text(), g->textMatrix(1, 2));
+        QTest::keyClick(p->txtChangeWork, Qt::Key_Up);
+        QCOMPARE(g->row(), 13);
+        QCOMPARE(QApplication::focusWidget(), p->txtChangeWork);
+
+        // A class byte without an entry shows its digits and "?", selects nothing, writes nothing.
+        m_images.WorkImage[ClassChangeAfter + 12] = 0x17;
+        p->RefillClassChangeGrid();
+        QCOMPARE(g->textMatrix(13, 1), QString("17?"));
+        QCOMPARE(p->cboChangeWork[1]->currentIndex(), -1);
+        QCOMPARE(work(ClassChangeAfter + 12), 0x17);
+        QCOMPARE(work(0x8B5A4), int(byteAt(m_pristine, 0x8B5A4)));
+    }
+
+    void levelCoefficients()
+    {
+        show(6);
+        LevelCoefficientFrame *f = m_window->shieldPage->levelFrame;
+        FlexGrid *g = f->msfExpLevel;
+        QCOMPARE(f->title(), QString("等级系数"));
+        QCOMPARE(g->cols(), 20);
+        QCOMPARE(g->textMatrix(0, 0), QString("级别"));
+        QCOMPARE(g->textMatrix(0, 3), QString("  3"));
+        QCOMPARE(g->textMatrix(0, 14), QString(" 14 "));
+        QCOMPARE(g->textMatrix(1, 0), QString("系数"));
+        QCOMPARE(g->grid().colAlignment(5), Qt::Alignment(Qt::AlignHCenter));
+
+        g->setCurrentCell(1, 3);
+        QCOMPARE(f->txtExpLevel->text(), QString("10"));
+        enter(f->txtExpLevel, "12");
+        QCOMPARE(work(LevelCoefficientBase + 3), 12);
+        QCOMPARE(g->textMatrix(1, 3), QString("12"));
+        QCOMPARE(g->col(), 4);
+        QTest::keyClick(f->txtExpLevel, Qt::Key_Left);
+        QCOMPARE(f->rawText(), QString("原始数据:\r\n级别  3: 10 => 12"));
+        QCOMPARE(f->txtExpLevelSource->toPlainText(), QString("原始数据:\n级别  3: 10 => 12"));
+
+        enter(f->txtExpLevel, "255");
+        QCOMPARE(work(LevelCoefficientBase + 3), 255);
+        g->setCurrentCell(1, 5);
+        const int before = work(LevelCoefficientBase + 5);
+        enter(f->txtExpLevel, "256");
+        QCOMPARE(work(LevelCoefficientBase + 5), before);
+        QCOMPARE(f->txtExpLevel->text(), QString("256"));
+        QCOMPARE(g->col(), 5);
+
+        g->setCurrentCell(1, 19);
+        enter(f->txtExpLevel, "99");
+        QCOMPARE(work(LevelCoefficientBase + 19), 99);
+        QCOMPARE(g->col(), 1);
+        QTest::keyClick(f->txtExpLevel, Qt::Key_Left);
+        QCOMPARE(g->col(), 19);
+        QTest::keyClick(f->txtExpLevel, Qt::Key_Right);
+        QCOMPARE(g->col(), 1);
+        QCOMPARE(work(LevelCoefficientBase), int(byteAt(m_pristine, LevelCoefficientBase)));
+    }
+
+    void terrainGrid()
+    {
+        m_window->stabAll->setCurrentIndex(3);
+        m_window->SSTab1->setCurrentIndex(2);
+        QApplication::processEvents();
+        TerrainPage *t = m_window->terrainPage;
+        FlexGrid *g = t->msfFieldEffect;
+        QCOMPARE(g->rows(), 24);
+        QCOMPARE(g->cols(), 23);
+        QCOMPARE(g->textMatrix(0, 1), QString("地形名1"));
+        QCOMPARE(g->textMatrix(0, 22), QString("地形名22"));
+        QCOMPARE(g->textMatrix(1, 0), QString("01骑士"));
+        QCOMPARE(g->textMatrix(23, 0), QString("回避效果"));
+        QCOMPARE(g->textMatrix(2, 3), hexByte(work(TerrainBase + 22 + 2)));
+        QVERIFY(t->opt16->isChecked());
+        QCOMPARE(t->opt16->property("Tag").toString(), QString("1"));
+
+        g->setCurrentCell(22, 22);
+        enter(t->txtFieldEffect, "ff");
+        QCOMPARE(work(0x8BCFA + 22 * 21 + 21), 0xFF);
+        QCOMPARE(g->textMatrix(22, 22), QString("ff"));
+        QCOMPARE(g->row(), 22);
+        QCOMPARE(g->col(), 22);
+        clickOption(t->opt10);
+        QCOMPARE(g->textMatrix(22, 22), QString("255"));
+        QCOMPARE(t->txtFieldEffect->text(), QString("255"));
+        QCOMPARE(t->opt10->property("Tag").toString(), QString("1"));
+        for (const char *bad : {"256", "1a", ""}) {
+            enter(t->txtFieldEffect, bad);
+            QCOMPARE(work(0x8BCFA + 22 * 21 + 21), 0xFF);
+            QCOMPARE(t->txtFieldEffect->text(), QString("255"));
+        }
+        enter(t->txtFieldEffect, "7");
+        QCOMPARE(work(0x8BCFA + 22 * 21 + 21), 7);
+        clickOption(t->opt16);
+        QCOMPARE(g->textMatrix(22, 22), QString("07"));
+        clickOption(t->opt16); // already active: nothing changes
+        QCOMPARE(g->textMatrix(22, 22), QString("07"));
+
+        QTest::keyClick(t->txtFieldEffect, Qt::Key_Right);
+        QCOMPARE(g->col(), 1);
+        QCOMPARE(g->row(), 22);
+        QTest::keyClick(t->txtFieldEffect, Qt::Key_Left);
+        QCOMPARE(g->col(), 22);
+        QTest::keyClick(t->txtFieldEffect, Qt::Key_Down);
+        QTest::keyClick(t->txtFieldEffect, Qt::Key_Down);
+        QCOMPARE(g->row(), 1);
+        QCOMPARE(g->topRow(), 1);
+        QTest::keyClick(t->txtFieldEffect, Qt::Key_Up);
+        QCOMPARE(g->row(), 23);
+        QCOMPARE(t->txtFieldEffect->text(), hexByte(work(TerrainBase + 22 * 22 + 21)));
+        QCOMPARE(t->txtFieldEffect->selectedText(), t->txtFieldEffect->text());
+
+        // Reopened while decimal display is active, the cells come back in decimal.
+        clickOption(t->opt10);
+        t->FillTerrainEffectGrid();
+        QCOMPARE(g->textMatrix(22, 22), QString("7"));
+        QVERIFY(t->opt10->isChecked());
+    }
+
+    void terrainNameFile()
+    {
+        TerrainPage *t = m_window->terrainPage;
+        FlexGrid *g = t->msfFieldEffect;
+        QStringList names;
+        for (int i = 1; i <= 22; ++i)
+            names << QString("新地形%1").arg(i);
+        m_folder.writeTerrainLines(names);
+        QTest::mouseClick(t->btnRefreshEffect, Qt::LeftButton);
+        QCOMPARE(g->textMatrix(0, 22), QString("新地形22"));
+        QVERIFY(m_dialogs.messages.isEmpty());
+        m_folder.writeTerrainNames("\r\n");
+        QTest::mouseClick(t->btnRefreshEffect, Qt::LeftButton);
+        QCOMPARE(g->textMatrix(0, 22), QString("地形名22"));
+        QVERIFY(m_dialogs.messages.isEmpty());
+
+        QStringList broken = names;
+        broken[4].clear();
+        m_folder.writeTerrainLines(broken, "\r\n");
+        QTest::mouseClick(t->btnRefreshEffect, Qt::LeftButton);
+        expectMessage(m_dialogs, "无法更新，请检查文件“地形名称.txt”的格式！", "无法更新", Dialogs::Icon::None);
+        m_folder.writeTerrainLines(names.mid(0, 21), "\r\n");
+        QTest::mouseClick(t->btnRefreshEffect, Qt::LeftButton);
+        QCOMPARE(m_dialogs.messages.size(), 2);
+        QFile::remove(m_folder.filePath("地形名称.txt"));
+        QTest::mouseClick(t->btnRefreshEffect, Qt::LeftButton);
+        QCOMPARE(m_dialogs.messages.size(), 3);
+        QCOMPARE(g->textMatrix(0, 22), QString("地形名22"));
+        QCOMPARE(g->textMatrix(0, 0), QString(12, ' '));
+        QCOMPARE(g->cols(), 23);
     }
 
     void openingAFileRefreshesEveryEditor()

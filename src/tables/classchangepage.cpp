@@ -1,0 +1,188 @@
+#include "tables/classchangepage.h"
+
+#include "controls/flexgrid.h"
+#include "image/mymodule.h"
+#include "tables/gametables.h"
+#include "tables/tablewidgets.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTimer>
+#include <QVBoxLayout>
+
+using namespace GameTables;
+
+namespace {
+const int TableOf[3] = {ClassChangeBefore, ClassChangeAfter, ClassChangeLevel};
+}
+
+ClassChangePage::ClassChangePage(ByteImages &images, QWidget *parent) : QWidget(parent), m_images(images)
+{
+    msfChangeWork = new FlexGrid(this);
+    msfChangeWork->setObjectName(QStringLiteral("msfChangeWork"));
+    msfChangeWork->grid().setFixedCols(0);
+    msfChangeWork->setRows(1 + ClassChangeCount);
+    msfChangeWork->setFormatString(QStringLiteral("<原 始 职 业|<可 转 职 业|<必 要 等 级"));
+    connect(msfChangeWork, &FlexGrid::rowColChange, this, &ClassChangePage::msfChangeWork_RowColChange);
+
+    frameChangeWork = new QGroupBox(QStringLiteral("职业转换编辑"), this);
+    frameChangeWork->setObjectName(QStringLiteral("frameChangeWork"));
+    const char *captions[3] = {"原始职业", "可转职业", "必要等级"};
+    auto *panel = new QGridLayout(frameChangeWork);
+    for (int i = 0; i < 3; ++i) {
+        lblChangeWork[i] = makeLabel(frameChangeWork, QStringLiteral("lblChangeWork_%1").arg(i), QString::fromUtf8(captions[i]));
+        panel->addWidget(lblChangeWork[i], 0, i);
+    }
+    for (int i = 0; i < 2; ++i) {
+        cboChangeWork[i] = makeSelector(frameChangeWork, QStringLiteral("cboChangeWork_%1").arg(i), {});
+        cboChangeWork[i]->setMinimumWidth(cboChangeWork[i]->fontMetrics().horizontalAdvance(QStringLiteral("00天马骑士(石像鬼)")) + 40);
+        cboChangeWork[i]->installEventFilter(this);
+        connect(cboChangeWork[i], &QComboBox::activated, this, [this, i](int entry) { cboChangeWork_Click(i, entry); });
+        panel->addWidget(cboChangeWork[i], 1, i);
+    }
+    txtChangeWork = makeField(frameChangeWork, QStringLiteral("txtChangeWork"));
+    txtChangeWork->installEventFilter(this);
+    panel->addWidget(txtChangeWork, 1, 2);
+    panel->setColumnStretch(3, 1);
+
+    lblHelp = makeLabel(this, QStringLiteral("lblHelp"),
+                        QStringLiteral("村人的转职随机(骑士、士兵、佣兵、弓箭手、男魔道士)，Lv3转职,无法修改。"));
+    lblHelp->setWordWrap(true);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(msfChangeWork, 1);
+    layout->addWidget(frameChangeWork);
+    layout->addWidget(lblHelp);
+}
+
+QString ClassChangePage::classCell(int selector, int code) const
+{
+    // A code without an entry shows as its digits and "?".
+    const QComboBox *combo = cboChangeWork[selector];
+    return code >= 1 && code <= combo->count() ? combo->itemText(code - 1) : hexByte(code) + u'?';
+}
+
+void ClassChangePage::FillClassChangeGrid()
+{
+    const QStringList pieces = GetResString(12).split(u'|');
+    for (QComboBox *combo : cboChangeWork) {
+        combo->clear();
+        combo->addItems(pieces);
+        combo->setCurrentIndex(-1);
+    }
+    RefillClassChangeGrid();
+}
+
+void ClassChangePage::RefillClassChangeGrid()
+{
+    FlexGridModel &g = msfChangeWork->grid();
+    for (int r = 1; r <= ClassChangeCount; ++r) {
+        SetGridCell(g, r, 0, classCell(0, byteAt(m_images.WorkImage, ClassChangeBefore + r - 1)));
+        SetGridCell(g, r, 1, classCell(1, byteAt(m_images.WorkImage, ClassChangeAfter + r - 1)));
+        SetGridCell(g, r, 2, QString::number(byteAt(m_images.WorkImage, ClassChangeLevel + r - 1)));
+    }
+    msfChangeWork->fitColumns();
+    for (int c = 0; c < 3; ++c)
+        msfChangeWork->setColumnWidth(c, std::max(msfChangeWork->columnWidth(c), cboChangeWork[0]->minimumWidth()));
+    if (!msfChangeWork->currentIndex().isValid())
+        msfChangeWork->setCurrentCell(1, 0);
+    msfChangeWork_RowColChange();
+}
+
+void ClassChangePage::msfChangeWork_RowColChange()
+{
+    const int row = msfChangeWork->row();
+    for (int i = 0; i < 2; ++i) {
+        const int code = pieceCode(GetGridCell(msfChangeWork->grid(), row, i));
+        cboChangeWork[i]->setCurrentIndex(code >= 1 && code <= cboChangeWork[i]->count() ? code - 1 : -1);
+    }
+    txtChangeWork->setText(GetGridCell(msfChangeWork->grid(), row, 2));
+}
+
+void ClassChangePage::cboChangeWork_Click(int index, int entry)
+{
+    const int row = msfChangeWork->row();
+    const QString text = cboChangeWork[index]->itemText(entry);
+    SetGridCell(msfChangeWork->grid(), row, index, text);
+    m_images.WorkImage[TableOf[index] + row - 1] = char(pieceCode(text));
+    msfChangeWork_RowColChange();
+}
+
+void ClassChangePage::txtChangeWork_Enter()
+{
+    const QString text = txtChangeWork->text();
+    const int row = msfChangeWork->row();
+    if (IsDecByte(text) && text.toInt() >= 1 && text.toInt() <= 20) {
+        SetGridCell(msfChangeWork->grid(), row, 2, text);
+        m_images.WorkImage[ClassChangeLevel + row - 1] = char(text.toInt());
+        msfChangeWork_RowColChange();
+        cboChangeWork[0]->setFocus();
+    } else {
+        msfChangeWork_RowColChange();
+        txtChangeWork->selectAll();
+    }
+}
+
+void ClassChangePage::moveRow(int delta)
+{
+    FlexGrid *g = msfChangeWork;
+    const int last = g->rows() - 1;
+    int row = g->row();
+    if (delta < 0) {
+        if (row == 1) {
+            row = last;
+            g->setRow(row);
+            g->setTopRow(row);
+        } else {
+            g->setRow(--row);
+            if (row < g->topRow())
+                g->setTopRow(row);
+        }
+    } else {
+        if (row == last) {
+            row = 1;
+            g->setRow(row);
+            g->setTopRow(1);
+        } else {
+            g->setRow(++row);
+            if (row > g->topRow() + 20)
+                g->setTopRow(row - 20);
+        }
+    }
+    g->selectRowSpan(2);
+    msfChangeWork_RowColChange();
+    if (txtChangeWork->hasFocus())
+        txtChangeWork->selectAll();
+}
+
+bool ClassChangePage::eventFilter(QObject *watched, QEvent *event)
+{
+    const bool box = watched == txtChangeWork;
+    const int selector = watched == cboChangeWork[0] ? 0 : watched == cboChangeWork[1] ? 1 : -1;
+    if (!box && selector < 0)
+        return QWidget::eventFilter(watched, event);
+    if (box && event->type() == QEvent::FocusIn) {
+        QTimer::singleShot(0, txtChangeWork, [this] { txtChangeWork->selectAll(); });
+    } else if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Up || key == Qt::Key_Down) {
+            moveRow(key == Qt::Key_Up ? -1 : 1);
+            return true;
+        }
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            if (box)
+                txtChangeWork_Enter();
+            else if (selector == 0)
+                cboChangeWork[1]->setFocus();
+            else
+                txtChangeWork->setFocus();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "image/byteimages.h"
+
+#include <QGroupBox>
+
+class FlexGrid;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+
+// Frame "等级系数": the 19 level coefficients in a one-row grid and the box that edits them.
+class LevelCoefficientFrame : public QGroupBox {
+    Q_OBJECT
+public:
+    explicit LevelCoefficientFrame(ByteImages &images, QWidget *parent = nullptr);
+
+    FlexGrid *msfExpLevel;
+    QLineEdit *txtExpLevel;
+    QPlainTextEdit *txtExpLevelSource;
+    QLabel *lblExplain;
+    QLabel *lblEnter;
+
+    void FillLevelCoefficientGrid();
+    void msfExpLevel_RowColChange();
+    // The raw-data text exactly as built, lines separated by CR LF.
+    QString rawText() const { return m_rawText; }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void txtExpLevel_Enter();
+
+    ByteImages &m_images;
+    QString m_rawText;
+};

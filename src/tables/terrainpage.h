@@ -1,0 +1,50 @@
+#pragma once
+
+#include "image/byteimages.h"
+
+#include <QWidget>
+
+class Dialogs;
+class FlexGrid;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+// Sub-tab "地形效果": movement costs of 22 classes on 22 terrains and each terrain's avoid
+// bonus, shown in hexadecimal or decimal, with terrain names from 地形名称.txt as headers.
+class TerrainPage : public QWidget {
+    Q_OBJECT
+public:
+    TerrainPage(ByteImages &images, Dialogs &dialogs, const QString &editorFolder, QWidget *parent = nullptr);
+
+    FlexGrid *msfFieldEffect;
+    QGroupBox *frameMode;
+    QRadioButton *opt10;
+    QRadioButton *opt16;
+    QGroupBox *frameEdit;
+    QLineEdit *txtFieldEffect;
+    QPushButton *btnRefreshEffect;
+    QLabel *lblHelp;
+
+    void FillTerrainEffectGrid();
+    void btnRefreshEffect_Click();
+    void opt10_Click();
+    void opt16_Click();
+    void msfFieldEffect_RowColChange();
+    bool decimal() const;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void switchDisplay(QRadioButton *clicked);
+    void txtFieldEffect_Enter();
+    void navigate(int key);
+    QString cellText(int value) const;
+
+    ByteImages &m_images;
+    Dialogs &m_dialogs;
+    QString m_folder;
+};
