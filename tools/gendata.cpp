@@ -3,7 +3,11 @@
 //   <out>/strings/stringtable.txt  the string table, one "id<TAB>text" line per entry
 // and beside the program (the optional third argument):
 //   地形名称.txt                    the terrain names, GBK, CR LF
+//   Loc0-Loc2/<tile>.bmp            map tiles of map types A, B and C
+//   eWork0-eWork2/<class>.bmp       unit pictures per class code
 // Every byte is derived from a fixed seed, so each build writes the same files.
+#include "gendata.h"
+
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QDir>
@@ -19,123 +23,6 @@
 
 namespace {
 
-constexpr int TargetSize = 0xAE000;
-constexpr int CartridgeStart = 0x4D1E0;
-constexpr int CartridgeEnd = 0xAD1EF;
-
-[[noreturn]] void fail(const QString &why)
-{
-    std::fprintf(stderr, "gendata: %s\n", qPrintable(why));
-    std::exit(1);
-}
-
-struct Entry {
-    int code = 0;
-    QString name;
-    QString alt; // a second name that shares the code, shown as "name(alt)"
-};
-
-QVector<QStringList> readTable(const QString &path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        fail("cannot read " + path);
-    QVector<QStringList> rows;
-    const QStringList lines = QString::fromUtf8(f.readAll()).split('\n');
-    for (const QString &raw : lines) {
-        const QString line = raw.trimmed();
-        if (line.isEmpty() || line.startsWith('#'))
-            continue;
-        rows.append(line.split('\t'));
-    }
-    return rows;
-}
-
-QVector<Entry> readCodes(const QString &path)
-{
-    QVector<Entry> list;
-    for (const QStringList &row : readTable(path)) {
-        bool ok = false;
-        Entry e;
-        e.code = row.value(0).toInt(&ok, 16);
-        e.name = row.value(1);
-        e.alt = row.value(2);
-        if (!ok || e.name.isEmpty())
-            fail(path + ": bad row " + row.join('\t'));
-        list.append(e);
-    }
-    return list;
-}
-
-QString hex2(int v)
-{
-    return QString::number(v, 16).toUpper().rightJustified(2, '0');
-}
-
-QString piece(const Entry &e, bool withAlt)
-{
-    QString s = hex2(e.code) + e.name;
-    if (withAlt && !e.alt.isEmpty())
-        s += "(" + e.alt + ")";
-    return s;
-}
-
-QString joinPieces(const QVector<Entry> &list, int from, int to, bool withAlt)
-{
-    QStringList parts;
-    for (const Entry &e : list)
-        if (e.code >= from && e.code <= to)
-            parts.append(piece(e, withAlt));
-    return parts.join('|');
-}
-
-// xorshift64*: small, fast and the same on every platform.
-class Rng {
-public:
-    explicit Rng(quint64 seed) : m_state(seed) {}
-    quint64 next()
-    {
-        m_state ^= m_state >> 12;
-        m_state ^= m_state << 25;
-        m_state ^= m_state >> 27;
-        return m_state * 2685821657736338717ULL;
-    }
-    int range(int lo, int hi) { return lo + int(next() % quint64(hi - lo + 1)); }
-
-private:
-    quint64 m_state;
-};
-
-// The image under construction; every table claims its bytes so that no two overlap.
-class Image {
-public:
-    Image() : m_bytes(TargetSize, '\0') {}
-
-    void claim(const QString &what, int start, int length)
-    {
-        const int end = start + length - 1;
-        if (start < CartridgeStart || end > CartridgeEnd)
-            fail(what + " lies outside the cartridge");
-        for (const Region &r : m_regions)
-            if (start <= r.end && r.start <= end)
-                fail(what + " overlaps " + r.what);
-        m_regions.append({what, start, end});
-    }
-    void set(int offset, int value) { m_bytes[offset] = char(quint8(value)); }
-    QByteArray &bytes() { return m_bytes; }
-
-private:
-    struct Region {
-        QString what;
-        int start;
-        int end;
-    };
-    QByteArray m_bytes;
-    QVector<Region> m_regions;
-};
-
-// Emulator code and data outside the cartridge, and the cartridge's own code between the
-// tables: varied bytes with some zero padding, never one long run of zeros.
 void fillBackground(Image &img, Rng &rng)
 {
     QByteArray &b = img.bytes();
@@ -262,14 +149,6 @@ void fillShields(Image &img)
         img.set(0x8C72D + p, values[p]);
 }
 
-void writeFile(const QString &path, const QByteArray &data)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(data) != data.size())
-        fail("cannot write " + path);
-}
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -281,13 +160,27 @@ int main(int argc, char **argv)
     const QString res = args[1];
     const QString out = args[2];
 
-    const QVector<Entry> classes = readCodes(res + "/classes.txt");
-    const QVector<Entry> weapons = readCodes(res + "/weapons.txt");
-    const QVector<Entry> spells = readCodes(res + "/spells.txt");
-    const QVector<Entry> items = readCodes(res + "/items.txt");
-    const int characters = readTable(res + "/characters.txt").size();
-    if (classes.size() != 24 || weapons.size() != 23 || spells.size() != 24 || items.size() != 11
-        || characters != 34)
+    Lists lists;
+    lists.classes = readCodes(res + "/classes.txt");
+    lists.weapons = readCodes(res + "/weapons.txt");
+    lists.spells = readCodes(res + "/spells.txt");
+    lists.items = readCodes(res + "/items.txt");
+    const auto column = [&res](const char *file) {
+        QStringList values;
+        for (const QStringList &row : readTable(res + "/" + file))
+            values.append(row.value(0));
+        return values;
+    };
+    lists.unitNames = column("unitnames.txt");
+    lists.warPlaces = column("warplaces.txt");
+    lists.terrain = column("terrain.txt");
+    const int characters = int(column("characters.txt").size());
+    const QVector<Entry> &classes = lists.classes;
+    const QVector<Entry> &weapons = lists.weapons;
+    const QVector<Entry> &spells = lists.spells;
+    const QVector<Entry> &items = lists.items;
+    if (classes.size() != 24 || weapons.size() != 23 || spells.size() != 24 || items.size() != 11 || characters != 34
+        || lists.unitNames.size() != 88 || lists.terrain.size() != 22 || lists.warPlaces.isEmpty())
         fail("a list in resources/ has the wrong length");
 
     Rng rng(0x5645534B45444954ULL);
@@ -317,8 +210,7 @@ int main(int argc, char **argv)
     strings[10001] = joinPieces(weapons, 0x00, 0x16, false);
     strings[10002] = joinPieces(spells, 0x17, 0x2E, false);
     strings[10003] = joinPieces(shields, 0x30, 0x35, false);
-    for (int id = 10004; id <= 10011; ++id)
-        strings[id] = QString(); // battlefield tables
+    fillBattlefields(img, rng, lists, strings, args.size() == 4 ? args[3] : QString());
     strings[10012] = joinPieces(classes, 0x01, 0x16, false);
     strings[10013] = terrainRows.join('|');
 
@@ -330,13 +222,8 @@ int main(int argc, char **argv)
     writeFile(out + "/strings/stringtable.txt", table);
 
     if (args.size() == 4) {
-        QStringList terrain;
-        for (const QStringList &row : readTable(res + "/terrain.txt"))
-            terrain.append(row.value(0));
-        if (terrain.size() != 22)
-            fail("terrain.txt must hold 22 names");
         QStringEncoder gbk("GBK");
-        writeFile(args[3] + QString::fromUtf8("/地形名称.txt"), gbk.encode(terrain.join("\r\n") + "\r\n"));
+        writeFile(args[3] + QString::fromUtf8("/地形名称.txt"), gbk.encode(lists.terrain.join("\r\n") + "\r\n"));
     }
     return 0;
 }

@@ -191,6 +191,7 @@ void frmVeskEdit::LockMainWindow(bool lock)
 
 void frmVeskEdit::timerInit_Timer()
 {
+    timerInit->stop(); // runs once, even when the fill lets the event loop turn
     hexPage->msfFileContent->setFocus();
     LoadPristineImage();
     hexPage->FillHexGrid(m_images.WorkImage);
@@ -201,7 +202,6 @@ void frmVeskEdit::timerInit_Timer()
     characterPage->SelectFirstCharacter();
     classChangePage->FillClassChangeGrid();
     terrainPage->FillTerrainEffectGrid();
-    timerInit->stop();
 }
 
 void frmVeskEdit::FillClassList()

@@ -18,6 +18,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QStyle>
 #include <QTimer>
@@ -147,8 +148,14 @@ HexPage::HexPage(ByteImages &images, Dialogs &dialogs, const QStringList &byteTe
     layout->addWidget(msfFileContent, 1, Qt::AlignLeft);
 }
 
-void HexPage::FillHexGrid(const QByteArray &image)
+void HexPage::FillHexGrid(const QByteArray &imageToShow)
 {
+    // The event loop runs during the fill: work on copies, and never fill twice at once.
+    if (m_filling)
+        return;
+    const QScopedValueRollback<bool> filling(m_filling, true);
+    const QByteArray image = imageToShow;
+    const QByteArray pristine = m_images.PristineImage;
     const qint64 n = SafeUBound(m_images.OpenedImage);
     prgInitFlexGrid->setValue(0);
     msfFileContent->setFormatString(columnLayout());
@@ -159,7 +166,6 @@ void HexPage::FillHexGrid(const QByteArray &image)
     prgInitFlexGrid->setVisible(true);
 
     // Colour the changed cartridge bytes; the event loop runs between blocks.
-    const QByteArray &pristine = m_images.PristineImage;
     const qint64 last = std::min<qint64>({n, CartridgeEnd, image.size() - 1, pristine.size() - 1});
     const char *w = image.constData();
     const char *p = pristine.constData();

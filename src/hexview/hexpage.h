@@ -66,4 +66,5 @@ private:
 
     ByteImages &m_images;
     Dialogs &m_dialogs;
+    bool m_filling = false;
 };
