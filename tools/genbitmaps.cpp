@@ -12,7 +12,7 @@ constexpr int Size = 16;
 // A fixed pseudo-random value per pixel, for texture.
 int speckle(int x, int y, int salt)
 {
-    quint32 h = quint32(x * 374761393 + y * 668265263 + salt * 2246822519u);
+    quint32 h = quint32(x) * 374761393u + quint32(y) * 668265263u + quint32(salt) * 2246822519u;
     h = (h ^ (h >> 13)) * 1274126177u;
     return int((h ^ (h >> 16)) & 0xFF);
 }
