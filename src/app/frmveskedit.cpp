@@ -238,13 +238,21 @@ void frmVeskEdit::refreshViews()
     shieldPage->levelFrame->FillLevelCoefficientGrid();
 }
 
+QString frmVeskEdit::askFileName(bool save)
+{
+    const QString start = m_fileName.isEmpty() ? DefaultFileName : m_fileName;
+    const QString path = save ? m_dialogs.saveFileName(QStringLiteral("保存文件"), FileFilter, start)
+                              : m_dialogs.openFileName(QStringLiteral("打开文件"), FileFilter, start);
+    if (!path.isEmpty())
+        m_fileName = path; // the dialog keeps the last name chosen
+    return path;
+}
+
 void frmVeskEdit::menuOpen_Click()
 {
-    const QString path = m_dialogs.openFileName(QStringLiteral("打开文件"), FileFilter,
-                                                m_fileName.isEmpty() ? DefaultFileName : m_fileName);
+    const QString path = askFileName(false);
     if (path.isEmpty())
         return;
-    m_fileName = path;
     const QString kind = path.right(4).toLower();
     if (kind == QStringLiteral(".exe")) {
         QByteArray bytes;
@@ -276,11 +284,9 @@ void frmVeskEdit::saveFailed()
 
 void frmVeskEdit::menuSave_Click()
 {
-    const QString path = m_dialogs.saveFileName(QStringLiteral("保存文件"), FileFilter,
-                                                m_fileName.isEmpty() ? DefaultFileName : m_fileName);
+    const QString path = askFileName(true);
     if (path.isEmpty())
         return;
-    m_fileName = path;
     const QString kind = path.right(4).toLower();
     if (kind == QStringLiteral(".exe")) {
         if (!writeWholeFile(path, m_images.WorkImage))

@@ -85,6 +85,8 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // The file dialog, starting with the last name chosen; empty when cancelled.
+    QString askFileName(bool save);
     void saveFailed();
 
     ByteImages &m_images;

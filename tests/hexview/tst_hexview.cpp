@@ -7,8 +7,7 @@
 #include "hexview/stringconvert.h"
 #include "hexview/stringpage.h"
 #include "image/mymodule.h"
-#include "editorfolder.h"
-#include "scripteddialogs.h"
+#include "mainwindowfixture.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -30,11 +29,12 @@ class TestHexView : public QObject {
     Q_OBJECT
 
 private:
-    QByteArray m_pristine;
-    ByteImages m_images;
-    ScriptedDialogs m_dialogs;
-    EditorFolder m_folder;
-    std::unique_ptr<frmVeskEdit> m_window;
+    MainWindowFixture m_fixture;
+    const QByteArray &m_pristine = m_fixture.pristine;
+    ByteImages &m_images = m_fixture.images;
+    ScriptedDialogs &m_dialogs = m_fixture.dialogs;
+    EditorFolder &m_folder = m_fixture.folder;
+    std::unique_ptr<frmVeskEdit> &m_window = m_fixture.window;
     HexPage *m_hex = nullptr;
 
     FlexGrid *grid() const { return m_hex->msfFileContent; }
@@ -68,19 +68,9 @@ private:
 
 
 private slots:
-    void initTestCase() { m_pristine = loadBuiltInImage(); }
-
     void init()
     {
-        m_images = ByteImages();
-        m_images.OpenedImage = m_pristine;
-        m_images.WorkImage = m_pristine;
-        m_dialogs = ScriptedDialogs();
-        m_window = std::make_unique<frmVeskEdit>(m_images, m_dialogs, m_folder.path());
-        m_window->show();
-        QApplication::setActiveWindow(m_window.get());
-        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
-        m_window->timerInit_Timer();
+        QVERIFY(m_fixture.start());
         m_hex = m_window->hexPage;
     }
 

@@ -2,8 +2,7 @@
 #include "image/fileio.h"
 #include "image/gbk.h"
 #include "image/mymodule.h"
-#include "editorfolder.h"
-#include "scripteddialogs.h"
+#include "mainwindowfixture.h"
 #include "tables/characterpage.h"
 #include "controls/flexgrid.h"
 #include "tables/classchangepage.h"
@@ -35,11 +34,12 @@ class TestTables : public QObject {
     Q_OBJECT
 
 private:
-    QByteArray m_pristine;
-    ByteImages m_images;
-    ScriptedDialogs m_dialogs;
-    EditorFolder m_folder;
-    std::unique_ptr<frmVeskEdit> m_window;
+    MainWindowFixture m_fixture;
+    const QByteArray &m_pristine = m_fixture.pristine;
+    ByteImages &m_images = m_fixture.images;
+    ScriptedDialogs &m_dialogs = m_fixture.dialogs;
+    EditorFolder &m_folder = m_fixture.folder;
+    std::unique_ptr<frmVeskEdit> &m_window = m_fixture.window;
     CharacterPage *m_chars = nullptr;
 
     int work(qint64 offset) const { return byteAt(m_images.WorkImage, offset); }
@@ -70,19 +70,9 @@ private:
     static QString sourceLines(const QPlainTextEdit *box) { return box->toPlainText(); }
 
 private slots:
-    void initTestCase() { m_pristine = loadBuiltInImage(); }
-
     void init()
     {
-        m_images = ByteImages();
-        m_images.OpenedImage = m_pristine;
-        m_images.WorkImage = m_pristine;
-        m_dialogs = ScriptedDialogs();
-        m_window = std::make_unique<frmVeskEdit>(m_images, m_dialogs, m_folder.path());
-        m_window->show();
-        QApplication::setActiveWindow(m_window.get());
-        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
-        m_window->timerInit_Timer();
+        QVERIFY(m_fixture.start());
         m_chars = m_window->characterPage;
         show(1);
     }
@@ -150,6 +140,9 @@ private slots:
         QCOMPARE(work(magic), 0xFF);
         QCOMPARE(box->text(), QString("FF"));
         QCOMPARE(QApplication::focusWidget(), m_chars->txtCharacter[10]); // magic -> magic defence
+        enter(box, "00");
+        enter(box, "FF");
+        QCOMPARE(work(magic), 0xFF);
         enter(box, "0a");
         QCOMPARE(work(magic), 0x0A);
         QCOMPARE(box->text(), QString("0A"));
