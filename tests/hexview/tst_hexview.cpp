@@ -141,6 +141,16 @@ private slots:
         QCOMPARE(int(byteAt(m_images.WorkImage, 0x100)), 0xAB);
         QVERIFY(!cellColor(0x100).isValid());
 
+        // The byte written is the one the address box names, and its cell shows the value.
+        m_hex->GotoAddress("200", true);
+        m_hex->txtLoc->setText("00000345");
+        m_hex->txtNewValue->selectAll();
+        typeEnter(m_hex->txtNewValue, "7");
+        QCOMPARE(int(byteAt(m_images.WorkImage, 0x345)), 7);
+        QCOMPARE(grid()->textMatrix(cellRow(0x345), cellCol(0x345)), QString("7"));
+        QCOMPARE(grid()->textMatrix(cellRow(0x200), cellCol(0x200)), hexByte(byteAt(m_pristine, 0x200)));
+        QCOMPARE(grid()->row(), cellRow(0x345));
+
         // Invalid text writes nothing.
         const QByteArray before = m_images.WorkImage;
         m_hex->txtNewValue->clear();
