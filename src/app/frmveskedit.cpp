@@ -1,6 +1,8 @@
 #include "app/frmveskedit.h"
 
 #include "app/frmabout.h"
+#include "battlefield/enemytypepage.h"
+#include "battlefield/fieldpage.h"
 #include "controls/flexgrid.h"
 #include "hexview/frmfind.h"
 #include "hexview/hexpage.h"
@@ -78,8 +80,12 @@ frmVeskEdit::frmVeskEdit(ByteImages &images, Dialogs &dialogs, const QString &ed
 
     stabField = new QTabWidget;
     stabField->setObjectName(QStringLiteral("stabField"));
-    stabField->addTab(page(QStringLiteral("tabFieldArmy")), QStringLiteral("战场部队"));
-    stabField->addTab(page(QStringLiteral("tabEnemyType")), QStringLiteral("部队类型"));
+    enemyTypePage = new EnemyTypePage(m_images);
+    enemyTypePage->setObjectName(QStringLiteral("tabEnemyType"));
+    fieldPage = new FieldPage(m_images, m_folder, stabField, enemyTypePage);
+    fieldPage->setObjectName(QStringLiteral("tabFieldArmy"));
+    stabField->addTab(fieldPage, QStringLiteral("战场部队"));
+    stabField->addTab(enemyTypePage, QStringLiteral("部队类型"));
 
     SSTab1 = new QTabWidget;
     SSTab1->setObjectName(QStringLiteral("SSTab1"));
@@ -200,6 +206,9 @@ void frmVeskEdit::timerInit_Timer()
     FillMagicList();
     FillShieldList();
     characterPage->SelectFirstCharacter();
+    InitEnemyTypeTable();
+    CreateArmyList();
+    FillBattlefieldList();
     classChangePage->FillClassChangeGrid();
     terrainPage->FillTerrainEffectGrid();
 }
@@ -225,10 +234,29 @@ void frmVeskEdit::FillShieldList()
     shieldPage->levelFrame->FillLevelCoefficientGrid();
 }
 
+void frmVeskEdit::InitEnemyTypeTable()
+{
+    enemyTypePage->InitEnemyTypeTable();
+    fieldPage->fillEditSelectors(*enemyTypePage->enemyType());
+}
+
+void frmVeskEdit::CreateArmyList()
+{
+    fieldPage->CreateArmyList();
+}
+
+void frmVeskEdit::FillBattlefieldList()
+{
+    fieldPage->FillBattlefieldList();
+}
+
 void frmVeskEdit::refreshViews()
 {
     hexPage->FillHexGrid(m_images.WorkImage);
     characterPage->lstCharacter_Click();
+    CreateArmyList(); // unit kinds and addresses of the new image
+    fieldPage->timerField_Timer();
+    enemyTypePage->RefreshEnemyTypeGrid();
     classPage->lstWorkName_Click();
     classChangePage->RefillClassChangeGrid();
     terrainPage->FillTerrainEffectGrid();

@@ -8,6 +8,8 @@
 
 class Dialogs;
 class CharacterPage;
+class EnemyTypePage;
+class FieldPage;
 class ClassChangePage;
 class ClassPage;
 class HexPage;
@@ -56,6 +58,8 @@ public:
     ShieldPage *shieldPage;
     ClassChangePage *classChangePage;
     TerrainPage *terrainPage;
+    FieldPage *fieldPage;
+    EnemyTypePage *enemyTypePage;
 
     // The find dialog, created the first time it is shown.
     frmFind *findDialog();
@@ -73,6 +77,9 @@ public:
     void FillWeaponList();
     void FillMagicList();
     void FillShieldList();
+    void InitEnemyTypeTable();
+    void CreateArmyList();
+    void FillBattlefieldList();
 
     void menuOpen_Click();
     void menuSave_Click();

@@ -100,6 +100,30 @@ void FlexGrid::setLeftCol(int col)
     horizontalScrollBar()->setValue(col - m_model->fixedCols());
 }
 
+void FlexGrid::stepRow(int delta, int span)
+{
+    const int last = rows() - 1;
+    const int c = col();
+    int r = row();
+    if (delta < 0) {
+        if (r == 1) {
+            setCurrentCell(last, c);
+            setTopRow(last);
+        } else {
+            setCurrentCell(--r, c);
+            if (r < topRow())
+                setTopRow(r);
+        }
+    } else if (r == last) {
+        setCurrentCell(1, c);
+        setTopRow(1);
+    } else {
+        setCurrentCell(++r, c);
+        if (r > topRow() + span)
+            setTopRow(r - span);
+    }
+}
+
 int FlexGrid::visibleRows() const
 {
     const int h = verticalHeader()->defaultSectionSize();

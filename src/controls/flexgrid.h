@@ -42,6 +42,10 @@ public:
     int leftCol() const;
     void setTopRow(int row);
     void setLeftCol(int col);
+    // Up (delta -1) or Down (+1) one row in the same column, wrapping at both ends: Up from row
+    // 1 goes to the last row and scrolls it to the top, Down from the last row goes to row 1.
+    // Otherwise the row is kept in view, at most span rows below the top row.
+    void stepRow(int delta, int span);
     // How many whole scrollable rows fit in view.
     int visibleRows() const;
 

@@ -130,31 +130,8 @@ void ClassChangePage::txtChangeWork_Enter()
 
 void ClassChangePage::moveRow(int delta)
 {
-    FlexGrid *g = msfChangeWork;
-    const int last = g->rows() - 1;
-    int row = g->row();
-    if (delta < 0) {
-        if (row == 1) {
-            row = last;
-            g->setRow(row);
-            g->setTopRow(row);
-        } else {
-            g->setRow(--row);
-            if (row < g->topRow())
-                g->setTopRow(row);
-        }
-    } else {
-        if (row == last) {
-            row = 1;
-            g->setRow(row);
-            g->setTopRow(1);
-        } else {
-            g->setRow(++row);
-            if (row > g->topRow() + 20)
-                g->setTopRow(row - 20);
-        }
-    }
-    g->selectRowSpan(2);
+    msfChangeWork->stepRow(delta, 20);
+    msfChangeWork->selectRowSpan(2);
     msfChangeWork_RowColChange();
     if (txtChangeWork->hasFocus())
         txtChangeWork->selectAll();

@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QTextDocument>
 
 QListWidget *makeList(QWidget *parent, const QString &name)
 {
@@ -41,6 +42,13 @@ QComboBox *makeSelector(QWidget *parent, const QString &name, const QStringList 
     return combo;
 }
 
+void showEntry(QComboBox *combo, const QString &text)
+{
+    const int index = combo->findText(text, Qt::MatchExactly);
+    combo->setPlaceholderText(index < 0 ? text : QString());
+    combo->setCurrentIndex(index);
+}
+
 QPlainTextEdit *makeSourceBox(QWidget *parent, const QString &name)
 {
     auto *box = new QPlainTextEdit(parent);
@@ -56,4 +64,16 @@ QPlainTextEdit *makeHelpBox(QWidget *parent, const QString &name, const QString 
     box->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     box->setPlainText(text);
     return box;
+}
+
+int textBoxHeight(const QPlainTextEdit *box, int lines)
+{
+    QTextDocument doc;
+    doc.setDefaultFont(box->font());
+    doc.setDocumentMargin(box->document()->documentMargin());
+    QStringList sample;
+    for (int i = 0; i < lines; ++i)
+        sample.append(QStringLiteral("姓名Ag:"));
+    doc.setPlainText(sample.join(u'\n'));
+    return int(doc.size().height()) + 2 * box->frameWidth() + 2;
 }

@@ -15,6 +15,12 @@ QListWidget *makeList(QWidget *parent, const QString &name);
 QLabel *makeLabel(QWidget *parent, const QString &name, const QString &caption);
 QLineEdit *makeField(QWidget *parent, const QString &name);
 QComboBox *makeSelector(QWidget *parent, const QString &name, const QStringList &entries);
+// Selects the entry that reads text; with none, selects nothing and shows text greyed (a code
+// with no entry, such as "E3?").
+void showEntry(QComboBox *combo, const QString &text);
 // A read-only multi-line box (raw data, help texts).
 QPlainTextEdit *makeSourceBox(QWidget *parent, const QString &name);
 QPlainTextEdit *makeHelpBox(QWidget *parent, const QString &name, const QString &text);
+// Height of a text box that shows lines lines of Chinese text whole (the CJK fallback font
+// makes lines taller than the box font's own line spacing).
+int textBoxHeight(const QPlainTextEdit *box, int lines);

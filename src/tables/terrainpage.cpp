@@ -195,7 +195,6 @@ void TerrainPage::navigate(int key)
     FlexGrid *g = msfFieldEffect;
     int r = g->row();
     int c = g->col();
-    const int lastRow = TerrainRows;
     const int lastCol = TerrainCols;
     switch (key) {
     case Qt::Key_Left:
@@ -219,24 +218,8 @@ void TerrainPage::navigate(int key)
         }
         break;
     case Qt::Key_Up:
-        if (r == 1) {
-            g->setCurrentCell(lastRow, c);
-            g->setTopRow(lastRow);
-        } else {
-            g->setCurrentCell(--r, c);
-            if (r < g->topRow())
-                g->setTopRow(r);
-        }
-        break;
     case Qt::Key_Down:
-        if (r == lastRow) {
-            g->setCurrentCell(1, c);
-            g->setTopRow(1);
-        } else {
-            g->setCurrentCell(++r, c);
-            if (r > g->topRow() + 20)
-                g->setTopRow(r - 20);
-        }
+        g->stepRow(key == Qt::Key_Up ? -1 : 1, 20);
         break;
     }
     msfFieldEffect_RowColChange();

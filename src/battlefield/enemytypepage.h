@@ -1,0 +1,62 @@
+#pragma once
+
+#include "battlefield/enemytype.h"
+
+#include <QWidget>
+
+#include <memory>
+
+class FlexGrid;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+
+// Page "部队类型": the 83 enemy types in a grid, the type of the current row edited in the
+// boxes under it, and the confirm button the unit editor shows while a unit's type is chosen.
+class EnemyTypePage : public QWidget {
+    Q_OBJECT
+public:
+    explicit EnemyTypePage(ByteImages &images, QWidget *parent = nullptr);
+
+    FlexGrid *msfEnemyType;
+    QComboBox *cboEType[4]; // name, class, item, AI
+    QLineEdit *txtEType[2]; // level, magic
+    QLabel *lblEType[6];
+    QPlainTextEdit *txtEtypeSource;
+    QPlainTextEdit *txtEtypeEdit;
+    QPushButton *btnEtypeEditOk;
+
+    // Start-up: creates the table object, fills the grid and the four selectors.
+    void InitEnemyTypeTable();
+    // Rebuilds the rows from WorkImage after another file was opened.
+    void RefreshEnemyTypeGrid();
+    void msfEnemyType_RowColChange();
+    // Makes a row current (columns 1 to 6 selected) and shows it in the boxes.
+    void selectType(int row);
+
+    EnemyType *enemyType() const { return m_types.get(); }
+    // The raw-data text exactly as built, lines separated by CR LF.
+    QString sourceText() const { return m_source; }
+
+signals:
+    // A class was chosen for a type: unit pictures that show it may have changed.
+    void classChanged();
+    // btnEtypeEditOk clicked, or the grid double-clicked while it is shown.
+    void etypeEditOk();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void fillRows();
+    void cboEType_Click(int index);
+    void txtEType_Enter(int index);
+    void stepRow(int delta);
+
+    ByteImages &m_images;
+    std::unique_ptr<EnemyType> m_types;
+    bool m_refreshing = false;
+    QString m_source;
+};

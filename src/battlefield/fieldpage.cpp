@@ -1,0 +1,809 @@
+#include "battlefield/fieldpage.h"
+
+#include "battlefield/enemytypepage.h"
+#include "battlefield/fieldsurface.h"
+#include "battlefield/mapdata.h"
+#include "controls/flexgrid.h"
+#include "image/mymodule.h"
+#include "tables/tablewidgets.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+namespace {
+
+const char *const MarkerNames[4] = {"lblAct", "lblAct1", "lblDef", "lblDef1"};
+const char *const PictureNames[2] = {"imgDef", "imgDef1"};
+const char *const SideCaptions[4] = {"攻击方一队", "攻击方二队", "防御方一队", "防御方二队"};
+const QColor SideColors[4] = {QColor(0, 0, 255), QColor(0, 128, 0), QColor(255, 128, 255), QColor(255, 0, 0)};
+
+// The frame around the unit being edited: 1.25 tiles, drawn as an outline.
+class EditFrame : public QWidget {
+public:
+    using QWidget::QWidget;
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter p(this);
+        p.setPen(QPen(QColor(0, 255, 255), 2));
+        p.drawRect(rect().adjusted(1, 1, -1, -1));
+    }
+};
+
+QString twoDigits(int n)
+{
+    return PadText(QString::number(n), QStringLiteral("0"), 2, true);
+}
+
+QString statText(const std::optional<int> &value)
+{
+    return value ? QString::number(*value) : QStringLiteral("?");
+}
+
+int roundTiles(double pixels)
+{
+    return int(std::nearbyint(pixels / FieldPage::Tile)); // ties to even
+}
+
+} // namespace
+
+FieldPage::FieldPage(ByteImages &images, const QString &editorFolder, QTabWidget *stabField, EnemyTypePage *types,
+                     QWidget *parent)
+    : QWidget(parent), m_images(images), m_folder(editorFolder), m_stabField(stabField), m_types(types)
+{
+    buildLayout();
+
+    timerField = new QTimer(this);
+    timerField->setObjectName(QStringLiteral("timerField"));
+    timerField->setInterval(500);
+    connect(timerField, &QTimer::timeout, this, &FieldPage::timerField_Timer);
+    connect(cboWarField, &QComboBox::currentIndexChanged, timerField, qOverload<>(&QTimer::start));
+    connect(chkShowLine, &QCheckBox::clicked, this, &FieldPage::chkShowLine_Click);
+    connect(chkShowLoc, &QCheckBox::clicked, this, &FieldPage::chkShowLoc_Click);
+    connect(chkShowArmys, &QCheckBox::clicked, this, &FieldPage::chkShowArmys_Click);
+    connect(btnEditOk, &QPushButton::clicked, this, &FieldPage::btnEditOk_Click);
+    connect(btnEditCancel, &QPushButton::clicked, this, &FieldPage::btnEditCancel_Click);
+    connect(m_types, &EnemyTypePage::classChanged, this, &FieldPage::RefreshUnitBitmaps);
+    connect(m_types, &EnemyTypePage::etypeEditOk, this, &FieldPage::btnEtypeEditOk_Click);
+}
+
+FieldPage::~FieldPage() = default;
+
+void FieldPage::buildLayout()
+{
+    picFieldContainer = new QWidget(this);
+    picFieldContainer->setObjectName(QStringLiteral("picFieldContainer"));
+    picFieldContainer->setFixedSize(393, 373);
+    picFieldContainer->setAutoFillBackground(true);
+    QPalette back = picFieldContainer->palette();
+    back.setColor(QPalette::Window, QColor(255, 224, 192));
+    picFieldContainer->setPalette(back);
+
+    picField = new FieldSurface(picFieldContainer);
+    picField->setObjectName(QStringLiteral("picField"));
+    picField->setCursor(Qt::OpenHandCursor);
+    picField->installEventFilter(this);
+    imgField = new QLabel(picField);
+    imgField->setObjectName(QStringLiteral("imgField"));
+    imgField->hide();
+    shapeEdit = new EditFrame(picField);
+    shapeEdit->setObjectName(QStringLiteral("shapeEdit"));
+    shapeEdit->setAttribute(Qt::WA_TransparentForMouseEvents);
+    shapeEdit->resize(Tile * 5 / 4, Tile * 5 / 4);
+    shapeEdit->hide();
+
+    cboWarField = new QComboBox(this);
+    cboWarField->setObjectName(QStringLiteral("cboWarField"));
+    cboWarField->setMaxVisibleItems(20);
+    txtFieldInfo = new QLineEdit(this);
+    txtFieldInfo->setObjectName(QStringLiteral("txtFieldInfo"));
+    txtFieldInfo->setReadOnly(true);
+    txtFieldInfo->setMinimumWidth(txtFieldInfo->fontMetrics().horizontalAdvance(QStringLiteral("第00战场 (00,00)")) + 16);
+
+    QFont legendFont(QStringLiteral("SimSun"));
+    legendFont.setPointSize(9);
+    legendFont.setBold(true);
+    auto *legend = new QVBoxLayout;
+    legend->setSpacing(2);
+    for (int i = 0; i < 4; ++i) {
+        lblColor[i] = makeLabel(this, QStringLiteral("lblColor_%1").arg(i), QString::fromUtf8(SideCaptions[i]));
+        lblColor[i]->setFont(legendFont);
+        lblColor[i]->setAlignment(Qt::AlignCenter);
+        lblColor[i]->setAutoFillBackground(true);
+        QPalette pal = lblColor[i]->palette();
+        pal.setColor(QPalette::Window, SideColors[i]);
+        pal.setColor(QPalette::WindowText, Qt::white);
+        lblColor[i]->setPalette(pal);
+        const QFontMetrics fm(legendFont);
+        lblColor[i]->setFixedSize(std::max(66, fm.horizontalAdvance(lblColor[i]->text()) + 10), fm.height() + 4);
+        legend->addWidget(lblColor[i]);
+    }
+
+    chkShowLine = new QCheckBox(QStringLiteral("显示网格"), this);
+    chkShowLine->setObjectName(QStringLiteral("chkShowLine"));
+    chkShowLoc = new QCheckBox(QStringLiteral("显示位置"), this);
+    chkShowLoc->setObjectName(QStringLiteral("chkShowLoc"));
+    chkShowLoc->setChecked(true);
+    chkShowArmys = new QCheckBox(QStringLiteral("显示部队"), this);
+    chkShowArmys->setObjectName(QStringLiteral("chkShowArmys"));
+    chkShowArmys->setChecked(true);
+    auto *switches = new QVBoxLayout;
+    switches->addWidget(chkShowLine);
+    switches->addWidget(chkShowLoc);
+    switches->addWidget(chkShowArmys);
+    switches->addStretch(1);
+
+    txtArmyMen = makeSourceBox(this, "txtArmyMen");
+    txtArmyMen->setFixedSize(txtArmyMen->fontMetrics().horizontalAdvance(QStringLiteral("AI方式: C0理智进攻")) + 40,
+                             textBoxHeight(txtArmyMen, 15));
+
+    frameEnemyEdit = new QGroupBox(QStringLiteral("人物编辑"), this);
+    frameEnemyEdit->setObjectName(QStringLiteral("frameEnemyEdit"));
+    frameEnemyEdit->setEnabled(false);
+    static const char *captions[6] = {"姓  名", "职  业", "等  级", "物  品", "AI方式", "魔  法"};
+    auto *fields = new QGridLayout(frameEnemyEdit);
+    for (int i = 0; i < 6; ++i) {
+        lblEnemyEdit[i] = makeLabel(frameEnemyEdit, QStringLiteral("lblEnemyEdit_%1").arg(i), QString::fromUtf8(captions[i]));
+        fields->addWidget(lblEnemyEdit[i], i, 0);
+    }
+    const int comboRow[4] = {0, 1, 3, 4};
+    for (int i = 0; i < 4; ++i) {
+        cboEnemyEdit[i] = makeSelector(frameEnemyEdit, QStringLiteral("cboEnemyEdit_%1").arg(i), {});
+        cboEnemyEdit[i]->installEventFilter(this);
+        fields->addWidget(cboEnemyEdit[i], comboRow[i], 1);
+    }
+    for (int i = 0; i < 2; ++i) {
+        txtEnemyEdit[i] = makeField(frameEnemyEdit, QStringLiteral("txtEnemyEdit_%1").arg(i));
+        txtEnemyEdit[i]->installEventFilter(this);
+        fields->addWidget(txtEnemyEdit[i], i == 0 ? 2 : 5, 1, Qt::AlignLeft);
+    }
+    btnEditOk = new QPushButton(QStringLiteral("确定[&O]"), frameEnemyEdit);
+    btnEditOk->setObjectName(QStringLiteral("btnEditOk"));
+    btnEditOk->installEventFilter(this);
+    btnEditCancel = new QPushButton(QStringLiteral("取消[&C]"), frameEnemyEdit);
+    btnEditCancel->setObjectName(QStringLiteral("btnEditCancel"));
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(btnEditOk);
+    buttons->addWidget(btnEditCancel);
+    fields->addLayout(buttons, 6, 0, 1, 2);
+    fields->setRowStretch(7, 1);
+
+    auto *war = new QHBoxLayout;
+    war->addWidget(cboWarField, 1);
+    war->addWidget(txtFieldInfo);
+    auto *left = new QVBoxLayout;
+    left->addLayout(war);
+    left->addWidget(picFieldContainer);
+    left->addStretch(1);
+
+    auto *sideBar = new QHBoxLayout;
+    sideBar->addLayout(legend);
+    sideBar->addLayout(switches);
+    auto *middle = new QVBoxLayout;
+    middle->addLayout(sideBar);
+    middle->addWidget(txtArmyMen);
+    middle->addStretch(1);
+
+    auto *layout = new QHBoxLayout(this);
+    layout->addLayout(left);
+    layout->addLayout(middle);
+    layout->addWidget(frameEnemyEdit, 0, Qt::AlignTop);
+    layout->addStretch(1);
+}
+
+void FieldPage::fillEditSelectors(const EnemyType &types)
+{
+    const CodeList *lists[4] = {&types.AllEName(), &types.AllEWork(), &types.AllEItem(), &types.AllEAI()};
+    for (int i = 0; i < 4; ++i) {
+        cboEnemyEdit[i]->clear();
+        cboEnemyEdit[i]->addItems(lists[i]->entries());
+        cboEnemyEdit[i]->setCurrentIndex(-1);
+    }
+}
+
+void FieldPage::CreateArmyList()
+{
+    if (UnitEditMode)
+        leaveUnitEdit();
+    CurrentUnit = nullptr;
+    m_armys = std::make_unique<Armys>(m_images);
+}
+
+void FieldPage::FillBattlefieldList()
+{
+    m_fields = std::make_unique<FieldEdit>(m_images, m_folder);
+    m_war = std::make_unique<FieldInfo>(m_images);
+    cboWarField->clear();
+    const QStringList &names = m_war->AllWarName();
+    for (int k = 1; k <= names.size(); ++k)
+        cboWarField->addItem(twoDigits(k) + QStringLiteral("  ") + names[k - 1]);
+    cboWarField->setCurrentIndex(0);
+    timerField->stop();
+    timerField_Timer();
+}
+
+void FieldPage::timerField_Timer()
+{
+    timerField->stop();
+    if (!m_war || !m_fields)
+        return;
+    // The unit structure follows the image as it is now (a unit's first byte may have changed).
+    CreateArmyList();
+    txtArmyMen->clear();
+    for (QComboBox *combo : cboEnemyEdit)
+        showEntry(combo, QString());
+    for (QLineEdit *box : txtEnemyEdit)
+        box->clear();
+
+    QImage map;
+    const bool loaded = m_war->SetWarField(cboWarField->currentIndex() + 1, *m_fields, &map);
+    picField->setMap(loaded ? QPixmap::fromImage(map) : QPixmap());
+    picField->move(0, 0);
+    ClearFieldMarkers();
+    if (!loaded) {
+        ClearGridLines();
+        txtFieldInfo->clear();
+        return;
+    }
+    chkShowLine_Click();
+    txtFieldInfo->setText(m_war->Name);
+    placeMarkers();
+    placePictures();
+    PlaceUnitImages();
+    chkShowLoc_Click();
+    chkShowArmys_Click();
+}
+
+QLabel *FieldPage::addMarker(Side side, int i, int x, int y)
+{
+    static const QFont font = [] {
+        QFont f;
+        f.setPixelSize(10);
+        f.setBold(true);
+        return f;
+    }();
+    auto *marker = new QLabel(twoDigits(i), picField);
+    marker->setObjectName(QStringLiteral("%1_%2").arg(QLatin1String(MarkerNames[side])).arg(i));
+    marker->setFont(font);
+    marker->setAlignment(Qt::AlignCenter);
+    marker->setAutoFillBackground(true);
+    QPalette pal = marker->palette();
+    pal.setColor(QPalette::Window, SideColors[side]);
+    pal.setColor(QPalette::WindowText, Qt::white);
+    marker->setPalette(pal);
+    marker->setGeometry(x * Tile, y * Tile, Tile, Tile);
+    marker->setCursor(Qt::PointingHandCursor);
+    marker->setMouseTracking(true);
+    marker->installEventFilter(this);
+    m_markers[side].append(marker);
+    m_sideOf.insert(marker, side);
+    return marker;
+}
+
+void FieldPage::placeMarkers()
+{
+    const FieldInfo &w = *m_war;
+    // Entries are read until a list runs past the image.
+    const auto side = [this](Side s, int count, auto x, auto y) {
+        for (int i = 1; i <= count; ++i) {
+            const int px = x(i);
+            const int py = y(i);
+            if (px < 0 || py < 0)
+                break;
+            addMarker(s, i, px, py);
+        }
+    };
+    side(AttackOne, w.ActNumber[0], [&](int i) { return w.ActX(0, i); }, [&](int i) { return w.ActY(0, i); });
+    if (w.HelpNumber != 0)
+        side(AttackTwo, w.HelpNumber, [&](int i) { return w.HelpX(i); }, [&](int i) { return w.HelpY(i); });
+    else if (w.ActNumber[1] != 0)
+        side(AttackTwo, w.ActNumber[1], [&](int i) { return w.ActX(1, i); }, [&](int i) { return w.ActY(1, i); });
+    side(DefenceOne, w.DefNumber[0], [&](int i) { return w.DefX(0, i); }, [&](int i) { return w.DefY(0, i); });
+    if (w.DefNumber[1] != 0)
+        side(DefenceTwo, w.DefNumber[1], [&](int i) { return w.DefX(1, i); }, [&](int i) { return w.DefY(1, i); });
+}
+
+QPixmap FieldPage::unitBitmap(const ArmyMen *unit)
+{
+    const QString path = m_folder + QStringLiteral("/eWork") + FieldEdit::typeDigit(m_war->fType) + u'/' +
+                         unit->tWork().left(2) + QStringLiteral(".bmp");
+    auto it = m_unitBitmaps.constFind(path);
+    if (it == m_unitBitmaps.constEnd()) {
+        QPixmap bitmap(path);
+        if (bitmap.isNull())
+            bitmap = QPixmap::fromImage(missingPicture());
+        it = m_unitBitmaps.insert(path, bitmap);
+    }
+    return *it;
+}
+
+QLabel *FieldPage::addPicture(int team, int i, ArmyMen *unit, const QString &tag)
+{
+    auto *picture = new QLabel(picField);
+    picture->setObjectName(QStringLiteral("%1_%2").arg(QLatin1String(PictureNames[team])).arg(i));
+    picture->setProperty("Tag", tag);
+    picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    picture->setPixmap(unitBitmap(unit));
+    picture->resize(Tile, Tile);
+    picture->setCursor(Qt::PointingHandCursor);
+    picture->setMouseTracking(true);
+    picture->installEventFilter(this);
+    m_pictures[team].append(picture);
+    m_pictureOf.insert(picture, {team, i});
+    return picture;
+}
+
+void FieldPage::placePictures()
+{
+    const FieldInfo &w = *m_war;
+    if (!w.FixedArmy || !m_armys)
+        return;
+    const int def0 = w.DefNumber[0];
+    const int def1 = w.DefNumber[1];
+    if (w.FixedArmyID[0] != 0 && w.FixedArmyID[1] != 0) {
+        // Two armies, each on its own team.
+        for (int team = 0; team < 2; ++team) {
+            const ArmyType *army = m_armys->Item(w.FixedArmyID[team]);
+            const int room = team == 0 ? def0 : def1;
+            for (int i = 1; army && i <= std::min(army->Number(), room); ++i)
+                addPicture(team, i, army->Item(i), QLatin1Char(team == 0 ? 'A' : 'B') + twoDigits(i));
+        }
+    } else if (w.FixedArmyID[0] != 0) {
+        // One army: defending team one, then on to team two.
+        const ArmyType *army = m_armys->Item(w.FixedArmyID[0]);
+        for (int i = 1; army && i <= army->Number(); ++i) {
+            if (i <= def0)
+                addPicture(0, i, army->Item(i), QStringLiteral("A") + twoDigits(i));
+            else if (def1 != 0 && i - def0 <= def1)
+                addPicture(0, i, army->Item(i), QStringLiteral("B") + twoDigits(i - def0));
+            else
+                break;
+        }
+    }
+}
+
+ArmyMen *FieldPage::unitOf(int team, int i) const
+{
+    if (!m_war || !m_armys)
+        return nullptr;
+    const ArmyType *army = m_armys->Item(m_war->FixedArmyID[team]);
+    return army ? army->Item(i) : nullptr;
+}
+
+QLabel *FieldPage::UnitMarkerOf(const QLabel *picture) const
+{
+    const QString tag = picture->property("Tag").toString();
+    const int n = tag.right(2).toInt();
+    const QVector<QLabel *> *markers = tag.startsWith(u'A')   ? &m_markers[DefenceOne]
+                                       : tag.startsWith(u'B') ? &m_markers[DefenceTwo]
+                                                              : nullptr;
+    return markers && n >= 1 && n <= markers->size() ? (*markers)[n - 1] : nullptr;
+}
+
+void FieldPage::PlaceUnitImages()
+{
+    for (const QVector<QLabel *> &pictures : m_pictures)
+        for (auto it = pictures.rbegin(); it != pictures.rend(); ++it) {
+            if (const QLabel *m = UnitMarkerOf(*it))
+                (*it)->move(m->pos());
+            (*it)->raise();
+        }
+}
+
+void FieldPage::RefreshUnitBitmaps()
+{
+    for (int team = 0; team < 2; ++team)
+        for (int i = int(m_pictures[team].size()); i >= 1; --i)
+            if (const ArmyMen *unit = unitOf(team, i))
+                m_pictures[team][i - 1]->setPixmap(unitBitmap(unit));
+}
+
+void FieldPage::ClearFieldMarkers()
+{
+    const auto removeAll = [](QVector<QLabel *> &controls) {
+        while (!controls.isEmpty())
+            delete controls.takeLast();
+    };
+    removeAll(m_markers[AttackOne]);
+    removeAll(m_markers[AttackTwo]);
+    removeAll(m_markers[DefenceOne]);
+    removeAll(m_pictures[0]);
+    removeAll(m_markers[DefenceTwo]);
+    removeAll(m_pictures[1]);
+    m_sideOf.clear();
+    m_pictureOf.clear();
+}
+
+void FieldPage::ClearGridLines()
+{
+    for (QVector<QWidget *> *lines : {&m_hLines, &m_vLines})
+        while (!lines->isEmpty())
+            delete lines->takeLast();
+}
+
+void FieldPage::chkShowLine_Click()
+{
+    ClearGridLines();
+    if (!chkShowLine->isChecked() || !m_war)
+        return;
+    const int w = m_war->Width;
+    const int h = m_war->Height;
+    const auto line = [this](const char *name, int i, const QRect &rect) {
+        auto *l = new QWidget(picField);
+        l->setObjectName(QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(i));
+        l->setAttribute(Qt::WA_TransparentForMouseEvents);
+        l->setAutoFillBackground(true);
+        QPalette pal = l->palette();
+        pal.setColor(QPalette::Window, QColor(255, 255, 0));
+        l->setPalette(pal);
+        l->setGeometry(rect);
+        l->lower(); // under the markers and pictures
+        l->show();
+        return l;
+    };
+    for (int i = 1; i <= h - 1; ++i)
+        m_hLines.append(line("hLine", i, QRect(0, i * Tile, w * Tile, 1)));
+    for (int k = 1; k <= w - 1; ++k)
+        m_vLines.append(line("vLine", k, QRect(k * Tile, 0, 1, h * Tile)));
+}
+
+void FieldPage::chkShowLoc_Click()
+{
+    const bool on = chkShowLoc->isChecked();
+    for (const QVector<QLabel *> &markers : m_markers)
+        for (QLabel *m : markers)
+            m->setVisible(on);
+}
+
+void FieldPage::chkShowArmys_Click()
+{
+    PlaceUnitImages();
+    const bool on = chkShowArmys->isChecked();
+    for (const QVector<QLabel *> &pictures : m_pictures)
+        for (QLabel *p : pictures)
+            p->setVisible(on);
+}
+
+QPoint FieldPage::tileOf(const QWidget *w)
+{
+    return QPoint(w->x() / Tile, w->y() / Tile);
+}
+
+void FieldPage::showTile(const QString &position)
+{
+    if (m_war)
+        txtFieldInfo->setText(m_war->Name + QStringLiteral(" (") + position + u')');
+}
+
+bool FieldPage::IsFreeTile(int x, int y) const
+{
+    for (const QVector<QLabel *> &markers : m_markers)
+        for (const QLabel *m : markers)
+            if (tileOf(m) == QPoint(x, y))
+                return false;
+    return m_war && x > 0 && x < m_war->Width - 1 && y > 0 && y < m_war->Height - 1;
+}
+
+QString FieldPage::UnitDescription(const ArmyMen &unit)
+{
+    QString type = QStringLiteral("自定义");
+    if (!unit.Edit()) {
+        type = PadText(unit.TypeID(true), QStringLiteral("0"), 2, true);
+        if (!EnemyType::validIndex(unit.TypeID(false).toInt()))
+            type += u'?';
+    }
+    return QStringList{QStringLiteral("姓  名: ") + unit.tName(),
+                       QStringLiteral("职  业: ") + unit.tWork(),
+                       QStringLiteral("等  级: ") + unit.tLevel(),
+                       QStringLiteral("物  品: ") + unit.tItem(),
+                       QStringLiteral("AI方式: ") + unit.tAI(),
+                       QStringLiteral("魔  法: ") + unit.tMagic(),
+                       QStringLiteral("最大HP：") + statText(unit.vMaxHP()),
+                       QStringLiteral("力  量: ") + statText(unit.vAct()),
+                       QStringLiteral("技  术: ") + statText(unit.vTech()),
+                       QStringLiteral("速  度: ") + statText(unit.vSpeed()),
+                       QStringLiteral("运  气: ") + statText(unit.vLuck()),
+                       QStringLiteral("防  御: ") + statText(unit.vDef()),
+                       QStringLiteral("魔  防: ") + statText(unit.vMDef()),
+                       QStringLiteral("移动力: ") + statText(unit.vMove()),
+                       QStringLiteral("类  型: ") + type}
+        .join(QStringLiteral("\r\n"));
+}
+
+void FieldPage::ShowUnitInEditFrame(const ArmyMen &unit)
+{
+    showEntry(cboEnemyEdit[0], unit.tName());
+    showEntry(cboEnemyEdit[1], unit.tWork());
+    txtEnemyEdit[0]->setText(unit.tLevel());
+    showEntry(cboEnemyEdit[2], unit.tItem());
+    showEntry(cboEnemyEdit[3], unit.tAI());
+    txtEnemyEdit[1]->setText(unit.tMagic());
+}
+
+void FieldPage::fieldMouse(QEvent *event)
+{
+    auto *e = static_cast<QMouseEvent *>(event);
+    const QPointF p = e->position();
+    if (event->type() == QEvent::MouseButtonPress) {
+        if (e->button() == Qt::LeftButton)
+            DragStart = p;
+        return;
+    }
+    if (event->type() != QEvent::MouseMove)
+        return;
+    if (e->buttons() == Qt::NoButton) {
+        showTile(QStringLiteral("%1,%2").arg(int(p.x()) / Tile).arg(int(p.y()) / Tile));
+        return;
+    }
+    if (!(e->buttons() & Qt::LeftButton))
+        return;
+    // Pull the map, keeping a wide map over the whole viewport and a narrow one inside it.
+    int left = picField->x() + int(std::nearbyint(p.x() - DragStart.x()));
+    int top = picField->y() + int(std::nearbyint(p.y() - DragStart.y()));
+    const auto clamp = [](int &pos, int map, int view, qreal mouse, qreal &anchor) {
+        if (map >= view) {
+            if (pos > 0) {
+                pos = 0;
+                anchor = mouse;
+            }
+            if (map + pos < view) {
+                pos = view - map;
+                anchor = mouse;
+            }
+        } else {
+            if (pos < 0) {
+                pos = 0;
+                anchor = mouse;
+            }
+            if (map + pos > view) {
+                pos = view - map;
+                anchor = mouse;
+            }
+        }
+    };
+    qreal ax = DragStart.x();
+    qreal ay = DragStart.y();
+    clamp(left, picField->width(), picFieldContainer->width(), p.x(), ax);
+    clamp(top, picField->height(), picFieldContainer->height(), p.y(), ay);
+    DragStart = QPointF(ax, ay);
+    picField->move(left, top);
+}
+
+void FieldPage::markerMouse(QLabel *marker, QEvent *event)
+{
+    auto *e = static_cast<QMouseEvent *>(event);
+    if (event->type() == QEvent::MouseButtonPress) {
+        if (e->button() == Qt::LeftButton)
+            DragStart = e->position();
+        return;
+    }
+    if (event->type() != QEvent::MouseMove)
+        return;
+    if (e->buttons() & Qt::LeftButton)
+        DragMarker(marker, e->position());
+    const QPoint t = tileOf(marker);
+    showTile(QStringLiteral("%1,%2").arg(t.x()).arg(t.y()));
+}
+
+void FieldPage::pictureMouse(QLabel *picture, const Picture &which, QEvent *event)
+{
+    auto *e = static_cast<QMouseEvent *>(event);
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+        if (e->button() == Qt::LeftButton)
+            DragStart = e->position();
+        return;
+    case QEvent::MouseButtonDblClick:
+        if (e->button() == Qt::LeftButton)
+            openUnit(picture, which);
+        return;
+    case QEvent::MouseMove:
+        break;
+    default:
+        return;
+    }
+    if (!UnitEditMode) {
+        if (const ArmyMen *unit = unitOf(which.team, which.index)) {
+            txtArmyMen->setPlainText(QString(UnitDescription(*unit)).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+            ShowUnitInEditFrame(*unit);
+        }
+        if (e->buttons() & Qt::LeftButton)
+            DragMarker(picture, e->position());
+    }
+    const QPoint t = tileOf(picture);
+    showTile(QStringLiteral("%1,%2").arg(t.x()).arg(t.y()));
+}
+
+void FieldPage::DragMarker(QLabel *control, const QPointF &pos)
+{
+    if (UnitEditMode)
+        return;
+    const int dx = roundTiles(pos.x() - DragStart.x());
+    const int dy = roundTiles(pos.y() - DragStart.y());
+    const QPoint to = tileOf(control) + QPoint(dx, dy);
+    if ((dx == 0 && dy == 0) || !IsFreeTile(to.x(), to.y()))
+        return;
+    // The mouse position is relative to the control, so the anchor stays: after the move the
+    // next step counts from the new tile.
+    if (m_pictureOf.contains(control)) {
+        QLabel *marker = UnitMarkerOf(control);
+        if (!marker)
+            return;
+        marker->hide();
+        control->move(to * Tile);
+        marker->move(to * Tile);
+        if (chkShowLoc->isChecked())
+            marker->show();
+        writePosition(marker, to);
+    } else {
+        control->move(to * Tile);
+        writePosition(control, to);
+    }
+}
+
+bool FieldPage::writePosition(QLabel *marker, const QPoint &tile)
+{
+    const Side side = m_sideOf.value(marker);
+    const int n = int(m_markers[side].indexOf(marker)) + 1;
+    FieldInfo &w = *m_war;
+    switch (side) {
+    case AttackOne:
+        return w.setActX(0, n, tile.x()) && w.setActY(0, n, tile.y());
+    case AttackTwo:
+        if (w.HelpNumber != 0)
+            return w.setHelpX(n, tile.x()) && w.setHelpY(n, tile.y());
+        return w.setActX(1, n, tile.x()) && w.setActY(1, n, tile.y());
+    case DefenceOne:
+        return w.setDefX(0, n, tile.x()) && w.setDefY(0, n, tile.y());
+    case DefenceTwo:
+        return w.setDefX(1, n, tile.x()) && w.setDefY(1, n, tile.y());
+    }
+    return false;
+}
+
+void FieldPage::openUnit(QLabel *picture, const Picture &which)
+{
+    ArmyMen *unit = unitOf(which.team, which.index);
+    if (UnitEditMode || !unit)
+        return;
+    CurrentUnit = unit;
+    UnitEditMode = true;
+    frameEnemyEdit->setEnabled(unit->Edit());
+    txtArmyMen->setPlainText(QStringLiteral("编辑状态"));
+    shapeEdit->move(picture->pos() - QPoint(Tile / 8, Tile / 8)); // a tenth of a tile, in whole pixels
+    shapeEdit->show();
+    shapeEdit->raise();
+    cboWarField->setEnabled(false);
+    if (unit->Edit()) {
+        cboEnemyEdit[0]->setFocus();
+        return;
+    }
+    // A unit that names an enemy type: the type is chosen in the grid of the other page.
+    m_stabField->setCurrentIndex(1);
+    bool ok = false;
+    const int row = unit->TypeID(true).toInt(&ok, 16);
+    if (ok && EnemyType::validIndex(row)) {
+        m_types->selectType(row);
+        m_types->msfEnemyType->setTopRow(row);
+    }
+    m_types->cboEType[0]->setFocus();
+    m_types->txtEtypeEdit->show();
+    m_types->btnEtypeEditOk->show();
+}
+
+void FieldPage::leaveUnitEdit()
+{
+    frameEnemyEdit->setEnabled(false);
+    shapeEdit->hide();
+    cboWarField->setEnabled(true);
+    m_types->txtEtypeEdit->hide();
+    m_types->btnEtypeEditOk->hide();
+    UnitEditMode = false;
+}
+
+void FieldPage::btnEditOk_Click()
+{
+    if (!UnitEditMode || !CurrentUnit || !CurrentUnit->Edit())
+        return;
+    if (!IsDecByte(txtEnemyEdit[0]->text())) {
+        txtEnemyEdit[0]->setFocus();
+        return;
+    }
+    if (!IsHexByte(txtEnemyEdit[1]->text())) {
+        txtEnemyEdit[1]->setFocus();
+        return;
+    }
+    CurrentUnit->setTName(cboEnemyEdit[0]->currentText());
+    CurrentUnit->setTWork(cboEnemyEdit[1]->currentText());
+    CurrentUnit->setTLevel(txtEnemyEdit[0]->text());
+    CurrentUnit->setTItem(cboEnemyEdit[2]->currentText());
+    CurrentUnit->setTAI(cboEnemyEdit[3]->currentText());
+    CurrentUnit->setTMagic(txtEnemyEdit[1]->text());
+    RefreshUnitBitmaps();
+    btnEditCancel_Click();
+}
+
+void FieldPage::btnEditCancel_Click()
+{
+    leaveUnitEdit();
+    if (!CurrentUnit)
+        return;
+    txtArmyMen->setPlainText(QString(UnitDescription(*CurrentUnit)).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    ShowUnitInEditFrame(*CurrentUnit);
+}
+
+void FieldPage::btnEtypeEditOk_Click()
+{
+    if (!UnitEditMode || !CurrentUnit || CurrentUnit->Edit())
+        return;
+    CurrentUnit->setTypeID(false, QString::number(m_types->msfEnemyType->row()));
+    RefreshUnitBitmaps();
+    m_stabField->setCurrentIndex(0);
+    btnEditCancel_Click();
+}
+
+void FieldPage::editFrameEnter(QWidget *field)
+{
+    // Screen order, then the confirm button.
+    QWidget *const order[7] = {cboEnemyEdit[0], cboEnemyEdit[1], txtEnemyEdit[0], cboEnemyEdit[2],
+                               cboEnemyEdit[3], txtEnemyEdit[1], btnEditOk};
+    for (int i = 0; i < 6; ++i)
+        if (order[i] == field)
+            order[i + 1]->setFocus();
+}
+
+bool FieldPage::eventFilter(QObject *watched, QEvent *event)
+{
+    const QEvent::Type type = event->type();
+    const bool mouse = type == QEvent::MouseButtonPress || type == QEvent::MouseMove ||
+                       type == QEvent::MouseButtonRelease || type == QEvent::MouseButtonDblClick;
+    if (mouse) {
+        if (watched == picField) {
+            fieldMouse(event);
+            return true;
+        }
+        auto *label = qobject_cast<QLabel *>(watched);
+        if (label && m_sideOf.contains(label)) {
+            markerMouse(label, event);
+            return true;
+        }
+        if (label && m_pictureOf.contains(label)) {
+            pictureMouse(label, m_pictureOf.value(label), event);
+            return true;
+        }
+        return QWidget::eventFilter(watched, event);
+    }
+    auto *field = qobject_cast<QWidget *>(watched);
+    if (type == QEvent::FocusIn) {
+        for (QLineEdit *box : txtEnemyEdit)
+            if (box == watched)
+                QTimer::singleShot(0, box, [box] { box->selectAll(); });
+    } else if (type == QEvent::KeyPress && field && field->parentWidget() == frameEnemyEdit) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            if (watched == btnEditOk)
+                btnEditOk->click();
+            else
+                editFrameEnter(field);
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}

@@ -1,0 +1,140 @@
+#pragma once
+
+#include "battlefield/armys.h"
+#include "battlefield/fieldedit.h"
+#include "battlefield/fieldinfo.h"
+
+#include <QHash>
+#include <QPixmap>
+#include <QPointF>
+#include <QVector>
+#include <QWidget>
+
+#include <memory>
+
+class EnemyTypePage;
+class FieldSurface;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QTabWidget;
+class QTimer;
+
+// Page "战场部队": one war on its map, with numbered markers on the start positions of the four
+// sides and the pictures of the fixed armies' units on the defending positions. Markers and
+// pictures are dragged tile by tile; a unit is described on hover and edited on double-click,
+// either field by field (a unit with its own record) or by choosing a row of the enemy-type
+// grid (a unit that names an enemy type).
+class FieldPage : public QWidget {
+    Q_OBJECT
+public:
+    // Sides of the war, in the order of their marker arrays and legend labels.
+    enum Side { AttackOne, AttackTwo, DefenceOne, DefenceTwo };
+
+    FieldPage(ByteImages &images, const QString &editorFolder, QTabWidget *stabField, EnemyTypePage *types,
+              QWidget *parent = nullptr);
+    ~FieldPage() override;
+
+    static constexpr int Tile = 16; // pixels of one map tile
+
+    QWidget *picFieldContainer;
+    FieldSurface *picField;
+    QLabel *imgField;
+    QTimer *timerField;
+    QComboBox *cboWarField;
+    QLineEdit *txtFieldInfo;
+    QPlainTextEdit *txtArmyMen;
+    QCheckBox *chkShowLine;
+    QCheckBox *chkShowLoc;
+    QCheckBox *chkShowArmys;
+    QLabel *lblColor[4];
+    QWidget *shapeEdit;
+    QGroupBox *frameEnemyEdit;
+    QLabel *lblEnemyEdit[6];
+    QComboBox *cboEnemyEdit[4]; // name, class, item, AI
+    QLineEdit *txtEnemyEdit[2]; // level, magic
+    QPushButton *btnEditOk;
+    QPushButton *btnEditCancel;
+
+    // Start-up steps.
+    void CreateArmyList();
+    void FillBattlefieldList();
+    // Fills the four selectors of the edit frame with the enemy-type code lists.
+    void fillEditSelectors(const EnemyType &types);
+
+    // Redraws the war chosen in cboWarField (the tick of timerField).
+    void timerField_Timer();
+    void ClearFieldMarkers();
+    void ClearGridLines();
+    void PlaceUnitImages();
+    void RefreshUnitBitmaps();
+    void chkShowLine_Click();
+    void chkShowLoc_Click();
+    void chkShowArmys_Click();
+
+    // The marker a unit picture stands on (tag "A03": marker 3 of defending team one), or none.
+    QLabel *UnitMarkerOf(const QLabel *picture) const;
+    // A tile inside the map's inner ring that holds no marker.
+    bool IsFreeTile(int x, int y) const;
+    static QString UnitDescription(const ArmyMen &unit);
+    void ShowUnitInEditFrame(const ArmyMen &unit);
+
+    void btnEditOk_Click();
+    void btnEditCancel_Click();
+    void btnEtypeEditOk_Click();
+
+    const FieldInfo *war() const { return m_war.get(); }
+    Armys *armys() const { return m_armys.get(); }
+    bool UnitEditMode = false;
+    ArmyMen *CurrentUnit = nullptr;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    struct Picture {
+        int team; // 0: imgDef, 1: imgDef1
+        int index;
+    };
+
+    void buildLayout();
+    QLabel *addMarker(Side side, int i, int x, int y);
+    QLabel *addPicture(int team, int i, ArmyMen *unit, const QString &tag);
+    void placeMarkers();
+    void placePictures();
+    ArmyMen *unitOf(int team, int i) const;
+    QPixmap unitBitmap(const ArmyMen *unit);
+    // Tile of a child of picField.
+    static QPoint tileOf(const QWidget *w);
+    void showTile(const QString &position);
+
+    void fieldMouse(QEvent *event);
+    void markerMouse(QLabel *marker, QEvent *event);
+    void pictureMouse(QLabel *picture, const Picture &which, QEvent *event);
+    void DragMarker(QLabel *control, const QPointF &pos);
+    bool writePosition(QLabel *marker, const QPoint &tile);
+    void openUnit(QLabel *picture, const Picture &which);
+    void leaveUnitEdit();
+    void editFrameEnter(QWidget *field);
+
+    ByteImages &m_images;
+    QString m_folder;
+    QTabWidget *m_stabField;
+    EnemyTypePage *m_types;
+    std::unique_ptr<FieldEdit> m_fields;
+    std::unique_ptr<FieldInfo> m_war;
+    std::unique_ptr<Armys> m_armys;
+
+    QVector<QLabel *> m_markers[4];  // lblAct, lblAct1, lblDef, lblDef1; element i at [i - 1]
+    QVector<QLabel *> m_pictures[2]; // imgDef, imgDef1
+    QVector<QWidget *> m_hLines;
+    QVector<QWidget *> m_vLines;
+    QHash<QLabel *, Side> m_sideOf;
+    QHash<QLabel *, Picture> m_pictureOf;
+    QHash<QString, QPixmap> m_unitBitmaps; // by file path
+    QPointF DragStart;                      // pixels, in the control pressed
+};

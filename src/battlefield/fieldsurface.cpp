@@ -1,0 +1,24 @@
+#include "battlefield/fieldsurface.h"
+
+#include <QPainter>
+#include <QPaintEvent>
+
+FieldSurface::FieldSurface(QWidget *parent) : QWidget(parent)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(true);
+}
+
+void FieldSurface::setMap(const QPixmap &map)
+{
+    m_map = map;
+    resize(map.size());
+    update();
+}
+
+void FieldSurface::paintEvent(QPaintEvent *event)
+{
+    QPainter painter(this);
+    painter.fillRect(event->rect(), QColor(192, 192, 255));
+    painter.drawPixmap(0, 0, m_map);
+}

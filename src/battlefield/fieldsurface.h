@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QPixmap>
+#include <QWidget>
+
+// The map surface of the battlefield page: the painted map as its background, with the markers,
+// unit pictures and grid lines as child widgets placed in whole tiles.
+class FieldSurface : public QWidget {
+    Q_OBJECT
+public:
+    explicit FieldSurface(QWidget *parent = nullptr);
+
+    // Shows the map and takes its size.
+    void setMap(const QPixmap &map);
+    const QPixmap &map() const { return m_map; }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QPixmap m_map;
+};
