@@ -1,7 +1,16 @@
-// Reading the armies, and decoding and painting battlefield maps.
+// Reading the armies, decoding and painting battlefield maps, and the battlefield page.
 #include "battlefield/armys.h"
+#include "battlefield/enemytypepage.h"
 #include "battlefield/fieldedit.h"
 #include "battlefield/fieldinfo.h"
+#include "battlefield/fieldpage.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QTabWidget>
 
 #include <benchmark/benchmark.h>
 
@@ -69,6 +78,71 @@ void BM_EveryWar(benchmark::State &state)
 }
 BENCHMARK(BM_EveryWar)->Unit(benchmark::kMillisecond);
 
+// The battlefield page on its own, shown, after its start-up steps.
+struct Page {
+    QTabWidget tabs;
+    EnemyTypePage *types = new EnemyTypePage(images());
+    FieldPage *page = new FieldPage(images(), VESKEDIT_PROGRAM_DIR, &tabs, types);
+
+    Page()
+    {
+        tabs.addTab(page, QStringLiteral("战场部队"));
+        tabs.addTab(types, QStringLiteral("部队类型"));
+        tabs.resize(1000, 650);
+        tabs.show();
+        types->InitEnemyTypeTable();
+        page->fillEditSelectors(*types->enemyType());
+        page->CreateArmyList();
+        page->FillBattlefieldList();
+    }
+};
+
+// The refresh of the war on the largest map, grid lines on, painted.
+void BM_RefreshLargestWar(benchmark::State &state)
+{
+    Page p;
+    FieldEdit fields(images(), VESKEDIT_PROGRAM_DIR);
+    p.page->chkShowLine->setChecked(true);
+    p.page->cboWarField->setCurrentIndex(largestWar(fields) - 1);
+    p.page->timerField_Timer(); // the first draw loads the bitmaps
+    QApplication::processEvents();
+    for (auto _ : state) {
+        p.page->timerField_Timer();
+        QApplication::processEvents();
+    }
+    state.counters["markers"] = double(p.page->findChildren<QLabel *>().size());
+}
+BENCHMARK(BM_RefreshLargestWar)->Unit(benchmark::kMillisecond);
+
+// One step of a marker drag: a mouse move of one tile, with the write and the repaint.
+void BM_DragStep(benchmark::State &state)
+{
+    Page p;
+    QLabel *marker = p.page->findChild<QLabel *>(QStringLiteral("lblAct_1"));
+    const auto send = [&](QEvent::Type type, QPointF pos, Qt::MouseButton button, Qt::MouseButtons buttons) {
+        QMouseEvent e(type, pos, marker->mapToGlobal(pos), button, buttons, Qt::NoModifier);
+        QApplication::sendEvent(marker, &e);
+    };
+    const QPointF start(8, 8);
+    send(QEvent::MouseButtonPress, start, Qt::LeftButton, Qt::LeftButton);
+    int dir = p.page->IsFreeTile(marker->x() / FieldPage::Tile + 1, marker->y() / FieldPage::Tile) ? 1 : -1;
+    for (auto _ : state) {
+        send(QEvent::MouseMove, start + QPointF(dir * FieldPage::Tile, 0), Qt::NoButton, Qt::LeftButton);
+        QApplication::processEvents();
+        dir = -dir;
+    }
+    send(QEvent::MouseButtonRelease, start, Qt::LeftButton, Qt::NoButton);
+}
+BENCHMARK(BM_DragStep)->Unit(benchmark::kMicrosecond);
+
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

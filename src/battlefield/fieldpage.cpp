@@ -269,6 +269,7 @@ void FieldPage::timerField_Timer()
     PlaceUnitImages();
     chkShowLoc_Click();
     chkShowArmys_Click();
+    emit warDrawn();
 }
 
 QLabel *FieldPage::addMarker(Side side, int i, int x, int y)

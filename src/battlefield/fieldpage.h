@@ -92,6 +92,10 @@ public:
     bool UnitEditMode = false;
     ArmyMen *CurrentUnit = nullptr;
 
+signals:
+    // A war was drawn (by the timer, or directly after opening a file).
+    void warDrawn();
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 

@@ -1,0 +1,707 @@
+#include "battlefield/enemytypepage.h"
+#include "battlefield/fieldpage.h"
+#include "battlefield/fieldsurface.h"
+#include "controls/flexgrid.h"
+#include "image/fileio.h"
+#include "image/mymodule.h"
+#include "mainwindowfixture.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QTabWidget>
+#include <QTimer>
+
+#include <functional>
+
+namespace {
+
+constexpr int T = FieldPage::Tile;
+
+// A mouse event delivered to a widget, as the window system does (positions in its pixels).
+void mouse(QWidget *w, QEvent::Type type, QPointF pos, Qt::MouseButton button, Qt::MouseButtons buttons)
+{
+    QMouseEvent e(type, pos, w->mapToGlobal(pos), button, buttons, Qt::NoModifier);
+    QApplication::sendEvent(w, &e);
+}
+
+void hover(QWidget *w, QPointF pos = QPointF(8, 8))
+{
+    mouse(w, QEvent::MouseMove, pos, Qt::NoButton, Qt::NoButton);
+}
+
+// A drag under the mouse grab: the press at (8, 8) of w, then one move for each displacement
+// (pixels from the press point), each measured in w's own pixels where w then stands.
+void drag(QWidget *w, const QList<QPointF> &moves)
+{
+    const QPointF press(8, 8);
+    const QPoint origin = w->pos();
+    mouse(w, QEvent::MouseButtonPress, press, Qt::LeftButton, Qt::LeftButton);
+    QPointF last = press;
+    for (const QPointF &d : moves) {
+        last = press + d - QPointF(w->pos() - origin);
+        mouse(w, QEvent::MouseMove, last, Qt::NoButton, Qt::LeftButton);
+    }
+    mouse(w, QEvent::MouseButtonRelease, last, Qt::LeftButton, Qt::NoButton);
+}
+
+void doubleClick(QWidget *w, QPointF p = QPointF(8, 8))
+{
+    mouse(w, QEvent::MouseButtonPress, p, Qt::LeftButton, Qt::LeftButton);
+    mouse(w, QEvent::MouseButtonRelease, p, Qt::LeftButton, Qt::NoButton);
+    mouse(w, QEvent::MouseButtonDblClick, p, Qt::LeftButton, Qt::LeftButton);
+    mouse(w, QEvent::MouseButtonRelease, p, Qt::LeftButton, Qt::NoButton);
+}
+
+QPoint tileOf(const QWidget *w)
+{
+    return QPoint(w->x() / T, w->y() / T);
+}
+
+} // namespace
+
+class TestFieldPage : public QObject {
+    Q_OBJECT
+
+private:
+    MainWindowFixture f;
+    FieldPage *page = nullptr;
+    EnemyTypePage *types = nullptr;
+
+    QByteArray &work() { return f.images.WorkImage; }
+
+    template <typename W = QLabel>
+    W *child(const QString &name) const
+    {
+        return f.window->findChild<W *>(name);
+    }
+    int count(const QString &array) const
+    {
+        return int(f.window->findChildren<QWidget *>(QRegularExpression(QStringLiteral("^%1_[1-9][0-9]*$").arg(array))).size());
+    }
+
+    void showWar(int id)
+    {
+        f.window->stabAll->setCurrentIndex(2);
+        f.window->stabField->setCurrentIndex(0);
+        page->cboWarField->setCurrentIndex(id - 1);
+        page->timerField_Timer();
+    }
+
+    // The first war (from 1) for which test holds, read through a FieldInfo of its own.
+    int findWar(const std::function<bool(const FieldInfo &, Armys &)> &test)
+    {
+        FieldEdit fields(f.images, f.folder.path());
+        FieldInfo w(f.images);
+        Armys armys(f.images);
+        for (int id = 1; id <= w.AllWarName().size(); ++id)
+            if (w.SetWarField(id, fields) && test(w, armys))
+                return id;
+        return 0;
+    }
+    static int units(const FieldInfo &w, Armys &armys, int k)
+    {
+        const ArmyType *a = armys.Item(w.FixedArmyID[k]);
+        return a ? a->Number() : 0;
+    }
+    static bool oneArmy(const FieldInfo &w) { return w.FixedArmy && w.FixedArmyID[0] != 0 && w.FixedArmyID[1] == 0; }
+    static bool twoArmies(const FieldInfo &w) { return w.FixedArmy && w.FixedArmyID[0] != 0 && w.FixedArmyID[1] != 0; }
+
+    // A war whose first picture on team one shows a unit of the given kind (own record or not).
+    int warWithUnit(bool own)
+    {
+        return findWar([own](const FieldInfo &w, Armys &a) {
+            const ArmyType *army = w.FixedArmy ? a.Item(w.FixedArmyID[0]) : nullptr;
+            return army && w.DefNumber[0] > 0 && army->Number() > 0 && army->Item(1)->Edit() == own;
+        });
+    }
+
+private slots:
+    void init()
+    {
+        QVERIFY(f.start());
+        page = f.window->fieldPage;
+        types = f.window->enemyTypePage;
+    }
+    void cleanup() { f.window.reset(); }
+
+    void startUpFillsThePage()
+    {
+        QCOMPARE(page->cboWarField->count(), 91);
+        QCOMPARE(page->cboWarField->itemText(0), QString("01  ") + page->war()->AllWarName()[0]);
+        QCOMPARE(page->cboWarField->currentIndex(), 0);
+        QVERIFY(!page->timerField->isActive());
+        QCOMPARE(page->txtFieldInfo->text(), QString("第01战场"));
+        QCOMPARE(types->msfEnemyType->rows(), 84);
+        QCOMPARE(types->msfEnemyType->textMatrix(83, 0), QString("53"));
+        QCOMPARE(types->msfEnemyType->textMatrix(0, 1).trimmed(), QString("姓名代号"));
+        QCOMPARE(page->cboEnemyEdit[3]->count(), 4);
+        QCOMPARE(types->cboEType[0]->count(), 88);
+        QCOMPARE(page->picFieldContainer->size(), QSize(393, 373));
+        QCOMPARE(page->picField->parentWidget(), page->picFieldContainer);
+        const char *legend[4] = {"攻击方一队", "攻击方二队", "防御方一队", "防御方二队"};
+        for (int i = 0; i < 4; ++i)
+            QCOMPARE(child("lblColor_" + QString::number(i))->text(), QString::fromUtf8(legend[i]));
+        QVERIFY(!page->chkShowLine->isChecked() && page->chkShowLoc->isChecked() && page->chkShowArmys->isChecked());
+        QVERIFY(!page->frameEnemyEdit->isEnabled());
+        QVERIFY(!page->shapeEdit->isVisible() && !types->btnEtypeEditOk->isVisible());
+    }
+
+    void markersAndPicturesFollowTheWarTable()
+    {
+        // No fixed armies: markers only.
+        int id = findWar([](const FieldInfo &w, Armys &) { return !w.FixedArmy && w.DefNumber[0] > 0; });
+        QVERIFY(id);
+        showWar(id);
+        const FieldInfo &w = *page->war();
+        QCOMPARE(count("lblDef"), w.DefNumber[0]);
+        QCOMPARE(count("lblAct"), w.ActNumber[0]);
+        QCOMPARE(count("imgDef") + count("imgDef1"), 0);
+        QLabel *m = child("lblAct_1");
+        QCOMPARE(m->text(), QString("01"));
+        QCOMPARE(tileOf(m), QPoint(w.ActX(0, 1), w.ActY(0, 1)));
+        QCOMPARE(m->palette().color(QPalette::Window), QColor(0, 0, 255));
+        QVERIFY(m->isVisible());
+
+        // One army larger than both defending teams: exactly that many pictures, the rest
+        // tagged for team two.
+        id = findWar([](const FieldInfo &w, Armys &a) {
+            return oneArmy(w) && w.DefNumber[1] > 0 && units(w, a, 0) > w.DefNumber[0] + w.DefNumber[1];
+        });
+        QVERIFY(id);
+        showWar(id);
+        const int d0 = page->war()->DefNumber[0];
+        const int d1 = page->war()->DefNumber[1];
+        QCOMPARE(count("imgDef"), d0 + d1);
+        QCOMPARE(count("imgDef1"), 0);
+        QCOMPARE(child("imgDef_1")->property("Tag").toString(), QString("A01"));
+        QLabel *onTwo = child(QString("imgDef_%1").arg(d0 + 1));
+        QCOMPARE(onTwo->property("Tag").toString(), QString("B01"));
+        QCOMPARE(onTwo->pos(), child("lblDef1_1")->pos());
+        QCOMPARE(page->UnitMarkerOf(onTwo), child("lblDef1_1"));
+
+        // One army smaller than team one: the remaining markers stay bare.
+        id = findWar([](const FieldInfo &w, Armys &a) { return oneArmy(w) && units(w, a, 0) < w.DefNumber[0]; });
+        QVERIFY(id);
+        showWar(id);
+        Armys &armys = *page->armys();
+        const int n = armys.Item(page->war()->FixedArmyID[0])->Number();
+        QCOMPARE(count("imgDef"), n);
+        const QLabel *bare = child(QString("lblDef_%1").arg(n + 1));
+        for (QLabel *p : f.window->findChildren<QLabel *>(QRegularExpression("^imgDef_")))
+            QVERIFY(p->pos() != bare->pos());
+
+        // Two armies, each limited to its own team; pictures lie above their markers.
+        id = findWar([](const FieldInfo &w, Armys &a) {
+            return twoArmies(w) && (units(w, a, 0) > w.DefNumber[0] || units(w, a, 1) > w.DefNumber[1]);
+        });
+        QVERIFY(id);
+        showWar(id);
+        const FieldInfo &w2 = *page->war();
+        QCOMPARE(count("imgDef"), std::min(page->armys()->Item(w2.FixedArmyID[0])->Number(), w2.DefNumber[0]));
+        QCOMPARE(count("imgDef1"), std::min(page->armys()->Item(w2.FixedArmyID[1])->Number(), w2.DefNumber[1]));
+        QLabel *p1 = child("imgDef1_1");
+        QCOMPARE(p1->property("Tag").toString(), QString("B01"));
+        QCOMPARE(p1->pos(), child("lblDef1_1")->pos());
+        QVERIFY(page->picField->children().indexOf(p1) > page->picField->children().indexOf(child("lblDef1_1")));
+
+        // The switches hide and show without rebuilding.
+        page->chkShowLoc->click();
+        QVERIFY(!child("lblAct_1")->isVisible());
+        page->chkShowArmys->click();
+        QVERIFY(!p1->isVisible());
+        page->chkShowArmys->click();
+        page->chkShowLoc->click();
+        QVERIFY(p1->isVisible() && child("lblAct_1")->isVisible());
+    }
+
+    void helpListAndSecondTeamAreGreen()
+    {
+        int id = findWar([](const FieldInfo &w, Armys &) { return w.HelpNumber > 0; });
+        QVERIFY(id);
+        showWar(id);
+        const FieldInfo &w = *page->war();
+        QCOMPARE(count("lblAct1"), w.HelpNumber);
+        QLabel *green = child("lblAct1_1");
+        QCOMPARE(green->text(), QString("01"));
+        QCOMPARE(green->palette().color(QPalette::Window), QColor(0, 128, 0));
+        QCOMPARE(tileOf(green), QPoint(w.HelpX(1), w.HelpY(1)));
+
+        id = findWar([](const FieldInfo &w, Armys &) { return w.ActNumber[1] > 0; });
+        QVERIFY(id);
+        showWar(id);
+        QCOMPARE(count("lblAct1"), page->war()->ActNumber[1]);
+        QCOMPARE(tileOf(child("lblAct1_1")), QPoint(page->war()->ActX(1, 1), page->war()->ActY(1, 1)));
+    }
+
+    void gridLinesAndReadOut()
+    {
+        showWar(1); // 22 rows of 24 columns
+        QCOMPARE(page->war()->Height, 22);
+        QCOMPARE(page->war()->Width, 24);
+        page->chkShowLine->click();
+        QCOMPARE(count("hLine"), 21);
+        QCOMPARE(count("vLine"), 23);
+        QCOMPARE(child<QWidget>("hLine_1")->geometry(), QRect(0, T, 24 * T, 1));
+        QCOMPARE(child<QWidget>("vLine_23")->geometry(), QRect(23 * T, 0, 1, 22 * T));
+        // The grid survives a redraw and goes with the switch.
+        page->timerField_Timer();
+        QCOMPARE(count("hLine"), 21);
+        page->chkShowLine->click();
+        QCOMPARE(count("hLine") + count("vLine"), 0);
+
+        hover(page->picField, QPointF(3, 15));
+        QCOMPARE(page->txtFieldInfo->text(), QString("第01战场 (0,0)"));
+        hover(page->picField, QPointF(5 * T + 2, 7 * T + 15));
+        QCOMPARE(page->txtFieldInfo->text(), QString("第01战场 (5,7)"));
+        // A marker shows its own tile.
+        QLabel *m = child("lblAct_1");
+        hover(m, QPointF(15, 15));
+        QCOMPARE(page->txtFieldInfo->text(), QString("第01战场 (%1,%2)").arg(tileOf(m).x()).arg(tileOf(m).y()));
+    }
+
+    void draggingTheMapKeepsItInTheViewport()
+    {
+        FieldSurface *map = page->picField;
+        const QSize view = page->picFieldContainer->size();
+        const int small = findWar([](const FieldInfo &w, Armys &) { return w.Width * T < 393 && w.Height * T < 373; });
+        const int large = findWar([](const FieldInfo &w, Armys &) { return w.Width * T > 393 && w.Height * T > 373; });
+        QVERIFY(small && large);
+
+        showWar(small);
+        const QRect inside(QPoint(0, 0), view);
+        for (const QPointF &d : {QPointF(-50, -50), QPointF(300, 300), QPointF(5, 3)}) {
+            drag(map, {d / 2, d});
+            QVERIFY2(inside.contains(map->geometry()), qPrintable(QString("%1,%2").arg(map->x()).arg(map->y())));
+        }
+        // Released and dragged again: it starts where it was left.
+        showWar(small);
+        drag(map, {QPointF(3, 4)});
+        QCOMPARE(map->pos(), QPoint(3, 4));
+        drag(map, {QPointF(2, 1)});
+        QCOMPARE(map->pos(), QPoint(5, 5));
+
+        showWar(large);
+        QCOMPARE(map->pos(), QPoint(0, 0));
+        drag(map, {QPointF(40, 40)});
+        QCOMPARE(map->pos(), QPoint(0, 0)); // no gap on the left or the top
+        drag(map, {QPointF(-50, -20), QPointF(-1000, -1000)});
+        QCOMPARE(map->pos(), QPoint(view.width() - map->width(), view.height() - map->height()));
+        // Pulled back past the edge and then forward: the anchor was reset at the edge.
+        drag(map, {QPointF(-30, 0), QPointF(-25, 0)});
+        QCOMPARE(map->x(), view.width() - map->width() + 5);
+    }
+
+    void onlyTheNewestChoiceIsDrawn()
+    {
+        QSignalSpy drawn(page, &FieldPage::warDrawn);
+        page->cboWarField->setFocus();
+        for (int i = 0; i < 6; ++i) {
+            QTest::keyClick(page->cboWarField, Qt::Key_Down);
+            QTest::qWait(60);
+        }
+        QVERIFY(page->timerField->isActive());
+        QCOMPARE(drawn.count(), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(drawn.count(), 1, 2000);
+        QCOMPARE(page->cboWarField->currentIndex(), 6);
+        QCOMPARE(page->war()->WarName, page->war()->AllWarName()[6]);
+        QTest::qWait(600);
+        QCOMPARE(drawn.count(), 1);
+    }
+
+    void draggingAMarkerWritesItsPosition()
+    {
+        const int id = findWar([](const FieldInfo &w, Armys &) {
+            return !w.FixedArmy && w.ActNumber[0] >= 2 && w.DefNumber[0] >= 1;
+        });
+        QVERIFY(id);
+        showWar(id);
+        const FieldInfo &w = *page->war();
+        QLabel *m = child("lblAct_1");
+        const QPoint start = tileOf(m);
+        const QByteArray before = work();
+
+        drag(m, {QPointF(7, 7)}); // less than half a tile
+        QCOMPARE(tileOf(m), start);
+        QCOMPARE(work(), before);
+        drag(m, {QPointF(8, -8)}); // exactly half: ties go to the even number 0
+        QCOMPARE(tileOf(m), start);
+
+        // Find a free target two tiles away in one of four directions.
+        QPoint step;
+        for (const QPoint &s : {QPoint(2, 0), QPoint(-2, 0), QPoint(0, 2), QPoint(0, -2)})
+            if (page->IsFreeTile(start.x() + s.x(), start.y() + s.y()) && step.isNull())
+                step = s;
+        QVERIFY(!step.isNull());
+        drag(m, {QPointF(step) * 0.8 * T}); // 1.6 tiles in one move
+        QCOMPARE(tileOf(m), start + step);
+        QCOMPARE(w.ActX(0, 1), start.x() + step.x());
+        QCOMPARE(w.ActY(0, 1), start.y() + step.y());
+        // Back and forth while held: the marker stays under the mouse in whole tiles.
+        drag(m, {-QPointF(step) * T / 2, -QPointF(step) * T, -QPointF(step) * T / 2});
+        QCOMPARE(tileOf(m), start + step / 2);
+        QCOMPARE(w.ActX(0, 1), (start + step / 2).x());
+        QCOMPARE(w.ActY(0, 1), (start + step / 2).y());
+    }
+
+    void refusedDragsWriteNothing()
+    {
+        const int id = findWar([](const FieldInfo &w, Armys &) { return !w.FixedArmy && w.DefNumber[0] >= 1; });
+        showWar(id);
+        const FieldInfo &w = *page->war();
+        QLabel *m = child("lblAct_1");
+        QLabel *other = child("lblDef_1");
+        const QPoint start = tileOf(m);
+        const QByteArray before = work();
+        const auto tryTo = [&](const QPoint &tile) {
+            drag(m, {QPointF(tile - start) * T});
+            QCOMPARE(tileOf(m), start);
+            QCOMPARE(work(), before);
+        };
+        tryTo(tileOf(other));                  // another side's marker
+        tryTo(QPoint(0, start.y()));           // the left border
+        tryTo(QPoint(start.x(), w.Height - 1)); // the bottom border
+        tryTo(QPoint(w.Width + 3, start.y())); // off the map
+        tryTo(QPoint(start.x(), -2));
+        QVERIFY(!page->IsFreeTile(w.Width - 1, 5) && !page->IsFreeTile(5, 0));
+    }
+
+    void aPictureDragsItsMarker()
+    {
+        const int id = findWar([](const FieldInfo &w, Armys &a) { return oneArmy(w) && units(w, a, 0) >= 1 && w.DefNumber[0] >= 1; });
+        QVERIFY(id);
+        showWar(id);
+        const FieldInfo &w = *page->war();
+        QLabel *picture = child("imgDef_1");
+        QLabel *marker = child("lblDef_1");
+        const QPoint start = tileOf(picture);
+        QPoint step;
+        for (const QPoint &s : {QPoint(1, 0), QPoint(-1, 0), QPoint(0, 1), QPoint(0, -1)})
+            if (page->IsFreeTile(start.x() + s.x(), start.y() + s.y()) && step.isNull())
+                step = s;
+        QVERIFY(!step.isNull());
+
+        page->chkShowLoc->click(); // markers hidden
+        drag(picture, {QPointF(step) * T});
+        QCOMPARE(tileOf(picture), start + step);
+        QCOMPARE(tileOf(marker), start + step);
+        QVERIFY(!marker->isVisible());
+        QCOMPARE(QPoint(w.DefX(0, 1), w.DefY(0, 1)), start + step);
+        page->chkShowLoc->click();
+        drag(picture, {-QPointF(step) * T});
+        QVERIFY(marker->isVisible());
+        QCOMPARE(QPoint(w.DefX(0, 1), w.DefY(0, 1)), start);
+    }
+
+    void greenMarkerOfAHelpListWarWritesTheHelpList()
+    {
+        const int id = findWar([](const FieldInfo &w, Armys &) { return w.HelpNumber > 0; });
+        showWar(id);
+        const FieldInfo &w = *page->war();
+        QVERIFY(w.ActAddress[1].isEmpty());
+        QLabel *m = child("lblAct1_1");
+        const QPoint start = tileOf(m);
+        QPoint step;
+        for (const QPoint &s : {QPoint(1, 0), QPoint(-1, 0), QPoint(0, 1), QPoint(0, -1)})
+            if (page->IsFreeTile(start.x() + s.x(), start.y() + s.y()) && step.isNull())
+                step = s;
+        const qint64 help = w.HelpAddress.toLongLong(nullptr, 16);
+        QByteArray expected = work();
+        expected[help] = char(start.x() + step.x());
+        expected[help + 1] = char(start.y() + step.y());
+        drag(m, {QPointF(step) * T});
+        QCOMPARE(work(), expected); // the help list's pair and nothing else
+    }
+
+    void hoverDescribesAndReadsOutPictures()
+    {
+        const int id = findWar([](const FieldInfo &w, Armys &a) { return twoArmies(w) && units(w, a, 1) >= 1 && w.DefNumber[1] >= 1; });
+        showWar(id);
+        QLabel *p = child("imgDef1_1");
+        hover(p);
+        const ArmyMen *unit = page->armys()->Item(page->war()->FixedArmyID[1])->Item(1);
+        const QStringList lines = page->txtArmyMen->toPlainText().split('\n');
+        QCOMPARE(lines.size(), 15);
+        QCOMPARE(lines[0], "姓  名: " + unit->tName());
+        QCOMPARE(lines[6], "最大HP：" + QString::number(*unit->vMaxHP()));
+        QCOMPARE(lines[13], "移动力: " + QString::number(*unit->vMove()));
+        QCOMPARE(page->UnitDescription(*unit), lines.join("\r\n"));
+        QCOMPARE(page->txtFieldInfo->text(),
+                 page->war()->Name + QString(" (%1,%2)").arg(tileOf(p).x()).arg(tileOf(p).y()));
+        QCOMPARE(page->cboEnemyEdit[0]->currentText(), unit->tName());
+        QCOMPARE(page->txtEnemyEdit[0]->text(), unit->tLevel());
+    }
+
+    void unitDescriptionOfOddUnits()
+    {
+        // A reference to type 0 and an own record with codes that have no entry.
+        ByteImages images;
+        images.WorkImage = QByteArray(TargetSize, '\0');
+        images.OpenedImage = images.WorkImage;
+        EnemyType types(images);
+        ArmyMen ref(images, types);
+        ref.InitMen(1, 0x100);
+        QString text = FieldPage::UnitDescription(ref);
+        QVERIFY(text.endsWith("类  型: 00?"));
+        QVERIFY(text.contains("力  量: ?\r\n"));
+        images.WorkImage[0x100] = char(0xE3);
+        images.WorkImage[0x101] = char(0x05);
+        images.WorkImage[0x102] = char(10);
+        images.WorkImage[0x103] = char(0x77);
+        images.WorkImage[0x104] = char(0x4B);
+        ArmyMen own(images, types);
+        own.InitMen(1, 0x100);
+        text = FieldPage::UnitDescription(own);
+        QVERIFY(text.startsWith("姓  名: E3?\r\n"));
+        QVERIFY(text.contains("物  品: 77?\r\n"));
+        QVERIFY(text.endsWith("类  型: 自定义"));
+    }
+
+    void editingAnOwnRecord()
+    {
+        const int id = warWithUnit(true);
+        QVERIFY(id);
+        showWar(id);
+        QLabel *p = child("imgDef_1");
+        ArmyMen *unit = page->armys()->Item(page->war()->FixedArmyID[0])->Item(1);
+        const qint64 u = unit->address();
+        doubleClick(p);
+        QVERIFY(page->UnitEditMode);
+        QVERIFY(page->frameEnemyEdit->isEnabled());
+        QVERIFY(!page->cboWarField->isEnabled());
+        QVERIFY(page->shapeEdit->isVisible());
+        QCOMPARE(page->shapeEdit->geometry(), QRect(p->pos() - QPoint(2, 2), QSize(20, 20)));
+        QCOMPARE(page->txtArmyMen->toPlainText(), QString("编辑状态"));
+        QVERIFY(page->cboEnemyEdit[0]->hasFocus());
+        const QByteArray before = work();
+
+        // Editing: no dragging, no hover, a second double-click does nothing.
+        drag(p, {QPointF(T, 0), QPointF(0, T)});
+        hover(p);
+        doubleClick(p);
+        QCOMPARE(work(), before);
+        QCOMPARE(page->txtArmyMen->toPlainText(), QString("编辑状态"));
+        QCOMPARE(page->CurrentUnit, unit);
+
+        // Enter walks the fields in screen order, then to the confirm button.
+        QWidget *order[7] = {page->cboEnemyEdit[0], page->cboEnemyEdit[1], page->txtEnemyEdit[0], page->cboEnemyEdit[2],
+                             page->cboEnemyEdit[3], page->txtEnemyEdit[1], page->btnEditOk};
+        for (int i = 0; i < 6; ++i) {
+            QVERIFY(order[i]->hasFocus());
+            QTest::keyClick(order[i], Qt::Key_Return);
+        }
+        QVERIFY(page->btnEditOk->hasFocus());
+
+        // Bad level or magic: nothing written, the focus on the field.
+        page->txtEnemyEdit[0]->setText("256");
+        page->btnEditOk->click();
+        QVERIFY(page->txtEnemyEdit[0]->hasFocus());
+        QCOMPARE(work(), before);
+        page->txtEnemyEdit[0]->setText("30");
+        page->txtEnemyEdit[1]->setText("100");
+        page->btnEditOk->click();
+        QVERIFY(page->txtEnemyEdit[1]->hasFocus());
+        QCOMPARE(work(), before);
+        QVERIFY(page->UnitEditMode);
+
+        // Cancel puts the stored values back.
+        page->btnEditCancel->click();
+        QVERIFY(!page->UnitEditMode && !page->shapeEdit->isVisible() && page->cboWarField->isEnabled());
+        QCOMPARE(page->txtEnemyEdit[0]->text(), unit->tLevel());
+        QCOMPARE(page->txtEnemyEdit[1]->text(), unit->tMagic());
+        QCOMPARE(work(), before);
+
+        // Confirm writes all six fields.
+        doubleClick(p);
+        page->cboEnemyEdit[1]->setCurrentIndex(4);
+        page->cboEnemyEdit[3]->setCurrentIndex(2);
+        page->txtEnemyEdit[0]->setText("30");
+        page->txtEnemyEdit[1]->setText("1A");
+        const int aiLow = byteAt(work(), u + 4) & 0x0F;
+        QTest::keyClick(page->btnEditOk, Qt::Key_Return);
+        QVERIFY(!page->UnitEditMode);
+        QCOMPARE(byteAt(work(), u + 1), pieceCode(page->cboEnemyEdit[1]->itemText(4)));
+        QCOMPARE(int(byteAt(work(), u + 2)), 30);
+        QCOMPARE(int(byteAt(work(), u + 4)), 0x80 | aiLow);
+        QCOMPARE(int(byteAt(work(), u + 5)), 0x1A);
+        QVERIFY(page->txtArmyMen->toPlainText().startsWith("姓  名: " + unit->tName()));
+        QVERIFY(page->txtArmyMen->toPlainText().contains("等  级: 30\n"));
+    }
+
+    void choosingAnEnemyType()
+    {
+        // Real unit bitmaps, so that the picture follows the type's class.
+        for (const char *d : {"eWork0", "eWork1", "eWork2"}) {
+            QDir().mkpath(f.folder.filePath(d));
+            const QString dir = QString::fromLatin1(d);
+            const QDir from(QCoreApplication::applicationDirPath() + "/" + dir);
+            for (const QString &file : from.entryList(QDir::Files))
+                QFile::copy(from.filePath(file), f.folder.filePath(dir + "/" + file));
+        }
+        const int id = warWithUnit(false);
+        QVERIFY(id);
+        showWar(id);
+        QLabel *p = child("imgDef_1");
+        ArmyMen *unit = page->armys()->Item(page->war()->FixedArmyID[0])->Item(1);
+        const int type = unit->TypeID(false).toInt();
+        doubleClick(p);
+        QVERIFY(page->UnitEditMode && !page->frameEnemyEdit->isEnabled());
+        QCOMPARE(f.window->stabField->currentIndex(), 1);
+        QCOMPARE(types->msfEnemyType->row(), type);
+        QVERIFY(types->msfEnemyType->topRow() <= type);
+        QVERIFY(types->cboEType[0]->hasFocus());
+        QVERIFY(types->btnEtypeEditOk->isVisible() && types->txtEtypeEdit->isVisible());
+        QCOMPARE(types->txtEtypeEdit->toPlainText(), QString("请按确定按钮或双击列表退出编辑状态。"));
+
+        // A class chosen for that type redraws the picture with the class's bitmap.
+        const int cls = types->cboEType[1]->currentIndex() == 3 ? 4 : 3;
+        types->cboEType[1]->setCurrentIndex(cls);
+        emit types->cboEType[1]->activated(cls);
+        const QString bmp = f.folder.filePath(QString("eWork%1/%2.bmp").arg(FieldEdit::typeDigit(page->war()->fType),
+                                                                            types->cboEType[1]->itemText(cls).left(2)));
+        QCOMPARE(p->pixmap().toImage(), QPixmap(bmp).toImage());
+
+        // Another row, confirmed with the button.
+        const int other = type == 5 ? 6 : 5;
+        types->selectType(other);
+        types->btnEtypeEditOk->click();
+        QCOMPARE(int(byteAt(work(), unit->address())), other);
+        QVERIFY(!page->UnitEditMode && !types->btnEtypeEditOk->isVisible() && !page->shapeEdit->isVisible());
+        QCOMPARE(f.window->stabField->currentIndex(), 0);
+        QVERIFY(page->txtArmyMen->toPlainText().endsWith(QString("类  型: %1").arg(hexByte(other))));
+
+        // And through a double-click on the grid.
+        doubleClick(p);
+        QVERIFY(page->UnitEditMode);
+        QVERIFY(types->btnEtypeEditOk->isVisible());
+        types->selectType(7);
+        const QRect cell = types->msfEnemyType->visualRect(types->msfEnemyType->currentIndex());
+        doubleClick(types->msfEnemyType->viewport(), cell.center());
+        QCOMPARE(int(byteAt(work(), unit->address())), 7);
+        QVERIFY(!page->UnitEditMode);
+        // Without the edit state a double-click on the grid writes nothing.
+        f.window->stabField->setCurrentIndex(1);
+        const QByteArray before = work();
+        types->selectType(9);
+        doubleClick(types->msfEnemyType->viewport(), types->msfEnemyType->visualRect(types->msfEnemyType->currentIndex()).center());
+        QCOMPARE(work(), before);
+    }
+
+    void enemyTypeGridEditing()
+    {
+        f.window->stabAll->setCurrentIndex(2);
+        f.window->stabField->setCurrentIndex(1);
+        types->selectType(5);
+        const qint64 rec = EnemyType::Base + 6 * 4;
+        const QByteArray before = work();
+        QLineEdit *level = types->txtEType[0];
+        QLineEdit *magic = types->txtEType[1];
+
+        level->setFocus();
+        for (const char *bad : {"256", "1A", ""}) {
+            level->setText(bad);
+            QTest::keyClick(level, Qt::Key_Return);
+            QCOMPARE(work(), before);
+        }
+        QVERIFY(types->cboEType[2]->hasFocus()); // the focus moves on all the same
+        QCOMPARE(level->text(), QString::number(byteAt(before, rec + 2)));
+        level->setFocus();
+        level->setText("20");
+        QTest::keyClick(level, Qt::Key_Return);
+        QCOMPARE(int(byteAt(work(), rec + 2)), 20);
+        QCOMPARE(types->msfEnemyType->textMatrix(5, 3), QString("20"));
+        QVERIFY(types->cboEType[2]->hasFocus());
+        QVERIFY(types->sourceText().contains(QString("等级: %1 => 20\r\n").arg(byteAt(before, rec + 2))));
+        magic->setFocus();
+        magic->setText("1A");
+        QTest::keyClick(magic, Qt::Key_Return);
+        QCOMPARE(int(byteAt(work(), rec + 5)), 0x1A);
+        QCOMPARE(types->msfEnemyType->textMatrix(5, 6), QString("1A"));
+        QVERIFY(types->cboEType[0]->hasFocus());
+
+        // The Enter cycle: name, class, level, item, AI, magic, name.
+        QWidget *cycle[7] = {types->cboEType[0], types->cboEType[1], level, types->cboEType[2], types->cboEType[3], magic,
+                             types->cboEType[0]};
+        for (int i = 0; i < 6; ++i) {
+            QVERIFY(cycle[i]->hasFocus());
+            QTest::keyClick(cycle[i], Qt::Key_Return);
+        }
+        QVERIFY(cycle[6]->hasFocus());
+
+        // A selector writes its code and the grid cell; Up and Down never change its choice.
+        types->cboEType[2]->setCurrentIndex(3);
+        emit types->cboEType[2]->activated(3);
+        QCOMPARE(int(byteAt(work(), rec + 3)), pieceCode(types->cboEType[2]->itemText(3)));
+        QCOMPARE(types->msfEnemyType->textMatrix(5, 4), types->cboEType[2]->itemText(3));
+
+        // Row stepping wraps and scrolls.
+        types->selectType(1);
+        QTest::keyClick(types->cboEType[1], Qt::Key_Up);
+        QCOMPARE(types->msfEnemyType->row(), 83);
+        QCOMPARE(types->cboEType[0]->currentText(), types->msfEnemyType->textMatrix(83, 1));
+        QTest::keyClick(magic, Qt::Key_Down);
+        QCOMPARE(types->msfEnemyType->row(), 1);
+        QCOMPARE(types->msfEnemyType->topRow(), 1);
+        QCOMPARE(magic->selectedText(), magic->text());
+        for (int i = 0; i < 21; ++i)
+            QTest::keyClick(level, Qt::Key_Down);
+        QCOMPARE(types->msfEnemyType->row(), 22);
+        QVERIFY(types->msfEnemyType->topRow() > 1 && types->msfEnemyType->topRow() <= 22);
+    }
+
+    void unknownCodesShowTheirDigits()
+    {
+        work()[EnemyType::Base] = char(0x05); // a name code with no entry
+        work()[EnemyType::Base + 4] = char(0x41);
+        f.window->refreshViews();
+        QCOMPARE(types->msfEnemyType->textMatrix(1, 1), QString("05?"));
+        QCOMPARE(types->cboEType[0]->currentIndex(), -1);
+        QCOMPARE(types->cboEType[0]->placeholderText(), QString("05?"));
+        QCOMPARE(types->cboEType[3]->placeholderText(), QString("41?"));
+        const QByteArray before = work();
+        types->txtEType[1]->setFocus();
+        QTest::keyClick(types->txtEType[1], Qt::Key_Return); // magic unchanged
+        QCOMPARE(work(), before);
+    }
+
+    void openingAChangeListRebuildsTheArmies()
+    {
+        // A reference unit becomes an own record: the units behind it move.
+        const int id = findWar([](const FieldInfo &w, Armys &a) {
+            const ArmyType *army = w.FixedArmy && w.FixedArmyID[1] == 0 ? a.Item(w.FixedArmyID[0]) : nullptr;
+            return army && army->Number() >= 2 && !army->Item(1)->Edit() && w.DefNumber[0] >= 2;
+        });
+        QVERIFY(id);
+        showWar(id);
+        const qint64 first = page->armys()->Item(page->war()->FixedArmyID[0])->Item(1)->address();
+        hover(child("imgDef_1"));
+        QVERIFY(!page->txtArmyMen->toPlainText().contains("自定义"));
+
+        QByteArray changed = work();
+        changed[first] = char(0x90);
+        const QByteArray list = encodeChangeList(changed, f.pristine, "a.txt", QDateTime::currentDateTime());
+        const QString path = f.folder.filePath("a.txt");
+        QVERIFY(writeWholeFile(path, list));
+        f.window->stabAll->setCurrentIndex(2);
+        f.dialogs.answers = QStringList{path};
+        f.window->menuOpen_Click();
+        QCOMPARE(int(byteAt(work(), first)), 0x90);
+        QCOMPARE(f.window->stabAll->currentIndex(), 2);
+        QCOMPARE(page->cboWarField->currentIndex(), id - 1);
+        const ArmyType *army = page->armys()->Item(page->war()->FixedArmyID[0]);
+        QVERIFY(army->Item(1)->Edit());
+        QCOMPARE(army->Item(2)->address(), first + 6);
+        hover(child("imgDef_1"));
+        QVERIFY(page->txtArmyMen->toPlainText().endsWith("类  型: 自定义"));
+    }
+};
+
+QTEST_MAIN(TestFieldPage)
+#include "tst_fieldpage.moc"
