@@ -303,15 +303,16 @@ private slots:
     {
         QSignalSpy drawn(page, &FieldPage::warDrawn);
         page->cboWarField->setFocus();
-        for (int i = 0; i < 6; ++i) {
+        // An arrow key held for two seconds.
+        for (int i = 0; i < 20; ++i) {
             QTest::keyClick(page->cboWarField, Qt::Key_Down);
-            QTest::qWait(60);
+            QTest::qWait(100);
         }
         QVERIFY(page->timerField->isActive());
         QCOMPARE(drawn.count(), 0);
         QTRY_COMPARE_WITH_TIMEOUT(drawn.count(), 1, 2000);
-        QCOMPARE(page->cboWarField->currentIndex(), 6);
-        QCOMPARE(page->war()->WarName, page->war()->AllWarName()[6]);
+        QCOMPARE(page->cboWarField->currentIndex(), 20);
+        QCOMPARE(page->war()->WarName, page->war()->AllWarName()[20]);
         QTest::qWait(600);
         QCOMPARE(drawn.count(), 1);
     }
