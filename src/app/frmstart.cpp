@@ -80,7 +80,7 @@ void frmStart::btnOpenSystem_Click()
 {
     StartResult = 0;
     m_images.OpenedImage = loadBuiltInImage();
-    m_images.WorkImage = m_images.OpenedImage;
+    m_images.load(m_images.OpenedImage);
     CurrentFileText = QStringLiteral("自带Rom文件");
     close();
 }
@@ -94,8 +94,8 @@ void frmStart::btnOpenLastFile_Click()
             StartResult = 3;
             return;
         }
-        // Every editor reads fixed offsets up to the end of the cartridge.
-        if (bytes.size() < TargetSize) {
+        // Only an image of the one size the editor knows; a longer one would be saved as it is.
+        if (bytes.size() != TargetSize) {
             m_dialogs.message(Dialogs::Icon::Error, WrongFileTitle, WrongFileText);
             StartResult = 3;
             return;
@@ -106,7 +106,7 @@ void frmStart::btnOpenLastFile_Click()
         CurrentFileText = QStringLiteral("自带Rom文件");
     }
     m_images.OpenedImage = bytes;
-    m_images.WorkImage = bytes;
+    m_images.load(bytes);
     close();
 }
 
@@ -136,7 +136,7 @@ void frmStart::btnOpenNewFile_Click()
             StartResult = 3;
             return;
         }
-        m_images.WorkImage = bytes;
+        m_images.load(bytes);
     }
     m_images.OpenedImage = m_images.WorkImage;
     CurrentFileText = path;

@@ -20,8 +20,12 @@
 #include "tables/shieldpage.h"
 
 #include <QCloseEvent>
+#include <QKeyEvent>
+#include <QPlainTextEdit>
+#include <QTextDocument>
 #include <QFileInfo>
 #include <QGridLayout>
+#include <QApplication>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -35,6 +39,13 @@
 namespace {
 const QString FileFilter = QStringLiteral("可执行文件(*.exe)|*.exe|文本文件(*.txt)|*.txt");
 const QString DefaultFileName = QStringLiteral("苍岚战记外传修改版");
+const QString Caption = QStringLiteral("苍岚战记外传 EMU + ROM 修改器");
+
+// Text of an undo or redo entry: the step's label, or the plain entry when there is none.
+QString historyText(const QString &verb, const QString &key, const QString &label)
+{
+    return label.isEmpty() ? verb + QStringLiteral("(&") + key + u')' : verb + u' ' + QString(label).replace(u'&', QStringLiteral("&&"));
+}
 
 QWidget *page(const QString &name)
 {
@@ -48,7 +59,7 @@ frmVeskEdit::frmVeskEdit(ByteImages &images, Dialogs &dialogs, const QString &ed
     : QMainWindow(parent), m_images(images), m_dialogs(dialogs), m_folder(editorFolder)
 {
     setObjectName(QStringLiteral("frmVeskEdit"));
-    setWindowTitle(QStringLiteral("苍岚战记外传 EMU + ROM 修改器"));
+    setWindowTitle(Caption);
 
     for (int b = 0; b < 256; ++b)
         HexByteText.append(PadText(QString::number(b, 16).toUpper(), QStringLiteral("0"), 2, true));
@@ -62,6 +73,14 @@ frmVeskEdit::frmVeskEdit(ByteImages &images, Dialogs &dialogs, const QString &ed
     menuFile->addSeparator();
     menuExit = menuFile->addAction(QStringLiteral("退出(&Q)"), this, &frmVeskEdit::menuExit_Click);
     menuExit->setObjectName(QStringLiteral("menuExit"));
+    menuEdit = menuBar()->addMenu(QStringLiteral("编辑(&E)"));
+    menuEdit->setObjectName(QStringLiteral("menuEdit"));
+    menuUndo = menuEdit->addAction(QStringLiteral("撤销(&U)"), this, &frmVeskEdit::menuUndo_Click);
+    menuUndo->setObjectName(QStringLiteral("menuUndo"));
+    menuUndo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    menuRedo = menuEdit->addAction(QStringLiteral("重做(&R)"), this, &frmVeskEdit::menuRedo_Click);
+    menuRedo->setObjectName(QStringLiteral("menuRedo"));
+    menuRedo->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
     menuAbout = menuBar()->addAction(QStringLiteral("关于[&A]"));
     menuAbout->setObjectName(QStringLiteral("menuAbout"));
     connect(menuAbout, &QAction::triggered, this, [this] { frmAbout(this).exec(); });
@@ -148,9 +167,19 @@ frmVeskEdit::frmVeskEdit(ByteImages &images, Dialogs &dialogs, const QString &ed
     timerInit->setInterval(20);
     connect(timerInit, &QTimer::timeout, this, &frmVeskEdit::timerInit_Timer);
 
+    // The history reports every step; the caption mark compares with the image as opened.
+    m_images.history.changed = [this] { historyChanged(); };
+    markSaved();
+    qApp->installEventFilter(this);
+
     resize(1024, 720);
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(windowPosition(screen->geometry(), frameGeometry().size()));
+}
+
+frmVeskEdit::~frmVeskEdit()
+{
+    m_images.history.changed = nullptr;
 }
 
 QPoint frmVeskEdit::windowPosition(const QRect &screen, const QSize &window)
@@ -188,9 +217,11 @@ void frmVeskEdit::LockMainWindow(bool lock)
     // Disabling the tabs takes the focus away; give it back afterwards.
     if (lock)
         m_focusBeforeLock = focusWidget();
+    m_locked = lock;
     stabAll->setEnabled(!lock);
     menuOpen->setEnabled(!lock);
     menuSave->setEnabled(!lock);
+    historyChanged();
     if (!lock && m_focusBeforeLock)
         m_focusBeforeLock->setFocus();
 }
@@ -250,13 +281,13 @@ void frmVeskEdit::FillBattlefieldList()
     fieldPage->FillBattlefieldList();
 }
 
-void frmVeskEdit::refreshViews()
+void frmVeskEdit::refreshViews(bool keepPlaces)
 {
     hexPage->FillHexGrid(m_images.WorkImage);
     characterPage->lstCharacter_Click();
     CreateArmyList(); // unit kinds and addresses of the new image
     fieldPage->timerField_Timer();
-    enemyTypePage->RefreshEnemyTypeGrid();
+    enemyTypePage->RefreshEnemyTypeGrid(keepPlaces);
     classPage->lstWorkName_Click();
     classChangePage->RefillClassChangeGrid();
     terrainPage->FillTerrainEffectGrid();
@@ -276,8 +307,69 @@ QString frmVeskEdit::askFileName(bool save)
     return path;
 }
 
+bool frmVeskEdit::isModified() const
+{
+    return m_images.WorkImage != m_savedImage;
+}
+
+void frmVeskEdit::markSaved()
+{
+    m_savedImage = m_images.WorkImage;
+    historyChanged();
+}
+
+void frmVeskEdit::historyChanged()
+{
+    const EditHistory &h = m_images.history;
+    menuUndo->setText(historyText(QStringLiteral("撤销"), QStringLiteral("U"), h.undoLabel()));
+    menuRedo->setText(historyText(QStringLiteral("重做"), QStringLiteral("R"), h.redoLabel()));
+    menuUndo->setEnabled(h.canUndo() && !m_locked);
+    menuRedo->setEnabled(h.canRedo() && !m_locked);
+    setWindowTitle(isModified() ? Caption + QStringLiteral(" *") : Caption);
+}
+
+void frmVeskEdit::menuUndo_Click()
+{
+    if (m_locked || !m_images.history.canUndo())
+        return;
+    m_images.history.undo(m_images.WorkImage);
+    afterHistoryStep();
+}
+
+void frmVeskEdit::menuRedo_Click()
+{
+    if (m_locked || !m_images.history.canRedo())
+        return;
+    m_images.history.redo(m_images.WorkImage);
+    afterHistoryStep();
+}
+
+void frmVeskEdit::afterHistoryStep()
+{
+    QWidget *focus = focusWidget();
+    refreshViews(true);
+    if (focus && focus->isVisible())
+        focus->setFocus();
+}
+
+bool frmVeskEdit::offerToSave()
+{
+    if (!isModified())
+        return true;
+    switch (m_dialogs.askSave(QStringLiteral("保存修改"), QStringLiteral("当前修改尚未保存，是否保存？"))) {
+    case Dialogs::Answer::Save:
+        return menuSave_Click();
+    case Dialogs::Answer::DontSave:
+        return true;
+    default:
+        return false;
+    }
+}
+
 void frmVeskEdit::menuOpen_Click()
 {
+    if (!offerToSave())
+        return;
     const QString path = askFileName(false);
     if (path.isEmpty())
         return;
@@ -291,7 +383,7 @@ void frmVeskEdit::menuOpen_Click()
                               QStringLiteral("文件错误，请选择正确的文件！"));
             return;
         }
-        m_images.WorkImage = bytes;
+        m_images.load(bytes);
     } else if (kind == QStringLiteral(".txt")) {
         if (!ReadChangeList(m_images, path, m_dialogs))
             return;
@@ -303,6 +395,7 @@ void frmVeskEdit::menuOpen_Click()
     txtNowFileName->setText(path);
     refreshViews();
     stabAll->setCurrentIndex(shown);
+    markSaved();
 }
 
 void frmVeskEdit::saveFailed()
@@ -310,26 +403,36 @@ void frmVeskEdit::saveFailed()
     m_dialogs.message(Dialogs::Icon::Error, QStringLiteral("文件错误"), QStringLiteral("文件保存失败！"));
 }
 
-void frmVeskEdit::menuSave_Click()
+bool frmVeskEdit::menuSave_Click()
 {
     const QString path = askFileName(true);
     if (path.isEmpty())
-        return;
+        return false;
     const QString kind = path.right(4).toLower();
     if (kind == QStringLiteral(".exe")) {
-        if (!writeWholeFile(path, m_images.WorkImage))
-            return saveFailed();
+        if (!writeWholeFile(path, m_images.WorkImage)) {
+            saveFailed();
+            return false;
+        }
+        markSaved();
         const QString dataFolder = m_folder + QStringLiteral("/Data");
         CheckPath(dataFolder, true, true, false);
         if (!writeWholeFile(dataFolder + QStringLiteral("/LastFile.dat"), m_images.WorkImage))
-            return saveFailed();
-    } else if (kind == QStringLiteral(".txt")) {
+            saveFailed();
+        return true;
+    }
+    if (kind == QStringLiteral(".txt")) {
         QByteArray list;
         if (!BuildChangeList(m_images, list, QFileInfo(path).fileName(), m_dialogs))
-            return;
-        if (!writeWholeFile(path, list))
-            return saveFailed();
+            return false;
+        if (!writeWholeFile(path, list)) {
+            saveFailed();
+            return false;
+        }
+        markSaved();
+        return true;
     }
+    return false;
 }
 
 void frmVeskEdit::menuExit_Click()
@@ -339,8 +442,34 @@ void frmVeskEdit::menuExit_Click()
 
 void frmVeskEdit::closeEvent(QCloseEvent *event)
 {
+    if (!offerToSave()) {
+        event->ignore();
+        return;
+    }
+    qApp->removeEventFilter(this);
+    m_images.history.changed = nullptr;
     m_images.clear();
     if (m_find)
         m_find->close();
     event->accept();
+}
+
+bool frmVeskEdit::eventFilter(QObject *watched, QEvent *event)
+{
+    // Ctrl+Z and Ctrl+Y in a text box undo the typing there; with nothing typed they reach the
+    // image history.
+    if (event->type() == QEvent::ShortcutOverride) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo) ||
+            menuRedo->shortcuts().contains(QKeySequence(key->keyCombination()))) {
+            const auto *line = qobject_cast<QLineEdit *>(watched);
+            const auto *text = qobject_cast<QPlainTextEdit *>(watched);
+            const bool typed = (line && (line->isUndoAvailable() || line->isRedoAvailable())) ||
+                               (text && !text->isReadOnly() &&
+                                (text->document()->isUndoAvailable() || text->document()->isRedoAvailable()));
+            if ((line || text) && !typed && isAncestorOf(static_cast<QWidget *>(watched)))
+                return true; // not taken by the box: the window's shortcut runs
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
 }

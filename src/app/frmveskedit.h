@@ -31,6 +31,7 @@ class frmVeskEdit : public QMainWindow {
     Q_OBJECT
 public:
     frmVeskEdit(ByteImages &images, Dialogs &dialogs, const QString &editorFolder, QWidget *parent = nullptr);
+    ~frmVeskEdit() override;
 
     // Top-left corner of a window of the given size on a screen: centred horizontally, and
     // vertically too unless the screen is 600 pixels high or less.
@@ -44,6 +45,9 @@ public:
     QAction *menuOpen;
     QAction *menuSave;
     QAction *menuExit;
+    QMenu *menuEdit;
+    QAction *menuUndo;
+    QAction *menuRedo;
     QAction *menuAbout;
     QTabWidget *stabAll;
     QTabWidget *stabField;
@@ -82,19 +86,32 @@ public:
     void FillBattlefieldList();
 
     void menuOpen_Click();
-    void menuSave_Click();
+    // True when a file was written.
+    bool menuSave_Click();
     void menuExit_Click();
+    void menuUndo_Click();
+    void menuRedo_Click();
 
-    // Refreshes every view from WorkImage after another file was opened.
-    void refreshViews();
+    // Refreshes every view from WorkImage after another file was opened (or, keeping each
+    // view's place, after an undo or redo).
+    void refreshViews(bool keepPlaces = false);
+    // WorkImage differs from the image as last opened or saved.
+    bool isModified() const;
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     // The file dialog, starting with the last name chosen; empty when cancelled.
     QString askFileName(bool save);
     void saveFailed();
+    // Asks whether to save unsaved changes; true when the caller may go on.
+    bool offerToSave();
+    // The caption mark and the Edit menu after the history changed.
+    void historyChanged();
+    void afterHistoryStep();
+    void markSaved();
 
     ByteImages &m_images;
     Dialogs &m_dialogs;
@@ -102,4 +119,6 @@ private:
     QString m_fileName; // the file dialog's last choice
     frmFind *m_find = nullptr;
     QPointer<QWidget> m_focusBeforeLock;
+    QByteArray m_savedImage; // WorkImage as last opened or saved
+    bool m_locked = false;
 };

@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QRegularExpression>
 
 namespace {
@@ -51,6 +52,20 @@ void QtDialogs::message(Icon icon, const QString &title, const QString &text)
                                                                   : QMessageBox::NoIcon;
     QMessageBox box(boxIcon, title, text, QMessageBox::Ok, QApplication::activeWindow());
     box.exec();
+}
+
+Dialogs::Answer QtDialogs::askSave(const QString &title, const QString &text)
+{
+    QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::NoButton, QApplication::activeWindow());
+    QPushButton *save = box.addButton(QStringLiteral("保存[&S]"), QMessageBox::AcceptRole);
+    QPushButton *discard = box.addButton(QStringLiteral("不保存[&N]"), QMessageBox::DestructiveRole);
+    QPushButton *cancel = box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
+    box.setDefaultButton(save);
+    box.setEscapeButton(cancel);
+    box.exec();
+    if (box.clickedButton() == save)
+        return Answer::Save;
+    return box.clickedButton() == discard ? Answer::DontSave : Answer::Cancel;
 }
 
 QString QtDialogs::openFileName(const QString &title, const QString &filter, const QString &fileName)

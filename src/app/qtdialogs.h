@@ -6,6 +6,7 @@
 class QtDialogs : public Dialogs {
 public:
     void message(Icon icon, const QString &title, const QString &text) override;
+    Answer askSave(const QString &title, const QString &text) override;
     QString openFileName(const QString &title, const QString &filter, const QString &fileName) override;
     QString saveFileName(const QString &title, const QString &filter, const QString &fileName) override;
 };

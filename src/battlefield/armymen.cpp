@@ -25,9 +25,7 @@ int ArmyMen::byte(int k) const
 
 void ArmyMen::setByte(int k, int value)
 {
-    const qint64 o = m_address + k;
-    if (o >= 0 && o < m_images.WorkImage.size())
-        m_images.WorkImage[o] = char(value);
+    m_images.write(m_address + k, value);
 }
 
 QString ArmyMen::ID(bool blnHex) const

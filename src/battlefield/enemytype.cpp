@@ -97,7 +97,7 @@ void EnemyType::setCode(int lngIndex, int byte, const QString &text)
 {
     const qint64 o = offset(lngIndex, byte);
     if (o >= 0 && IsHexByte(text.left(2)) && text.size() >= 2)
-        m_images.WorkImage[o] = char(text.left(2).toInt(nullptr, 16));
+        m_images.write(o, text.left(2).toInt(nullptr, 16));
 }
 
 void EnemyType::setTName(int lngIndex, const QString &strName)
@@ -124,14 +124,14 @@ void EnemyType::setTLevel(int lngIndex, const QString &strLevel)
 {
     const qint64 o = offset(lngIndex, 2);
     if (o >= 0 && IsDecByte(strLevel))
-        m_images.WorkImage[o] = char(strLevel.toInt());
+        m_images.write(o, strLevel.toInt());
 }
 
 void EnemyType::setTMagic(int lngIndex, const QString &strMagic)
 {
     const qint64 o = offset(lngIndex, 5);
     if (o >= 0 && IsHexByte(strMagic))
-        m_images.WorkImage[o] = char(strMagic.toInt(nullptr, 16));
+        m_images.write(o, strMagic.toInt(nullptr, 16));
 }
 
 QString EnemyType::OneType(int lngIndex, QString *varSource) const

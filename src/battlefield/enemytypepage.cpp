@@ -85,16 +85,16 @@ void EnemyTypePage::InitEnemyTypeTable()
         cboEType[i]->addItems(lists[i]->entries());
         cboEType[i]->setCurrentIndex(-1);
     }
-    fillRows();
+    fillRows(1);
 }
 
-void EnemyTypePage::RefreshEnemyTypeGrid()
+void EnemyTypePage::RefreshEnemyTypeGrid(bool keepRow)
 {
     if (m_types)
-        fillRows();
+        fillRows(keepRow ? msfEnemyType->row() : 1);
 }
 
-void EnemyTypePage::fillRows()
+void EnemyTypePage::fillRows(int row)
 {
     msfEnemyType->setRedraw(false);
     msfEnemyType->setFormatString(GetResString(8)); // the header also sets the column count
@@ -105,7 +105,7 @@ void EnemyTypePage::fillRows()
             SetGridCell(g, t, c, cells[c]);
     }
     msfEnemyType->setRedraw(true);
-    selectType(1);
+    selectType(row);
 }
 
 void EnemyTypePage::selectType(int row)
@@ -143,6 +143,8 @@ void EnemyTypePage::cboEType_Click(int index)
         return;
     const int t = msfEnemyType->row();
     const QString s = cboEType[index]->currentText();
+    const int label[4] = {0, 1, 3, 4};
+    const EditStep step(m_images, stepCaption(t, label[index]), EditHistory::Base::Hex);
     switch (index) {
     case 0:
         m_types->setTName(t, s);
@@ -169,6 +171,8 @@ void EnemyTypePage::txtEType_Enter(int index)
         return;
     const int t = msfEnemyType->row();
     const QString text = txtEType[index]->text();
+    const EditStep step(m_images, stepCaption(t, index == 0 ? 2 : 5),
+                        index == 0 ? EditHistory::Base::Decimal : EditHistory::Base::Hex);
     if (index == 0) {
         m_types->setTLevel(t, text);
         SetGridCell(msfEnemyType->grid(), t, BoxColumn[0], m_types->tLevel(t));
@@ -179,6 +183,11 @@ void EnemyTypePage::txtEType_Enter(int index)
         cboEType[0]->setFocus();
     }
     msfEnemyType_RowColChange();
+}
+
+QString EnemyTypePage::stepCaption(int type, int label) const
+{
+    return QStringLiteral("部队类型%1 ").arg(hexByte(type)) + lblEType[label]->text();
 }
 
 void EnemyTypePage::stepRow(int delta)

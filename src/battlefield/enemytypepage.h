@@ -31,7 +31,8 @@ public:
     // Start-up: creates the table object, fills the grid and the four selectors.
     void InitEnemyTypeTable();
     // Rebuilds the rows from WorkImage after another file was opened.
-    void RefreshEnemyTypeGrid();
+    // keepRow: stay on the current row (after an undo) instead of going to row 1.
+    void RefreshEnemyTypeGrid(bool keepRow = false);
     void msfEnemyType_RowColChange();
     // Makes a row current (columns 1 to 6 selected) and shows it in the boxes.
     void selectType(int row);
@@ -50,10 +51,12 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void fillRows();
+    void fillRows(int row);
     void cboEType_Click(int index);
     void txtEType_Enter(int index);
     void stepRow(int delta);
+    // "部队类型05 等  级": the undo caption of a field of a type.
+    QString stepCaption(int type, int label) const;
 
     ByteImages &m_images;
     std::unique_ptr<EnemyType> m_types;

@@ -130,10 +130,7 @@ int FieldInfo::readAt(qint64 offset) const
 
 bool FieldInfo::writeAt(qint64 offset, int value, int limit)
 {
-    if (offset < 0 || offset >= m_images.WorkImage.size() || value <= 0 || value >= limit - 1)
-        return false;
-    m_images.WorkImage[offset] = char(value);
-    return true;
+    return value > 0 && value < limit - 1 && m_images.write(offset, value);
 }
 
 int FieldInfo::ActX(int LocType, int lngID) const

@@ -418,6 +418,7 @@ void FieldPage::RefreshUnitBitmaps()
 
 void FieldPage::ClearFieldMarkers()
 {
+    endDrag();
     const auto removeAll = [](QVector<QLabel *> &controls) {
         while (!controls.isEmpty())
             delete controls.takeLast();
@@ -587,12 +588,42 @@ void FieldPage::fieldMouse(QEvent *event)
     picField->move(left, top);
 }
 
+void FieldPage::beginDrag(QLabel *control, const QPointF &pos)
+{
+    DragStart = pos;
+    endDrag();
+    QLabel *marker = m_pictureOf.contains(control) ? UnitMarkerOf(control) : control;
+    if (!marker || UnitEditMode)
+        return;
+    const Side side = m_sideOf.value(marker);
+    m_dragCaption = QStringLiteral("移动 %1 %2").arg(QString::fromUtf8(SideCaptions[side]), marker->text());
+    m_dragFrom = tileOf(marker);
+    m_dragMarker = marker;
+    m_images.history.begin(m_dragCaption);
+}
+
+void FieldPage::endDrag()
+{
+    if (!m_dragMarker)
+        return;
+    const QPoint to = tileOf(m_dragMarker);
+    m_images.history.setLabel(m_dragCaption + QStringLiteral(" (%1,%2) => (%3,%4)")
+                                                  .arg(m_dragFrom.x()).arg(m_dragFrom.y()).arg(to.x()).arg(to.y()));
+    m_images.history.end();
+    m_dragMarker = nullptr;
+}
+
 void FieldPage::markerMouse(QLabel *marker, QEvent *event)
 {
     auto *e = static_cast<QMouseEvent *>(event);
     if (event->type() == QEvent::MouseButtonPress) {
         if (e->button() == Qt::LeftButton)
-            DragStart = e->position();
+            beginDrag(marker, e->position());
+        return;
+    }
+    if (event->type() == QEvent::MouseButtonRelease) {
+        if (e->button() == Qt::LeftButton)
+            endDrag();
         return;
     }
     if (event->type() != QEvent::MouseMove)
@@ -609,7 +640,11 @@ void FieldPage::pictureMouse(QLabel *picture, const Picture &which, QEvent *even
     switch (event->type()) {
     case QEvent::MouseButtonPress:
         if (e->button() == Qt::LeftButton)
-            DragStart = e->position();
+            beginDrag(picture, e->position());
+        return;
+    case QEvent::MouseButtonRelease:
+        if (e->button() == Qt::LeftButton)
+            endDrag();
         return;
     case QEvent::MouseButtonDblClick:
         if (e->button() == Qt::LeftButton)
@@ -731,6 +766,7 @@ void FieldPage::btnEditOk_Click()
         txtEnemyEdit[1]->setFocus();
         return;
     }
+    const EditStep step(m_images, QStringLiteral("人物编辑 ") + CurrentUnit->tName());
     CurrentUnit->setTName(cboEnemyEdit[0]->currentText());
     CurrentUnit->setTWork(cboEnemyEdit[1]->currentText());
     CurrentUnit->setTLevel(txtEnemyEdit[0]->text());
@@ -754,7 +790,10 @@ void FieldPage::btnEtypeEditOk_Click()
 {
     if (!UnitEditMode || !CurrentUnit || CurrentUnit->Edit())
         return;
-    CurrentUnit->setTypeID(false, QString::number(m_types->msfEnemyType->row()));
+    {
+        const EditStep step(m_images, QStringLiteral("类  型"), EditHistory::Base::Hex);
+        CurrentUnit->setTypeID(false, QString::number(m_types->msfEnemyType->row()));
+    }
     RefreshUnitBitmaps();
     m_stabField->setCurrentIndex(0);
     btnEditCancel_Click();

@@ -119,6 +119,9 @@ private:
     void fieldMouse(QEvent *event);
     void markerMouse(QLabel *marker, QEvent *event);
     void pictureMouse(QLabel *picture, const Picture &which, QEvent *event);
+    // A drag from press to release is one step of the history.
+    void beginDrag(QLabel *control, const QPointF &pos);
+    void endDrag();
     void DragMarker(QLabel *control, const QPointF &pos);
     bool writePosition(QLabel *marker, const QPoint &tile);
     void openUnit(QLabel *picture, const Picture &which);
@@ -141,4 +144,7 @@ private:
     QHash<QLabel *, Picture> m_pictureOf;
     QHash<QString, QPixmap> m_unitBitmaps; // by file path
     QPointF DragStart;                      // pixels, in the control pressed
+    QLabel *m_dragMarker = nullptr;         // the marker a drag moves, while the button is held
+    QString m_dragCaption;
+    QPoint m_dragFrom;
 };

@@ -309,7 +309,11 @@ void HexPage::txtNewValue_Enter()
     if (offset < 0 || offset >= m_images.WorkImage.size())
         return;
     const int value = text.toInt(nullptr, 16);
-    m_images.WorkImage[offset] = char(value);
+    {
+        const EditStep step(m_images, PadText(QString::number(offset, 16).toUpper(), QStringLiteral("0"), 8, true) + u':',
+                            EditHistory::Base::Hex);
+        m_images.write(offset, value);
+    }
     // The cell of the written byte shows the text as typed.
     const int row = int(offset / 16) + 1;
     const int col = int(offset % 16) + 1;

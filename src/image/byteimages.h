@@ -1,5 +1,7 @@
 #pragma once
 
+#include "image/edithistory.h"
+
 #include <QByteArray>
 
 // Size of the game executable, and the cartridge image inside it.
@@ -18,13 +20,40 @@ struct ByteImages {
     QByteArray WorkImage;     // the image being edited
     QByteArray OpenedImage;   // copy of WorkImage as the start dialog opened it
     QByteArray PristineImage; // the built-in executable, reference for changes
+    EditHistory history;      // of WorkImage
+
+    // The one way a byte of WorkImage is changed: recorded for undo. False outside the image.
+    bool write(qint64 offset, int value) { return history.write(WorkImage, offset, value); }
+    // A whole new WorkImage (a file was opened): the history starts anew.
+    void load(const QByteArray &image)
+    {
+        WorkImage = image;
+        history.clear();
+    }
 
     void clear()
     {
         WorkImage.clear();
         OpenedImage.clear();
         PristineImage.clear();
+        history.clear();
     }
+};
+
+// One user action: the writes made while it lives are one step of the history.
+class EditStep {
+public:
+    EditStep(ByteImages &images, const QString &caption, EditHistory::Base base = EditHistory::Base::None)
+        : m_history(images.history)
+    {
+        m_history.begin(caption, base);
+    }
+    ~EditStep() { m_history.end(); }
+    EditStep(const EditStep &) = delete;
+    EditStep &operator=(const EditStep &) = delete;
+
+private:
+    EditHistory &m_history;
 };
 
 // Unsigned byte of an image; callers check the offset.

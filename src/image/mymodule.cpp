@@ -259,6 +259,6 @@ bool ReadChangeList(ByteImages &images, const QString &path, Dialogs &dialogs)
         dialogs.message(Dialogs::Icon::Error, QStringLiteral("错误"), QStringLiteral("数据有误，无法读取！"));
         return false;
     }
-    images.WorkImage = std::move(base);
+    images.load(base);
     return true;
 }

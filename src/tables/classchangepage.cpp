@@ -109,7 +109,10 @@ void ClassChangePage::cboChangeWork_Click(int index, int entry)
     const int row = msfChangeWork->row();
     const QString text = cboChangeWork[index]->itemText(entry);
     SetGridCell(msfChangeWork->grid(), row, index, text);
-    m_images.WorkImage[TableOf[index] + row - 1] = char(pieceCode(text));
+    {
+        const EditStep step(m_images, lblChangeWork[index]->text(), EditHistory::Base::Hex);
+        m_images.write(TableOf[index] + row - 1, pieceCode(text));
+    }
     msfChangeWork_RowColChange();
 }
 
@@ -119,7 +122,10 @@ void ClassChangePage::txtChangeWork_Enter()
     const int row = msfChangeWork->row();
     if (IsDecByte(text) && text.toInt() >= 1 && text.toInt() <= 20) {
         SetGridCell(msfChangeWork->grid(), row, 2, text);
-        m_images.WorkImage[ClassChangeLevel + row - 1] = char(text.toInt());
+        {
+            const EditStep step(m_images, lblChangeWork[2]->text(), EditHistory::Base::Decimal);
+            m_images.write(ClassChangeLevel + row - 1, text.toInt());
+        }
         msfChangeWork_RowColChange();
         cboChangeWork[0]->setFocus();
     } else {

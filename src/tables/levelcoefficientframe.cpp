@@ -85,7 +85,11 @@ void LevelCoefficientFrame::txtExpLevel_Enter()
     if (!IsDecByte(text))
         return; // the typed text stays for correcting
     const int k = msfExpLevel->col();
-    m_images.WorkImage[LevelCoefficientBase + k] = char(text.toInt());
+    {
+        const EditStep step(m_images, QStringLiteral("等级系数") + GetGridCell(msfExpLevel->grid(), 0, k).trimmed(),
+                            EditHistory::Base::Decimal);
+        m_images.write(LevelCoefficientBase + k, text.toInt());
+    }
     SetGridCell(msfExpLevel->grid(), 1, k, QString::number(text.toInt()));
     msfExpLevel->setCurrentCell(1, k == 19 ? 1 : k + 1);
     msfExpLevel_RowColChange();

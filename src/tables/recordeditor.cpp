@@ -105,7 +105,8 @@ void RecordEditor::confirm(const Field &field)
     const int p = position();
     const qint64 offset = p >= 0 ? field.offset(p) : -1;
     if (!text.isEmpty() && (hex ? IsHexByte(text) : IsDecByte(text)) && validOffset(offset)) {
-        m_images.WorkImage[offset] = char(text.toInt(nullptr, hex ? 16 : 10));
+        const EditStep step(m_images, field.caption, hex ? EditHistory::Base::Hex : EditHistory::Base::Decimal);
+        m_images.write(offset, text.toInt(nullptr, hex ? 16 : 10));
         if (field.next)
             field.next->setFocus();
     }
@@ -120,8 +121,10 @@ void RecordEditor::choose(const Field &field, int index)
     const int code = pieceCode(combo->itemText(index));
     const int p = position();
     const qint64 offset = p >= 0 ? field.offset(p) : -1;
-    if (code >= 0 && validOffset(offset))
-        m_images.WorkImage[offset] = char(code);
+    if (code >= 0 && validOffset(offset)) {
+        const EditStep step(m_images, field.caption, EditHistory::Base::Hex);
+        m_images.write(offset, code);
+    }
     refresh();
 }
 

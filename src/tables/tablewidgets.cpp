@@ -1,6 +1,7 @@
 #include "tables/tablewidgets.h"
 
 #include <QComboBox>
+#include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -31,10 +32,31 @@ QLineEdit *makeField(QWidget *parent, const QString &name)
     return box;
 }
 
+namespace {
+// A selector writes the image when its choice changes, so the wheel turns it only while it has
+// the focus; otherwise the wheel goes on to the page under it.
+class WheelGuard : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Wheel && !static_cast<QWidget *>(watched)->hasFocus()) {
+            event->ignore();
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+} // namespace
+
 QComboBox *makeSelector(QWidget *parent, const QString &name, const QStringList &entries)
 {
     auto *combo = new QComboBox(parent);
     combo->setObjectName(name);
+    combo->setFocusPolicy(Qt::StrongFocus); // the wheel does not take the focus
+    combo->installEventFilter(new WheelGuard(combo));
     combo->addItems(entries);
     combo->setCurrentIndex(-1);
     combo->setSizeAdjustPolicy(QComboBox::AdjustToContents);

@@ -14,6 +14,7 @@ class QWidget;
 QListWidget *makeList(QWidget *parent, const QString &name);
 QLabel *makeLabel(QWidget *parent, const QString &name, const QString &caption);
 QLineEdit *makeField(QWidget *parent, const QString &name);
+// A selector: the wheel turns it only while it has the focus.
 QComboBox *makeSelector(QWidget *parent, const QString &name, const QStringList &entries);
 // Selects the entry that reads text; with none, selects nothing and shows text greyed (a code
 // with no entry, such as "E3?").

@@ -184,7 +184,12 @@ void TerrainPage::txtFieldEffect_Enter()
         msfFieldEffect_RowColChange();
         return;
     }
-    m_images.WorkImage[offset] = char(text.toInt(nullptr, decimal() ? 10 : 16));
+    {
+        const QString caption = QStringLiteral("地形效果 %1/%2").arg(GetGridCell(msfFieldEffect->grid(), r, 0).trimmed(),
+                                                                 GetGridCell(msfFieldEffect->grid(), 0, c).trimmed());
+        const EditStep step(m_images, caption, decimal() ? EditHistory::Base::Decimal : EditHistory::Base::Hex);
+        m_images.write(offset, text.toInt(nullptr, decimal() ? 10 : 16));
+    }
     SetGridCell(msfFieldEffect->grid(), r, c, text);
     msfFieldEffect_RowColChange();
     txtFieldEffect->selectAll();

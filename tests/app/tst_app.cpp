@@ -234,15 +234,25 @@ private slots:
         QCOMPARE(s->StartResult, 3);
         QVERIFY(!s->mainWindow());
 
-        // Longer is loaded whole.
-        QByteArray longer = m_pristine + QByteArray(16, '\x11');
-        QVERIFY(writeWholeFile(lastFile(), longer));
+        // One byte longer: refused too.
+        m_dialogs.messages.clear();
+        QVERIFY(writeWholeFile(lastFile(), m_pristine + QByteArray(1, '\x11')));
+        QTest::mouseClick(s->btnOpenLastFile, Qt::LeftButton);
+        expectMessage(m_dialogs, "文件错误，请选择正确的文件！", "文件错误", Dialogs::Icon::Error);
+        QVERIFY(!s->mainWindow());
+        QVERIFY(m_images.WorkImage.isEmpty());
+
+        // The right size is loaded.
+        QByteArray saved = m_pristine;
+        saved[0x6E2EC] = 9;
+        QVERIFY(writeWholeFile(lastFile(), saved));
         QTest::mouseClick(s->btnOpenLastFile, Qt::LeftButton);
         QVERIFY(s->mainWindow());
         QCOMPARE(s->StartResult, 1);
         QCOMPARE(s->mainWindow()->txtNowFileName->text(), QString("上次保存的内容"));
-        QCOMPARE(m_images.WorkImage, longer);
-        QCOMPARE(m_images.OpenedImage, longer);
+        QCOMPARE(m_images.WorkImage, saved);
+        QCOMPARE(m_images.OpenedImage, saved);
+        QCOMPARE(s->mainWindow()->windowTitle(), QString("苍岚战记外传 EMU + ROM 修改器")); // nothing unsaved
     }
 
     void lastFileVanished()
@@ -303,6 +313,7 @@ private slots:
         // Back to pristine, then reopen the list from the menu: the tab shown stays shown.
         m_images.WorkImage = m_pristine;
         w->stabAll->setCurrentIndex(3);
+        m_dialogs.saveAnswers << Dialogs::Answer::DontSave;
         m_dialogs.answers << file("changes.txt");
         w->menuOpen->trigger();
         QCOMPARE(m_dialogs.dialogTitles.last(), QString("打开文件"));
@@ -321,6 +332,7 @@ private slots:
         QVERIFY(writeWholeFile(file("other.dat"), m_pristine));
         m_images.WorkImage[0x4D1E0] = 1;
         const QByteArray before = m_images.WorkImage;
+        m_dialogs.saveAnswers = QList<Dialogs::Answer>(5, Dialogs::Answer::DontSave);
 
         m_dialogs.answers << file("long.exe");
         w->menuOpen->trigger();

@@ -18,8 +18,15 @@ public:
     QStringList answers;      // next file dialog answers
     QStringList dialogTitles; // titles of the file dialogs shown
     QStringList startNames;   // names the file dialogs started with
+    QList<Answer> saveAnswers; // next answers to the save question; none left is a cancel
+    QList<Shown> questions;    // save questions asked
 
     void message(Icon icon, const QString &title, const QString &text) override { messages.append({icon, title, text}); }
+    Answer askSave(const QString &title, const QString &text) override
+    {
+        questions.append({Icon::None, title, text});
+        return saveAnswers.isEmpty() ? Answer::Cancel : saveAnswers.takeFirst();
+    }
     QString openFileName(const QString &title, const QString &, const QString &fileName) override
     {
         return answer(title, fileName);

@@ -1,0 +1,129 @@
+#include "image/edithistory.h"
+
+#include <algorithm>
+
+namespace {
+
+QString valueText(int value, EditHistory::Base base)
+{
+    return base == EditHistory::Base::Decimal ? QString::number(value)
+                                              : QString::number(value, 16).toUpper().rightJustified(2, u'0');
+}
+
+QString addressText(quint32 offset)
+{
+    return QString::number(offset, 16).toUpper().rightJustified(8, u'0') + u':';
+}
+
+} // namespace
+
+void EditHistory::begin(const QString &caption, Base base)
+{
+    if (m_depth++ > 0)
+        return; // joins the step already open
+    m_open = Step{caption, {}};
+    m_base = base;
+    m_labelSet = false;
+}
+
+void EditHistory::setLabel(const QString &label)
+{
+    if (m_depth > 0) {
+        m_open.label = label;
+        m_labelSet = true;
+    }
+}
+
+void EditHistory::end()
+{
+    if (m_depth > 0 && --m_depth == 0)
+        commit();
+}
+
+bool EditHistory::write(QByteArray &image, qint64 offset, int value)
+{
+    if (offset < 0 || offset >= image.size())
+        return false;
+    const bool own = m_depth == 0;
+    if (own)
+        begin(addressText(quint32(offset)), Base::Hex);
+    const quint8 before = quint8(image.at(offset));
+    image[offset] = char(value);
+    auto it = std::find_if(m_open.changes.begin(), m_open.changes.end(),
+                           [offset](const Change &c) { return c.offset == offset; });
+    if (it == m_open.changes.end())
+        m_open.changes.push_back({quint32(offset), before, quint8(value)});
+    else
+        it->after = quint8(value);
+    if (own)
+        end();
+    return true;
+}
+
+void EditHistory::commit()
+{
+    std::vector<Change> &changes = m_open.changes;
+    changes.erase(std::remove_if(changes.begin(), changes.end(), [](const Change &c) { return c.before == c.after; }),
+                  changes.end());
+    if (changes.empty())
+        return;
+    if (!m_labelSet && m_base != Base::None && changes.size() == 1)
+        m_open.label += u' ' + valueText(changes[0].before, m_base) + QStringLiteral(" => ") +
+                        valueText(changes[0].after, m_base);
+    changes.shrink_to_fit();
+    m_steps.resize(size_t(m_done)); // a new step ends the redo branch
+    m_steps.push_back(std::move(m_open));
+    m_open = Step();
+    if (int(m_steps.size()) > MaxSteps)
+        m_steps.erase(m_steps.begin());
+    m_done = int(m_steps.size());
+    notify();
+}
+
+std::vector<quint32> EditHistory::undo(QByteArray &image)
+{
+    std::vector<quint32> offsets;
+    if (!canUndo() || m_depth > 0)
+        return offsets;
+    const Step &s = m_steps[size_t(--m_done)];
+    for (auto it = s.changes.rbegin(); it != s.changes.rend(); ++it)
+        if (it->offset < quint32(image.size())) {
+            image[it->offset] = char(it->before);
+            offsets.push_back(it->offset);
+        }
+    notify();
+    return offsets;
+}
+
+std::vector<quint32> EditHistory::redo(QByteArray &image)
+{
+    std::vector<quint32> offsets;
+    if (!canRedo() || m_depth > 0)
+        return offsets;
+    const Step &s = m_steps[size_t(m_done++)];
+    for (const Change &c : s.changes)
+        if (c.offset < quint32(image.size())) {
+            image[c.offset] = char(c.after);
+            offsets.push_back(c.offset);
+        }
+    notify();
+    return offsets;
+}
+
+void EditHistory::clear()
+{
+    m_steps.clear();
+    m_steps.shrink_to_fit();
+    m_done = 0;
+    m_depth = 0;
+    m_open = Step();
+    notify();
+}
+
+size_t EditHistory::memoryUse() const
+{
+    size_t bytes = sizeof(*this) + m_steps.capacity() * sizeof(Step);
+    for (const Step &s : m_steps)
+        bytes += s.changes.capacity() * sizeof(Change) + size_t(s.label.capacity()) * sizeof(QChar) + 32;
+    return bytes;
+}

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <functional>
+#include <vector>
+
+// The undo and redo history of WorkImage: every byte written, grouped in steps, one step per
+// user action. A step opened with begin() collects the writes until the matching end(); a write
+// with no step open is a step of its own. A step that leaves every byte as it was is dropped.
+class EditHistory {
+public:
+    // How the values of a one-byte step are named in its label ("等  级 1 => 5").
+    enum class Base { None, Decimal, Hex };
+
+    struct Change {
+        quint32 offset;
+        quint8 before;
+        quint8 after;
+    };
+
+    // Steps beyond this many drop the oldest.
+    static constexpr int MaxSteps = 100000;
+
+    void begin(const QString &caption, Base base = Base::None);
+    // A label for the open step that replaces the caption and its values.
+    void setLabel(const QString &label);
+    void end();
+    bool stepOpen() const { return m_depth > 0; }
+
+    // Writes one byte of image and records it; false (and nothing written) outside the image.
+    bool write(QByteArray &image, qint64 offset, int value);
+
+    bool canUndo() const { return m_done > 0; }
+    bool canRedo() const { return m_done < int(m_steps.size()); }
+    QString undoLabel() const { return canUndo() ? m_steps[size_t(m_done - 1)].label : QString(); }
+    QString redoLabel() const { return canRedo() ? m_steps[size_t(m_done)].label : QString(); }
+    // Put the bytes of the last step back (or write them again); the offsets of the step.
+    std::vector<quint32> undo(QByteArray &image);
+    std::vector<quint32> redo(QByteArray &image);
+    // Forgets every step (a new image was loaded).
+    void clear();
+
+    int steps() const { return int(m_steps.size()); }
+    // Bytes the history holds, for the benchmarks.
+    size_t memoryUse() const;
+
+    // Called after every recorded step, undo, redo and clear.
+    std::function<void()> changed;
+
+private:
+    struct Step {
+        QString label;
+        std::vector<Change> changes;
+    };
+    void commit();
+    void notify() const
+    {
+        if (changed)
+            changed();
+    }
+
+    std::vector<Step> m_steps;
+    int m_done = 0; // steps [0, m_done) are in the image
+    int m_depth = 0;
+    Step m_open;
+    Base m_base = Base::None;
+    bool m_labelSet = false;
+};
