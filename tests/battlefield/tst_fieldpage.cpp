@@ -4,6 +4,7 @@
 #include "controls/flexgrid.h"
 #include "image/fileio.h"
 #include "image/mymodule.h"
+#include "input.h"
 #include "mainwindowfixture.h"
 
 #include <QCheckBox>
@@ -24,41 +25,6 @@
 namespace {
 
 constexpr int T = FieldPage::Tile;
-
-// A mouse event delivered to a widget, as the window system does (positions in its pixels).
-void mouse(QWidget *w, QEvent::Type type, QPointF pos, Qt::MouseButton button, Qt::MouseButtons buttons)
-{
-    QMouseEvent e(type, pos, w->mapToGlobal(pos), button, buttons, Qt::NoModifier);
-    QApplication::sendEvent(w, &e);
-}
-
-void hover(QWidget *w, QPointF pos = QPointF(8, 8))
-{
-    mouse(w, QEvent::MouseMove, pos, Qt::NoButton, Qt::NoButton);
-}
-
-// A drag under the mouse grab: the press at (8, 8) of w, then one move for each displacement
-// (pixels from the press point), each measured in w's own pixels where w then stands.
-void drag(QWidget *w, const QList<QPointF> &moves)
-{
-    const QPointF press(8, 8);
-    const QPoint origin = w->pos();
-    mouse(w, QEvent::MouseButtonPress, press, Qt::LeftButton, Qt::LeftButton);
-    QPointF last = press;
-    for (const QPointF &d : moves) {
-        last = press + d - QPointF(w->pos() - origin);
-        mouse(w, QEvent::MouseMove, last, Qt::NoButton, Qt::LeftButton);
-    }
-    mouse(w, QEvent::MouseButtonRelease, last, Qt::LeftButton, Qt::NoButton);
-}
-
-void doubleClick(QWidget *w, QPointF p = QPointF(8, 8))
-{
-    mouse(w, QEvent::MouseButtonPress, p, Qt::LeftButton, Qt::LeftButton);
-    mouse(w, QEvent::MouseButtonRelease, p, Qt::LeftButton, Qt::NoButton);
-    mouse(w, QEvent::MouseButtonDblClick, p, Qt::LeftButton, Qt::LeftButton);
-    mouse(w, QEvent::MouseButtonRelease, p, Qt::LeftButton, Qt::NoButton);
-}
 
 QPoint tileOf(const QWidget *w)
 {

@@ -39,6 +39,91 @@ private:
     }
 
 private slots:
+    void historySteps()
+    {
+        ByteImages im;
+        im.load(QByteArray(64, '\x01'));
+        int notified = 0;
+        im.history.changed = [&] { ++notified; };
+
+        // A write with no step open is a step of its own, named by its address.
+        QVERIFY(im.write(0x2A, 0x05));
+        QCOMPARE(im.history.undoLabel(), QString("0000002A: 01 => 05"));
+        QVERIFY(!im.write(64, 1) && !im.write(-1, 1)); // outside: nothing
+        QCOMPARE(im.history.steps(), 1);
+
+        // A step gathers its writes; a byte written twice keeps its first and last value.
+        {
+            const EditStep step(im, "等  级", EditHistory::Base::Decimal);
+            im.write(3, 7);
+            {
+                const EditStep inner(im, "ignored"); // joins the open step
+                im.write(3, 9);
+            }
+        }
+        QCOMPARE(im.history.steps(), 2);
+        QCOMPARE(im.history.undoLabel(), QString("等  级 1 => 9"));
+        {
+            const EditStep step(im, "人物编辑");
+            im.write(4, 2);
+            im.write(5, 2);
+        }
+        QCOMPARE(im.history.undoLabel(), QString("人物编辑"));
+        // Steps that change nothing are not recorded.
+        {
+            const EditStep step(im, "x", EditHistory::Base::Hex);
+            im.write(6, 1);
+            im.write(7, 8);
+            im.write(7, 1);
+        }
+        QCOMPARE(im.history.steps(), 3);
+
+        const QByteArray all = im.WorkImage;
+        QCOMPARE(im.history.undo(im.WorkImage), (std::vector<quint32>{5, 4}));
+        QCOMPARE(im.history.undo(im.WorkImage), (std::vector<quint32>{3}));
+        QCOMPARE(int(byteAt(im.WorkImage, 3)), 1);
+        QCOMPARE(im.history.redoLabel(), QString("等  级 1 => 9"));
+        QCOMPARE(im.history.redo(im.WorkImage), (std::vector<quint32>{3}));
+        QCOMPARE(int(byteAt(im.WorkImage, 3)), 9);
+        im.history.redo(im.WorkImage);
+        QCOMPARE(im.WorkImage, all);
+        QVERIFY(!im.history.canRedo());
+
+        // A new step after an undo ends the redo branch.
+        im.history.undo(im.WorkImage);
+        im.write(10, 0x10);
+        QVERIFY(!im.history.canRedo());
+        QCOMPARE(im.history.steps(), 3);
+        // Undo waits while a step is open (a drag in progress).
+        im.history.begin("移动");
+        QVERIFY(im.history.undo(im.WorkImage).empty());
+        im.history.setLabel("移动 (1,1) => (2,2)");
+        im.write(11, 3);
+        im.history.end();
+        QCOMPARE(im.history.undoLabel(), QString("移动 (1,1) => (2,2)"));
+        QVERIFY(notified >= 8);
+
+        // Loading an image starts anew.
+        im.load(QByteArray(64, '\0'));
+        QVERIFY(!im.history.canUndo() && !im.history.canRedo());
+        im.history.changed = nullptr;
+    }
+
+    void historySize()
+    {
+        ByteImages im;
+        im.load(QByteArray(TargetSize, '\0'));
+        for (int i = 0; i < 10000; ++i) {
+            const EditStep step(im, "等  级", EditHistory::Base::Decimal);
+            im.write(0x4D1E0 + i, i % 250 + 1);
+        }
+        QCOMPARE(im.history.steps(), 10000);
+        QVERIFY2(im.history.memoryUse() < 5'000'000, qPrintable(QString::number(im.history.memoryUse())));
+        while (im.history.canUndo())
+            im.history.undo(im.WorkImage);
+        QCOMPARE(im.WorkImage, QByteArray(TargetSize, '\0'));
+    }
+
     void initTestCase()
     {
         QVERIFY(m_dir.isValid());

@@ -1,0 +1,91 @@
+// The main window: its start-up sequence, and an undo or redo with the refresh of every view.
+#include "app/frmveskedit.h"
+#include "editorfolder.h"
+#include "hexview/hexpage.h"
+#include "scripteddialogs.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QTabWidget>
+#include <benchmark/benchmark.h>
+
+#include <memory>
+
+namespace {
+
+struct Window {
+    ByteImages images;
+    ScriptedDialogs dialogs;
+    EditorFolder folder;
+    std::unique_ptr<frmVeskEdit> window;
+
+    Window()
+    {
+        images.OpenedImage = loadBuiltInImage();
+        images.load(images.OpenedImage);
+        window = std::make_unique<frmVeskEdit>(images, dialogs, folder.path());
+        window->show();
+        QApplication::processEvents();
+    }
+};
+
+void BM_StartUpSequence(benchmark::State &state)
+{
+    for (auto _ : state) {
+        state.PauseTiming();
+        Window w;
+        state.ResumeTiming();
+        w.window->timerInit_Timer();
+        QApplication::processEvents();
+    }
+}
+BENCHMARK(BM_StartUpSequence)->Unit(benchmark::kMillisecond)->Iterations(10);
+
+// One byte written through the hex grid, then undone and redone in turn, each with the refresh.
+void BM_UndoWithRefresh(benchmark::State &state)
+{
+    Window w;
+    w.window->timerInit_Timer();
+    w.window->stabAll->setCurrentIndex(state.range(0));
+    w.window->hexPage->GotoAddress("6E2EC", true);
+    w.images.write(0x6E2EC, 0x63);
+    bool undo = true;
+    for (auto _ : state) {
+        (undo ? w.window->menuUndo : w.window->menuRedo)->trigger();
+        QApplication::processEvents();
+        undo = !undo;
+    }
+}
+BENCHMARK(BM_UndoWithRefresh)->Arg(0)->Arg(2)->Unit(benchmark::kMillisecond);
+
+// Ten thousand one-byte steps: what they cost to record and to keep.
+void BM_History10000Steps(benchmark::State &state)
+{
+    ByteImages images;
+    images.load(QByteArray(TargetSize, '\0'));
+    int round = 0;
+    for (auto _ : state) {
+        images.history.clear();
+        ++round;
+        for (int i = 0; i < 10000; ++i) {
+            const EditStep step(images, QStringLiteral("等  级"), EditHistory::Base::Decimal);
+            images.write(CartridgeStart + i, (i + round) % 250 + 1); // a new value every round
+        }
+    }
+    state.counters["steps"] = images.history.steps();
+    state.counters["bytes"] = double(images.history.memoryUse());
+}
+BENCHMARK(BM_History10000Steps)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
