@@ -332,22 +332,23 @@ void frmVeskEdit::menuUndo_Click()
 {
     if (m_locked || !m_images.history.canUndo())
         return;
-    m_images.history.undo(m_images.WorkImage);
-    afterHistoryStep();
+    afterHistoryStep(m_images.history.undo(m_images.WorkImage));
 }
 
 void frmVeskEdit::menuRedo_Click()
 {
     if (m_locked || !m_images.history.canRedo())
         return;
-    m_images.history.redo(m_images.WorkImage);
-    afterHistoryStep();
+    afterHistoryStep(m_images.history.redo(m_images.WorkImage));
 }
 
-void frmVeskEdit::afterHistoryStep()
+void frmVeskEdit::afterHistoryStep(const std::vector<quint32> &offsets)
 {
     QWidget *focus = focusWidget();
     refreshViews(true);
+    // On the hex grid, show the byte that changed.
+    if (stabAll->currentWidget() == hexPage && !offsets.empty())
+        hexPage->GotoAddress(QString::number(offsets.front(), 16), false);
     if (focus && focus->isVisible())
         focus->setFocus();
 }

@@ -110,7 +110,7 @@ private:
     bool offerToSave();
     // The caption mark and the Edit menu after the history changed.
     void historyChanged();
-    void afterHistoryStep();
+    void afterHistoryStep(const std::vector<quint32> &offsets);
     void markSaved();
 
     ByteImages &m_images;

@@ -229,6 +229,8 @@ private slots:
             QVERIFY2(work() == before, c.name);
             QCOMPARE(c.shown(), shownBefore);
             QCOMPARE(w->stabAll->currentIndex(), c.tab);
+            if (c.tab == 0)
+                QCOMPARE(w->hexPage->txtLoc->text(), QString("0006E2EC")); // the grid goes to the byte
             QCOMPARE(w->windowTitle(), Caption);
             QVERIFY(!w->menuUndo->isEnabled());
 
