@@ -1,6 +1,8 @@
-// Writing and reading the change list of an image whose whole cartridge differs.
+// Writing and reading the change list and the IPS and BPS patches of an image whose whole
+// cartridge differs.
 #include "image/byteimages.h"
 #include "image/mymodule.h"
+#include "image/patches.h"
 
 #include <benchmark/benchmark.h>
 
@@ -47,6 +49,32 @@ void BM_ReadChangeList(benchmark::State &state)
     }
 }
 BENCHMARK(BM_ReadChangeList)->Unit(benchmark::kMillisecond);
+
+// state.range(0): 0 for IPS, 1 for BPS.
+void BM_WritePatch(benchmark::State &state)
+{
+    const FullyChanged &d = data();
+    QByteArray patch;
+    for (auto _ : state) {
+        patch = state.range(0) ? Patches::encodeBps(d.pristine, d.work) : Patches::encodeIps(d.pristine, d.work);
+        benchmark::DoNotOptimize(patch.data());
+    }
+    state.counters["patch_bytes"] = double(patch.size());
+}
+BENCHMARK(BM_WritePatch)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+void BM_ReadPatch(benchmark::State &state)
+{
+    const FullyChanged &d = data();
+    const QByteArray patch = state.range(0) ? Patches::encodeBps(d.pristine, d.work) : Patches::encodeIps(d.pristine, d.work);
+    for (auto _ : state) {
+        const auto out = state.range(0) ? Patches::applyBps(patch, d.pristine, TargetSize)
+                                        : Patches::applyIps(patch, d.pristine, TargetSize);
+        if (!out || *out != d.work)
+            state.SkipWithError("the patch did not reproduce the image");
+    }
+}
+BENCHMARK(BM_ReadPatch)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -17,7 +17,6 @@
 #include <QVBoxLayout>
 
 namespace {
-const QString FileFilter = QStringLiteral("可执行文件(*.exe)|*.exe|文本文件(*.txt)|*.txt");
 const QString WrongFileText = QStringLiteral("文件错误，请选择正确的文件！");
 const QString WrongFileTitle = QStringLiteral("文件错误");
 } // namespace
@@ -113,14 +112,17 @@ void frmStart::btnOpenLastFile_Click()
 void frmStart::btnOpenNewFile_Click()
 {
     StartResult = 2;
-    const QString path = m_dialogs.openFileName(QStringLiteral("打开文件"), FileFilter, m_fileName);
+    const QString path = m_dialogs.openFileName(QStringLiteral("打开文件"), FileDialogFilter, m_fileName);
     if (path.isEmpty()) {
         StartResult = 3;
         return;
     }
     m_fileName = path;
-    if (path.right(4).toLower() == QStringLiteral(".txt")) {
-        if (!ReadChangeList(m_images, path, m_dialogs)) {
+    const FileKind kind = fileKind(path);
+    if (kind == FileKind::ChangeList || kind == FileKind::Ips || kind == FileKind::Bps) {
+        const bool read = kind == FileKind::ChangeList ? ReadChangeList(m_images, path, m_dialogs)
+                                                       : ReadPatch(m_images, path, kind, m_dialogs);
+        if (!read) {
             StartResult = 3;
             return;
         }

@@ -37,7 +37,6 @@
 #include <QVBoxLayout>
 
 namespace {
-const QString FileFilter = QStringLiteral("可执行文件(*.exe)|*.exe|文本文件(*.txt)|*.txt");
 const QString DefaultFileName = QStringLiteral("苍岚战记外传修改版");
 const QString Caption = QStringLiteral("苍岚战记外传 EMU + ROM 修改器");
 
@@ -300,8 +299,8 @@ void frmVeskEdit::refreshViews(bool keepPlaces)
 QString frmVeskEdit::askFileName(bool save)
 {
     const QString start = m_fileName.isEmpty() ? DefaultFileName : m_fileName;
-    const QString path = save ? m_dialogs.saveFileName(QStringLiteral("保存文件"), FileFilter, start)
-                              : m_dialogs.openFileName(QStringLiteral("打开文件"), FileFilter, start);
+    const QString path = save ? m_dialogs.saveFileName(QStringLiteral("保存文件"), FileDialogFilter, start)
+                              : m_dialogs.openFileName(QStringLiteral("打开文件"), FileDialogFilter, start);
     if (!path.isEmpty())
         m_fileName = path; // the dialog keeps the last name chosen
     return path;
@@ -374,8 +373,8 @@ void frmVeskEdit::menuOpen_Click()
     const QString path = askFileName(false);
     if (path.isEmpty())
         return;
-    const QString kind = path.right(4).toLower();
-    if (kind == QStringLiteral(".exe")) {
+    switch (const FileKind kind = fileKind(path)) {
+    case FileKind::Executable: {
         QByteArray bytes;
         if (!readWholeFile(path, bytes))
             return;
@@ -385,10 +384,18 @@ void frmVeskEdit::menuOpen_Click()
             return;
         }
         m_images.load(bytes);
-    } else if (kind == QStringLiteral(".txt")) {
+        break;
+    }
+    case FileKind::ChangeList:
         if (!ReadChangeList(m_images, path, m_dialogs))
             return;
-    } else {
+        break;
+    case FileKind::Ips:
+    case FileKind::Bps:
+        if (!ReadPatch(m_images, path, kind, m_dialogs))
+            return;
+        break;
+    default:
         return; // nothing was loaded, so nothing to show
     }
     const int shown = stabAll->currentIndex();
@@ -409,8 +416,8 @@ bool frmVeskEdit::menuSave_Click()
     const QString path = askFileName(true);
     if (path.isEmpty())
         return false;
-    const QString kind = path.right(4).toLower();
-    if (kind == QStringLiteral(".exe")) {
+    const FileKind kind = fileKind(path);
+    if (kind == FileKind::Executable) {
         if (!writeWholeFile(path, m_images.WorkImage)) {
             saveFailed();
             return false;
@@ -422,9 +429,11 @@ bool frmVeskEdit::menuSave_Click()
             saveFailed();
         return true;
     }
-    if (kind == QStringLiteral(".txt")) {
+    if (kind != FileKind::Other) {
+        // A change list of the cartridge bytes, or a patch of the whole executable.
         QByteArray list;
-        if (!BuildChangeList(m_images, list, QFileInfo(path).fileName(), m_dialogs))
+        if (kind == FileKind::ChangeList ? !BuildChangeList(m_images, list, QFileInfo(path).fileName(), m_dialogs)
+                                         : !BuildPatch(m_images, kind, list, m_dialogs))
             return false;
         if (!writeWholeFile(path, list)) {
             saveFailed();

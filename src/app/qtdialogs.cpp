@@ -1,5 +1,7 @@
 #include "app/qtdialogs.h"
 
+#include "image/mymodule.h"
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -32,8 +34,7 @@ QString runDialog(QFileDialog::AcceptMode mode, const QString &title, const QStr
     QString path = dialog.selectedFiles().constFirst();
     if (mode == QFileDialog::AcceptSave) {
         // A name typed without an ending takes the ending of the chosen file type.
-        const QString kind = path.right(4).toLower();
-        if (kind != ".exe" && kind != ".txt" && QFileInfo(path).suffix().isEmpty()) {
+        if (fileKind(path) == FileKind::Other && QFileInfo(path).suffix().isEmpty()) {
             const QRegularExpressionMatch m =
                 QRegularExpression(QStringLiteral("\\*(\\.\\w+)")).match(dialog.selectedNameFilter());
             if (m.hasMatch())

@@ -1,4 +1,5 @@
 #include "image/mymodule.h"
+#include "image/patches.h"
 
 #include "image/dialogs.h"
 #include "image/fileio.h"
@@ -260,5 +261,44 @@ bool ReadChangeList(ByteImages &images, const QString &path, Dialogs &dialogs)
         return false;
     }
     images.load(base);
+    return true;
+}
+
+FileKind fileKind(const QString &path)
+{
+    const QString ending = path.right(4).toLower();
+    if (ending == QStringLiteral(".exe"))
+        return FileKind::Executable;
+    if (ending == QStringLiteral(".txt"))
+        return FileKind::ChangeList;
+    if (ending == QStringLiteral(".ips"))
+        return FileKind::Ips;
+    return ending == QStringLiteral(".bps") ? FileKind::Bps : FileKind::Other;
+}
+
+bool BuildPatch(const ByteImages &images, FileKind kind, QByteArray &out, Dialogs &dialogs)
+{
+    const QByteArray &source = images.PristineImage;
+    if (source == images.WorkImage) {
+        dialogs.message(Dialogs::Icon::Information, QStringLiteral("无法保存"),
+                        QStringLiteral("没有进行任何修改，请修改后再保存！"));
+        return false;
+    }
+    out = kind == FileKind::Bps ? Patches::encodeBps(source, images.WorkImage) : Patches::encodeIps(source, images.WorkImage);
+    return true;
+}
+
+bool ReadPatch(ByteImages &images, const QString &path, FileKind kind, Dialogs &dialogs)
+{
+    QByteArray patch;
+    const QByteArray base = loadBuiltInImage();
+    std::optional<QByteArray> result;
+    if (readWholeFile(path, patch) && !base.isEmpty())
+        result = kind == FileKind::Bps ? Patches::applyBps(patch, base, TargetSize) : Patches::applyIps(patch, base, TargetSize);
+    if (!result || result->size() != TargetSize) {
+        dialogs.message(Dialogs::Icon::Error, QStringLiteral("错误"), QStringLiteral("补丁有误，无法读取！"));
+        return false;
+    }
+    images.load(*result);
     return true;
 }

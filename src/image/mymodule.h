@@ -52,7 +52,23 @@ bool BuildChangeList(const ByteImages &images, QByteArray &out, const QString &f
 // fault shows the error and leaves WorkImage as it was.
 bool ReadChangeList(ByteImages &images, const QString &path, Dialogs &dialogs);
 
-// The pure halves of the two routines above.
+// The kinds of file the editor opens and saves, for the file dialogs.
+inline const QString FileDialogFilter =
+    QStringLiteral("可执行文件(*.exe)|*.exe|文本文件(*.txt)|*.txt|IPS补丁(*.ips)|*.ips|BPS补丁(*.bps)|*.bps");
+
+// What a file is, by its ending in any letter case: ".exe", ".txt", ".ips", ".bps".
+enum class FileKind { Executable, ChangeList, Ips, Bps, Other };
+FileKind fileKind(const QString &path);
+
+// An IPS or BPS patch from the built-in executable to the whole WorkImage; shows "nothing to
+// save" itself and returns false when they do not differ.
+bool BuildPatch(const ByteImages &images, FileKind kind, QByteArray &out, Dialogs &dialogs);
+// Applies an IPS or BPS patch file to a fresh built-in image and makes the result WorkImage; a
+// malformed patch, a wrong checksum or a result of another size shows the error and changes
+// nothing.
+bool ReadPatch(ByteImages &images, const QString &path, FileKind kind, Dialogs &dialogs);
+
+// The pure halves of the two change-list routines above.
 // Empty result when the images do not differ inside CartridgeRange.
 QByteArray encodeChangeList(const QByteArray &work, const QByteArray &pristine, const QString &fileName,
                             const QDateTime &when);

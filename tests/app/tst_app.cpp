@@ -4,12 +4,15 @@
 #include "image/fileio.h"
 #include "image/gbk.h"
 #include "image/mymodule.h"
+#include "image/patches.h"
+#include "tables/characterpage.h"
 #include "editorfolder.h"
 #include "scripteddialogs.h"
 
 #include <QAction>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -193,6 +196,88 @@ private slots:
         QCOMPARE(int(byteAt(m_images.WorkImage, 0x4D1E5)), 0x12);
         QCOMPARE(m_images.OpenedImage, m_images.WorkImage);
         QCOMPARE(m_images.WorkImage.size(), TargetSize);
+    }
+
+    void patchesSavedAndOpened()
+    {
+        frmVeskEdit *w = openBuiltIn();
+        QVERIFY(w);
+        // Nothing changed: nothing to save.
+        for (const char *name : {"none.ips", "none.bps"}) {
+            m_dialogs.answers << file(name);
+            QVERIFY(!w->menuSave_Click());
+            expectMessage(m_dialogs, "没有进行任何修改，请修改后再保存！", "无法保存", Dialogs::Icon::Information);
+            QVERIFY(!QFile::exists(file(name)));
+        }
+        // A change outside the cartridge too: a patch is of the whole executable.
+        m_images.write(0x6E2EC, 0x2A);
+        m_images.write(0x10, 0x99);
+        const QByteArray edited = m_images.WorkImage;
+        for (const char *name : {"mod.IPS", "mod.bps"}) {
+            m_dialogs.answers << file(name);
+            QVERIFY(w->menuSave_Click());
+            QByteArray patch;
+            QVERIFY(readWholeFile(file(name), patch));
+            const auto applied = QString(name).endsWith("bps") ? Patches::applyBps(patch, m_pristine, TargetSize)
+                                                                : Patches::applyIps(patch, m_pristine, TargetSize);
+            QCOMPARE(applied.value_or("refused"), edited);
+        }
+        QVERIFY(!QFile::exists(lastFile()));
+        QCOMPARE(w->windowTitle(), QString("苍岚战记外传 EMU + ROM 修改器")); // saved
+
+        // Reopened from the File menu over the pristine image: every view refreshed, the tab kept.
+        m_images.load(m_pristine);
+        w->refreshViews();
+        w->stabAll->setCurrentIndex(1);
+        w->characterPage->lstCharacter->setCurrentRow(2);
+        for (const char *name : {"mod.IPS", "mod.bps"}) {
+            m_dialogs.saveAnswers << Dialogs::Answer::DontSave;
+            m_dialogs.answers << file(name);
+            w->menuOpen_Click();
+            QCOMPARE(m_images.WorkImage, edited);
+            QCOMPARE(w->stabAll->currentIndex(), 1);
+            QCOMPARE(w->characterPage->txtCharacter[0]->text(), QString("42"));
+            QCOMPARE(w->txtNowFileName->text(), file(name));
+            m_images.load(m_pristine);
+        }
+
+        // Refused: the message, and nothing changed.
+        QByteArray shortResult = Patches::encodeIps(m_pristine, m_pristine.left(TargetSize - 1));
+        QByteArray otherSource = m_pristine;
+        otherSource[0] = 'X';
+        const QList<QPair<QString, QByteArray>> bad = {
+            {"short.ips", shortResult},
+            {"long.ips", Patches::encodeIps(m_pristine, m_pristine + "x")},
+            {"noeof.ips", QByteArray("PATCH\x00\x00\x10\x00\x01\x01")},
+            {"other.bps", Patches::encodeBps(otherSource, edited)},
+            {"cut.bps", Patches::encodeBps(m_pristine, edited).chopped(1)},
+            {"empty.ips", QByteArray()},
+        };
+        const QByteArray before = m_images.WorkImage;
+        for (const auto &[name, bytes] : bad) {
+            QVERIFY(writeWholeFile(file(name), bytes));
+            m_dialogs.messages.clear();
+            m_dialogs.saveAnswers = {Dialogs::Answer::DontSave};
+            m_dialogs.answers << file(name);
+            w->menuOpen_Click();
+            expectMessage(m_dialogs, "补丁有误，无法读取！", "错误", Dialogs::Icon::Error);
+            QCOMPARE(m_images.WorkImage, before);
+        }
+        m_dialogs.saveAnswers = {Dialogs::Answer::DontSave};
+        QVERIFY(w->close());
+
+        // From the start dialog.
+        frmStart *s = newStart();
+        m_dialogs.answers << file("noeof.ips");
+        QTest::mouseClick(s->btnOpenNewFile, Qt::LeftButton);
+        expectMessage(m_dialogs, "补丁有误，无法读取！", "错误", Dialogs::Icon::Error);
+        QVERIFY(!s->mainWindow());
+        m_dialogs.answers << file("mod.bps");
+        QTest::mouseClick(s->btnOpenNewFile, Qt::LeftButton);
+        QVERIFY(s->mainWindow());
+        QCOMPARE(m_images.WorkImage, edited);
+        QCOMPARE(m_images.OpenedImage, edited);
+        QCOMPARE(s->mainWindow()->txtNowFileName->text(), file("mod.bps"));
     }
 
     void cancelThenCloseEndsProgram()

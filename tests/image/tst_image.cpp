@@ -2,10 +2,12 @@
 #include "image/fileio.h"
 #include "image/gbk.h"
 #include "image/mymodule.h"
+#include "image/patches.h"
 #include "scripteddialogs.h"
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -39,6 +41,133 @@ private:
     }
 
 private slots:
+    void ipsByHand()
+    {
+        using Patches::encodeIps;
+        const QByteArray zero(32, '\0');
+        QByteArray t = zero;
+        t[3] = char(0xAA);
+        QCOMPARE(encodeIps(zero, t), QByteArray::fromHex("5041544348" "000003" "0001" "AA" "454F46"));
+        t[6] = char(0xBB); // a gap of two joins the records
+        QCOMPARE(encodeIps(zero, t), QByteArray::fromHex("5041544348" "000003" "0004" "AA0000BB" "454F46"));
+        t = zero;
+        t[1] = 1;
+        t[8] = 2; // a gap of six costs more than a new record
+        QCOMPARE(encodeIps(zero, t), QByteArray::fromHex("5041544348" "000001" "0001" "01" "000008" "0001" "02" "454F46"));
+        t = zero;
+        t.replace(0, 20, QByteArray(20, '\x11')); // a long run of one byte
+        QCOMPARE(encodeIps(zero, t), QByteArray::fromHex("5041544348" "000000" "0000" "0014" "11" "454F46"));
+        // A shorter target ends with the length to cut to.
+        QCOMPARE(encodeIps(zero, zero.left(30)), QByteArray::fromHex("5041544348" "454F46" "00001E"));
+        QVERIFY(encodeIps(zero, zero).isEmpty());
+    }
+
+    void bpsByHand()
+    {
+        QCOMPARE(Patches::crc32("123456789"), 0xCBF43926u);
+        const QByteArray patch = Patches::encodeBps("ABCDEFGH", "ABxDEyGH");
+        // Sizes 8, 8, no metadata; SourceRead 2, TargetRead 4 "xDEy", SourceRead 2; the CRC-32 of
+        // source, target and patch, little-endian.
+        QCOMPARE(patch, QByteArray::fromHex("42505331" "88" "88" "80" "84" "8D" "78444579" "84" "1CB6DC68" "DFE35629"
+                                            "1FD60FB8"));
+        QCOMPARE(Patches::applyBps(patch, "ABCDEFGH", 100).value_or("refused"), QByteArray("ABxDEyGH"));
+        // SourceCopy and TargetCopy, which the writer never uses: "HGAAAA" from "ABCDEFGH".
+        // SourceCopy 1 at +7 ("H"), SourceCopy 1 at -2 ("G"), TargetRead "A", TargetCopy 3 at +2
+        // (copying what it writes).
+        QByteArray copy = QByteArray::fromHex("42505331" "88" "86" "80" "828E" "8285" "8141" "8B84");
+        const QByteArray target("HGAAAA");
+        for (const quint32 crc : {Patches::crc32("ABCDEFGH"), Patches::crc32(target)})
+            for (int i = 0; i < 4; ++i)
+                copy.append(char(crc >> (8 * i)));
+        const quint32 own = Patches::crc32(copy);
+        for (int i = 0; i < 4; ++i)
+            copy.append(char(own >> (8 * i)));
+        QCOMPARE(Patches::applyBps(copy, "ABCDEFGH", 100).value_or("refused"), target);
+    }
+
+    void patchRoundTrips_data()
+    {
+        QTest::addColumn<QList<int>>("offsets"); // -1: every byte changed; -2: a long run
+        QTest::newRow("first byte") << QList<int>{0};
+        QTest::newRow("last byte") << QList<int>{TargetSize - 1};
+        QTest::newRow("scattered") << QList<int>{5, 9, 100, 0x4D1E0, 0x6E2EC, 0x6E2ED, 0xADFFF};
+        QTest::newRow("long run") << QList<int>{-2};
+        QTest::newRow("every byte") << QList<int>{-1};
+        QTest::newRow("random") << QList<int>{-3};
+    }
+    void patchRoundTrips()
+    {
+        QFETCH(QList<int>, offsets);
+        const QByteArray source = loadBuiltInImage();
+        QByteArray target = source;
+        for (const int o : offsets) {
+            if (o >= 0) {
+                target[o] = char(~target[o]);
+            } else if (o == -1) {
+                for (char &c : target)
+                    c = char(~c);
+            } else if (o == -2) {
+                target.replace(0x50000, 200000, QByteArray(200000, '\x5A')); // several records long
+            } else {
+                QRandomGenerator gen(7);
+                for (int k = 0; k < 3000; ++k) {
+                    const int at = int(gen.bounded(TargetSize - 40));
+                    for (int n = int(gen.bounded(40)); n >= 0; --n)
+                        target[at + n] = char(gen.bounded(256));
+                }
+            }
+        }
+        const QByteArray ips = Patches::encodeIps(source, target);
+        const QByteArray bps = Patches::encodeBps(source, target);
+        QCOMPARE(Patches::applyIps(ips, source, TargetSize).value_or("refused"), target);
+        QCOMPARE(Patches::applyBps(bps, source, TargetSize).value_or("refused"), target);
+        if (offsets == QList<int>{-2})
+            QVERIFY(ips.size() < 100); // run records, split at 65,535
+        if (offsets.size() == 1 && offsets[0] >= 0)
+            QCOMPARE(ips.size(), 5 + 5 + 1 + 3);
+    }
+
+    void patchRefusals()
+    {
+        const QByteArray source = loadBuiltInImage();
+        QByteArray target = source;
+        target[0x6E2EC] = char(~target[0x6E2EC]);
+        target[0x100] = char(~target[0x100]);
+        const QByteArray ips = Patches::encodeIps(source, target);
+        const QByteArray bps = Patches::encodeBps(source, target);
+        using Patches::applyBps;
+        using Patches::applyIps;
+        // Truncated anywhere, or with bytes after the end.
+        for (int n = 0; n < ips.size(); ++n)
+            QVERIFY(!applyIps(ips.left(n), source, TargetSize));
+        for (int n = 0; n < bps.size(); ++n)
+            QVERIFY(!applyBps(bps.left(n), source, TargetSize));
+        QVERIFY(!applyIps(ips + "X", source, TargetSize));
+        QVERIFY(!applyIps("PATCH", source, TargetSize)); // no "EOF"
+        QVERIFY(!applyIps("PATCX" + ips.mid(5), source, TargetSize));
+        // Growing past the limit, or cut to another length.
+        QVERIFY(!applyIps(QByteArray::fromHex("5041544348" "0AE000" "0001" "00" "454F46"), source, TargetSize));
+        QCOMPARE(applyIps(QByteArray::fromHex("5041544348" "454F46" "0AE000"), source, TargetSize).value_or("").size(), TargetSize);
+        QCOMPARE(applyIps(QByteArray::fromHex("5041544348" "454F46" "000010"), source, TargetSize).value_or("").size(), 16);
+        // A BPS patch made for another source, with a changed byte, or a changed checksum.
+        QByteArray other = source;
+        other[5] = 1;
+        QVERIFY(!applyBps(bps, other, TargetSize));
+        for (const qsizetype at : {qsizetype(7), bps.size() - 14, bps.size() - 9, bps.size() - 5, bps.size() - 1}) {
+            QByteArray bad = bps;
+            bad[at] = char(bad[at] ^ 0x40);
+            QVERIFY2(!applyBps(bad, source, TargetSize), qPrintable(QString::number(at)));
+        }
+        // Right checksums over a wrong target checksum.
+        QByteArray wrongTarget = bps.left(bps.size() - 8);
+        wrongTarget += QByteArray(4, '\0');
+        const quint32 crc = Patches::crc32(wrongTarget);
+        for (int i = 0; i < 4; ++i)
+            wrongTarget.append(char(crc >> (8 * i)));
+        QVERIFY(!applyBps(wrongTarget, source, TargetSize));
+        QVERIFY(!applyBps(Patches::encodeBps(source, source + "x"), source, TargetSize)); // too long
+    }
+
     void historySteps()
     {
         ByteImages im;

@@ -1,0 +1,343 @@
+#include "image/patches.h"
+
+#include <algorithm>
+#include <array>
+
+namespace Patches {
+
+namespace {
+
+constexpr qsizetype IpsMaxRecord = 0xFFFF;
+constexpr qsizetype IpsEofOffset = 0x454F46; // "EOF" read as an offset
+
+std::array<quint32, 256> crcTable()
+{
+    std::array<quint32, 256> table{};
+    for (quint32 n = 0; n < 256; ++n) {
+        quint32 c = n;
+        for (int k = 0; k < 8; ++k)
+            c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+        table[n] = c;
+    }
+    return table;
+}
+
+void put24(QByteArray &out, qsizetype v)
+{
+    out.append(char(v >> 16)).append(char(v >> 8)).append(char(v));
+}
+
+void put16(QByteArray &out, qsizetype v)
+{
+    out.append(char(v >> 8)).append(char(v));
+}
+
+// Byte i of an image, or -1 past its end (so every target byte there counts as changed).
+int at(const QByteArray &image, qsizetype i)
+{
+    return i < image.size() ? quint8(image[i]) : -1;
+}
+
+// A cursor over patch bytes that fails instead of reading past the end.
+struct Reader {
+    const QByteArray &data;
+    qsizetype pos = 0;
+    qsizetype end;
+    bool ok = true;
+
+    Reader(const QByteArray &d, qsizetype limit) : data(d), end(limit) {}
+    bool has(qsizetype n) const { return ok && n >= 0 && end - pos >= n; }
+    quint64 byte()
+    {
+        if (!has(1)) {
+            ok = false;
+            return 0;
+        }
+        return quint8(data[pos++]);
+    }
+    quint64 be(int n)
+    {
+        quint64 v = 0;
+        for (int i = 0; i < n; ++i)
+            v = v << 8 | byte();
+        return v;
+    }
+    // BPS number: 7 bits a byte, the high bit ends it, one added for every byte that goes on.
+    quint64 number()
+    {
+        quint64 data = 0;
+        quint64 shift = 1;
+        for (int i = 0; i < 10 && ok; ++i) {
+            const quint64 x = byte();
+            data += (x & 0x7F) * shift;
+            if (x & 0x80)
+                return data;
+            shift <<= 7;
+            data += shift;
+        }
+        ok = false; // longer than any size here
+        return 0;
+    }
+};
+
+void putNumber(QByteArray &out, quint64 n)
+{
+    for (;;) {
+        const quint64 x = n & 0x7F;
+        n >>= 7;
+        if (n == 0) {
+            out.append(char(0x80 | x));
+            return;
+        }
+        out.append(char(x));
+        --n;
+    }
+}
+
+void putCrc(QByteArray &out, quint32 crc)
+{
+    for (int i = 0; i < 4; ++i)
+        out.append(char(crc >> (8 * i)));
+}
+
+quint32 readCrc(const QByteArray &data, qsizetype pos)
+{
+    quint32 v = 0;
+    for (int i = 3; i >= 0; --i)
+        v = v << 8 | quint8(data[pos + i]);
+    return v;
+}
+
+// IPS: the records of one changed stretch [from, to), with long runs of one byte as run records.
+void ipsStretch(QByteArray &out, const QByteArray &target, qsizetype from, qsizetype to)
+{
+    const auto literal = [&](qsizetype a, qsizetype b) {
+        while (a < b) {
+            qsizetype start = a;
+            if (start == IpsEofOffset)
+                --start; // that offset reads as the end marker: begin one byte earlier
+            const qsizetype n = std::min(IpsMaxRecord, b - start);
+            put24(out, start);
+            put16(out, n);
+            out.append(target.constData() + start, n);
+            a = start + n;
+        }
+    };
+    qsizetype pending = from; // start of bytes not yet written
+    qsizetype i = from;
+    while (i < to) {
+        qsizetype j = i + 1;
+        while (j < to && target[j] == target[i])
+            ++j;
+        const qsizetype run = j - i;
+        // A run record costs 8 bytes; cutting a literal record in two costs another 5.
+        const bool edge = i == pending || j == to;
+        const qsizetype worth = i == pending && j == to ? 3 : edge ? 8 : 13;
+        if (run > worth && i != IpsEofOffset) {
+            literal(pending, i);
+            for (qsizetype k = i; k < j;) {
+                const qsizetype start = k == IpsEofOffset ? k - 1 : k; // k - 1 is in the run too
+                const qsizetype n = std::min(IpsMaxRecord, j - start);
+                put24(out, start);
+                put16(out, 0);
+                put16(out, n);
+                out.append(target[i]);
+                k = start + n;
+            }
+            pending = j;
+        }
+        i = j;
+    }
+    literal(pending, to);
+}
+
+} // namespace
+
+quint32 crc32(const QByteArray &data)
+{
+    static const std::array<quint32, 256> table = crcTable();
+    quint32 c = 0xFFFFFFFFu;
+    for (const char ch : data)
+        c = table[(c ^ quint8(ch)) & 0xFF] ^ (c >> 8);
+    return c ^ 0xFFFFFFFFu;
+}
+
+QByteArray encodeIps(const QByteArray &source, const QByteArray &target)
+{
+    if (source == target)
+        return QByteArray();
+    QByteArray out("PATCH");
+    const qsizetype n = target.size();
+    qsizetype i = 0;
+    while (i < n) {
+        if (at(source, i) == at(target, i)) {
+            ++i;
+            continue;
+        }
+        // A stretch of changes, joined over gaps shorter than a record header.
+        qsizetype end = i + 1;
+        for (qsizetype k = end; k < n && k - end < 5; ++k)
+            if (at(source, k) != at(target, k))
+                end = k + 1;
+        ipsStretch(out, target, i, end);
+        i = end;
+    }
+    out.append("EOF");
+    if (target.size() < source.size())
+        put24(out, target.size()); // cut to the target's length
+    return out;
+}
+
+std::optional<QByteArray> applyIps(const QByteArray &patch, const QByteArray &source, qsizetype maxSize)
+{
+    if (!patch.startsWith("PATCH"))
+        return std::nullopt;
+    QByteArray out = source;
+    Reader r(patch, patch.size());
+    r.pos = 5;
+    for (;;) {
+        if (!r.has(3))
+            return std::nullopt; // no end marker
+        const qsizetype offset = qsizetype(r.be(3));
+        if (offset == IpsEofOffset)
+            break;
+        qsizetype length = qsizetype(r.be(2));
+        int fill = -1;
+        if (length == 0) {
+            length = qsizetype(r.be(2));
+            fill = int(r.byte());
+        }
+        if (!r.ok || (fill < 0 && !r.has(length)) || offset + length > maxSize)
+            return std::nullopt;
+        if (offset + length > out.size())
+            out.resize(offset + length, '\0');
+        if (fill >= 0) {
+            std::fill(out.begin() + offset, out.begin() + offset + length, char(fill));
+        } else {
+            std::copy_n(patch.constData() + r.pos, length, out.begin() + offset);
+            r.pos += length;
+        }
+    }
+    if (r.has(3)) {
+        const qsizetype cut = qsizetype(r.be(3));
+        if (cut > out.size())
+            return std::nullopt;
+        out.truncate(cut);
+    }
+    if (r.pos != patch.size() || out.size() > maxSize)
+        return std::nullopt; // bytes after the end marker
+    return out;
+}
+
+QByteArray encodeBps(const QByteArray &source, const QByteArray &target)
+{
+    if (source == target)
+        return QByteArray();
+    QByteArray out("BPS1");
+    putNumber(out, quint64(source.size()));
+    putNumber(out, quint64(target.size()));
+    putNumber(out, 0); // no metadata
+    const qsizetype n = target.size();
+    const auto action = [&](int command, qsizetype length) { putNumber(out, quint64(length - 1) << 2 | quint64(command)); };
+    qsizetype i = 0;
+    while (i < n) {
+        const bool same = at(source, i) == at(target, i);
+        qsizetype j = i + 1;
+        if (same) {
+            while (j < n && at(source, j) == at(target, j))
+                ++j;
+            action(0, j - i); // SourceRead
+        } else {
+            // Changed bytes, taking along gaps of up to two unchanged ones (cheaper than two headers).
+            for (;;) {
+                while (j < n && at(source, j) != at(target, j))
+                    ++j;
+                qsizetype k = j;
+                while (k < n && k - j < 3 && at(source, k) == at(target, k))
+                    ++k;
+                if (k < n && k - j < 3 && k > j)
+                    j = k;
+                else
+                    break;
+            }
+            action(1, j - i); // TargetRead
+            out.append(target.constData() + i, j - i);
+        }
+        i = j;
+    }
+    putCrc(out, crc32(source));
+    putCrc(out, crc32(target));
+    putCrc(out, crc32(out));
+    return out;
+}
+
+std::optional<QByteArray> applyBps(const QByteArray &patch, const QByteArray &source, qsizetype maxSize)
+{
+    if (patch.size() < 4 + 3 + 12 || !patch.startsWith("BPS1"))
+        return std::nullopt;
+    const qsizetype footer = patch.size() - 12;
+    if (readCrc(patch, patch.size() - 4) != crc32(patch.left(patch.size() - 4)))
+        return std::nullopt;
+    Reader r(patch, footer);
+    r.pos = 4;
+    const quint64 sourceSize = r.number();
+    const quint64 targetSize = r.number();
+    const quint64 metadata = r.number();
+    if (!r.ok || sourceSize != quint64(source.size()) || targetSize > quint64(maxSize) || !r.has(qsizetype(metadata)) ||
+        metadata > quint64(footer))
+        return std::nullopt;
+    r.pos += qsizetype(metadata);
+    if (readCrc(patch, footer) != crc32(source))
+        return std::nullopt;
+
+    QByteArray out(qsizetype(targetSize), '\0');
+    const qsizetype size = out.size();
+    qsizetype written = 0;
+    qsizetype sourceRelative = 0;
+    qsizetype targetRelative = 0;
+    const auto relative = [&r](qsizetype &cursor) {
+        const quint64 v = r.number();
+        const qint64 step = qint64(v >> 1);
+        cursor += (v & 1) ? -step : step;
+    };
+    while (r.ok && r.pos < footer) {
+        const quint64 data = r.number();
+        const quint64 length64 = (data >> 2) + 1;
+        if (!r.ok || length64 > quint64(size - written))
+            return std::nullopt;
+        const qsizetype length = qsizetype(length64);
+        switch (data & 3) {
+        case 0: // SourceRead
+            if (written + length > source.size())
+                return std::nullopt;
+            std::copy_n(source.constData() + written, length, out.begin() + written);
+            break;
+        case 1: // TargetRead
+            if (!r.has(length))
+                return std::nullopt;
+            std::copy_n(patch.constData() + r.pos, length, out.begin() + written);
+            r.pos += length;
+            break;
+        case 2: // SourceCopy
+            relative(sourceRelative);
+            if (!r.ok || sourceRelative < 0 || sourceRelative > source.size() - length)
+                return std::nullopt;
+            std::copy_n(source.constData() + sourceRelative, length, out.begin() + written);
+            sourceRelative += length;
+            break;
+        default: // TargetCopy, byte by byte: it may read what it writes
+            relative(targetRelative);
+            if (!r.ok || targetRelative < 0 || targetRelative >= written)
+                return std::nullopt;
+            for (qsizetype k = 0; k < length; ++k)
+                out[written + k] = out[targetRelative++];
+            break;
+        }
+        written += length;
+    }
+    if (!r.ok || written != size || readCrc(patch, footer + 4) != crc32(out))
+        return std::nullopt;
+    return out;
+}
+
+} // namespace Patches
