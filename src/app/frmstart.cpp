@@ -21,8 +21,8 @@ const QString WrongFileText = QStringLiteral("文件错误，请选择正确的�
 const QString WrongFileTitle = QStringLiteral("文件错误");
 } // namespace
 
-frmStart::frmStart(ByteImages &images, Dialogs &dialogs, const QString &editorFolder, QWidget *parent)
-    : QWidget(parent, Qt::Window), m_images(images), m_dialogs(dialogs), m_folder(editorFolder)
+frmStart::frmStart(ByteImages &images, Dialogs &dialogs, const EditorPaths &paths, QWidget *parent)
+    : QWidget(parent, Qt::Window), m_images(images), m_dialogs(dialogs), m_paths(paths)
 {
     setObjectName(QStringLiteral("frmStart"));
     setWindowTitle(QStringLiteral("苍岚战记外传 EMU + ROM 修改器"));
@@ -72,7 +72,7 @@ frmVeskEdit *frmStart::mainWindow() const
 
 QString frmStart::lastFilePath() const
 {
-    return m_folder + QStringLiteral("/Data/LastFile.dat");
+    return m_paths.lastFile();
 }
 
 void frmStart::btnOpenSystem_Click()
@@ -163,7 +163,7 @@ void frmStart::closeEvent(QCloseEvent *event)
         emit programEnd();
         return;
     }
-    auto *w = new frmVeskEdit(m_images, m_dialogs, m_folder);
+    auto *w = new frmVeskEdit(m_images, m_dialogs, m_paths);
     w->setAttribute(Qt::WA_DeleteOnClose);
     w->txtNowFileName->setText(CurrentFileText);
     w->show();

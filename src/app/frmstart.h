@@ -1,6 +1,7 @@
 #pragma once
 
 #include "image/byteimages.h"
+#include "image/editorpaths.h"
 
 #include <QPointer>
 #include <QString>
@@ -17,7 +18,7 @@ class frmVeskEdit;
 class frmStart : public QWidget {
     Q_OBJECT
 public:
-    frmStart(ByteImages &images, Dialogs &dialogs, const QString &editorFolder, QWidget *parent = nullptr);
+    frmStart(ByteImages &images, Dialogs &dialogs, const EditorPaths &paths, QWidget *parent = nullptr);
 
     // 3 = exit, 0 = built-in image, 1 = last saved content, 2 = chosen file.
     int StartResult = 3;
@@ -49,7 +50,7 @@ private:
 
     ByteImages &m_images;
     Dialogs &m_dialogs;
-    QString m_folder;
+    EditorPaths m_paths;
     QString m_fileName; // the file dialog's last choice
     bool m_closed = false;
     QPointer<frmVeskEdit> m_mainWindow;

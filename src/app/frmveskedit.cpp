@@ -54,8 +54,8 @@ QWidget *page(const QString &name)
 }
 } // namespace
 
-frmVeskEdit::frmVeskEdit(ByteImages &images, Dialogs &dialogs, const QString &editorFolder, QWidget *parent)
-    : QMainWindow(parent), m_images(images), m_dialogs(dialogs), m_folder(editorFolder)
+frmVeskEdit::frmVeskEdit(ByteImages &images, Dialogs &dialogs, const EditorPaths &paths, QWidget *parent)
+    : QMainWindow(parent), m_images(images), m_dialogs(dialogs), m_paths(paths)
 {
     setObjectName(QStringLiteral("frmVeskEdit"));
     setWindowTitle(Caption);
@@ -100,7 +100,7 @@ frmVeskEdit::frmVeskEdit(ByteImages &images, Dialogs &dialogs, const QString &ed
     stabField->setObjectName(QStringLiteral("stabField"));
     enemyTypePage = new EnemyTypePage(m_images);
     enemyTypePage->setObjectName(QStringLiteral("tabEnemyType"));
-    fieldPage = new FieldPage(m_images, m_folder, stabField, enemyTypePage);
+    fieldPage = new FieldPage(m_images, m_paths.dataFolder(), stabField, enemyTypePage);
     fieldPage->setObjectName(QStringLiteral("tabFieldArmy"));
     stabField->addTab(fieldPage, QStringLiteral("战场部队"));
     stabField->addTab(enemyTypePage, QStringLiteral("部队类型"));
@@ -113,7 +113,7 @@ frmVeskEdit::frmVeskEdit(ByteImages &images, Dialogs &dialogs, const QString &ed
     classChangePage = new ClassChangePage(m_images);
     classChangePage->setObjectName(QStringLiteral("tabClassChange"));
     SSTab1->addTab(classChangePage, QStringLiteral("职业转换"));
-    terrainPage = new TerrainPage(m_images, m_dialogs, m_folder);
+    terrainPage = new TerrainPage(m_images, m_dialogs, m_paths);
     terrainPage->setObjectName(QStringLiteral("tabTerrain"));
     SSTab1->addTab(terrainPage, QStringLiteral("地形效果"));
 
@@ -423,9 +423,9 @@ bool frmVeskEdit::menuSave_Click()
             return false;
         }
         markSaved();
-        const QString dataFolder = m_folder + QStringLiteral("/Data");
-        CheckPath(dataFolder, true, true, false);
-        if (!writeWholeFile(dataFolder + QStringLiteral("/LastFile.dat"), m_images.WorkImage))
+        const QString lastFile = m_paths.lastFile();
+        CheckPath(QFileInfo(lastFile).path(), true, true, false);
+        if (!writeWholeFile(lastFile, m_images.WorkImage))
             saveFailed();
         return true;
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "image/byteimages.h"
+#include "image/editorpaths.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -30,7 +31,7 @@ class QTimer;
 class frmVeskEdit : public QMainWindow {
     Q_OBJECT
 public:
-    frmVeskEdit(ByteImages &images, Dialogs &dialogs, const QString &editorFolder, QWidget *parent = nullptr);
+    frmVeskEdit(ByteImages &images, Dialogs &dialogs, const EditorPaths &paths, QWidget *parent = nullptr);
     ~frmVeskEdit() override;
 
     // Top-left corner of a window of the given size on a screen: centred horizontally, and
@@ -115,7 +116,7 @@ private:
 
     ByteImages &m_images;
     Dialogs &m_dialogs;
-    QString m_folder;
+    EditorPaths m_paths;
     QString m_fileName; // the file dialog's last choice
     frmFind *m_find = nullptr;
     QPointer<QWidget> m_focusBeforeLock;

@@ -8,6 +8,7 @@
 #include "tables/gametables.h"
 #include "tables/tablewidgets.h"
 
+#include <QDir>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -34,8 +35,8 @@ QRadioButton *option(QWidget *parent, const char *name, const QString &caption, 
 }
 } // namespace
 
-TerrainPage::TerrainPage(ByteImages &images, Dialogs &dialogs, const QString &editorFolder, QWidget *parent)
-    : QWidget(parent), m_images(images), m_dialogs(dialogs), m_folder(editorFolder)
+TerrainPage::TerrainPage(ByteImages &images, Dialogs &dialogs, const EditorPaths &paths, QWidget *parent)
+    : QWidget(parent), m_images(images), m_dialogs(dialogs), m_paths(paths)
 {
     msfFieldEffect = new FlexGrid(this);
     msfFieldEffect->setObjectName(QStringLiteral("msfFieldEffect"));
@@ -68,6 +69,13 @@ TerrainPage::TerrainPage(ByteImages &images, Dialogs &dialogs, const QString &ed
                                        "列表前部数据为各种职业在地形上的移动损耗。\n\n"
                                        "列表最后一行数据是各种地形的回避效果。"));
     lblHelp->setWordWrap(true);
+    txtTerrainFile = new QLineEdit(QDir::toNativeSeparators(m_paths.terrainNames()), this);
+    txtTerrainFile->setObjectName(QStringLiteral("txtTerrainFile"));
+    txtTerrainFile->setReadOnly(true);
+    txtTerrainFile->setToolTip(txtTerrainFile->text());
+    txtTerrainFile->setCursorPosition(0);
+    auto *fileLabel = makeLabel(this, QStringLiteral("lblTerrainFile"), QStringLiteral("文件位置:"));
+    fileLabel->setBuddy(txtTerrainFile);
 
     auto *panel = new QWidget(this);
     panel->setMaximumWidth(panel->fontMetrics().horizontalAdvance(QStringLiteral("列表前部数据为各种职业在地形")) + 24);
@@ -77,6 +85,8 @@ TerrainPage::TerrainPage(ByteImages &images, Dialogs &dialogs, const QString &ed
     side->addWidget(frameEdit);
     side->addWidget(btnRefreshEffect);
     side->addWidget(lblHelp);
+    side->addWidget(fileLabel);
+    side->addWidget(txtTerrainFile);
     side->addStretch(1);
     auto *layout = new QHBoxLayout(this);
     layout->addWidget(msfFieldEffect, 1);
@@ -119,7 +129,7 @@ void TerrainPage::FillTerrainEffectGrid()
 
 void TerrainPage::btnRefreshEffect_Click()
 {
-    const QString path = m_folder + QStringLiteral("/地形名称.txt");
+    const QString path = m_paths.terrainNames();
     QByteArray bytes;
     if (CheckPath(path, false, false, false) && readWholeFile(path, bytes)) {
         const QStringList lines = fromAnsi(bytes).replace(QStringLiteral("\r\n"), QStringLiteral("\n")).split(u'\n');

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "image/byteimages.h"
+#include "image/editorpaths.h"
 
 #include <QWidget>
 
@@ -17,7 +18,7 @@ class QRadioButton;
 class TerrainPage : public QWidget {
     Q_OBJECT
 public:
-    TerrainPage(ByteImages &images, Dialogs &dialogs, const QString &editorFolder, QWidget *parent = nullptr);
+    TerrainPage(ByteImages &images, Dialogs &dialogs, const EditorPaths &paths, QWidget *parent = nullptr);
 
     FlexGrid *msfFieldEffect;
     QGroupBox *frameMode;
@@ -27,6 +28,7 @@ public:
     QLineEdit *txtFieldEffect;
     QPushButton *btnRefreshEffect;
     QLabel *lblHelp;
+    QLineEdit *txtTerrainFile; // where the terrain-name file is, to select and copy
 
     void FillTerrainEffectGrid();
     void btnRefreshEffect_Click();
@@ -46,5 +48,5 @@ private:
 
     ByteImages &m_images;
     Dialogs &m_dialogs;
-    QString m_folder;
+    EditorPaths m_paths;
 };

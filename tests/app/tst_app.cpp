@@ -1,17 +1,23 @@
 #include "app/frmabout.h"
 #include "app/frmstart.h"
+#include "app/appsetup.h"
 #include "app/frmveskedit.h"
 #include "image/fileio.h"
 #include "image/gbk.h"
 #include "image/mymodule.h"
 #include "image/patches.h"
 #include "tables/characterpage.h"
+#include "tables/terrainpage.h"
+#include "controls/flexgrid.h"
 #include "editorfolder.h"
 #include "scripteddialogs.h"
 
 #include <QAction>
 #include <QLabel>
+#include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QLineEdit>
+#include <QStandardPaths>
 #include <QListWidget>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -58,7 +64,21 @@ private:
 
 
 private slots:
-    void initTestCase() { m_pristine = loadBuiltInImage(); }
+    void initTestCase()
+    {
+        m_pristine = loadBuiltInImage();
+        QCoreApplication::setApplicationName("veskedit");
+        QCoreApplication::setOrganizationName("VeskEdit");
+        QStandardPaths::setTestModeEnabled(true); // the user's folder under ~/.qttest
+    }
+
+    // The user's data folder, emptied.
+    static QString freshUserFolder()
+    {
+        const QString user = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+        QDir(user).removeRecursively();
+        return user;
+    }
 
     void init()
     {
@@ -278,6 +298,114 @@ private slots:
         QCOMPARE(m_images.WorkImage, edited);
         QCOMPARE(m_images.OpenedImage, edited);
         QCOMPARE(s->mainWindow()->txtNowFileName->text(), file("mod.bps"));
+    }
+
+    void whereTheFilesAre()
+    {
+        const QString user = freshUserFolder();
+        const auto yes = [](const QString &) { return true; };
+        const auto no = [](const QString &) { return false; };
+        // Data beside the program: everything there while the folder takes files.
+        QDir().mkpath(file("Loc0"));
+        const EditorPaths portable = EditorPaths::forProgram(folder(), yes);
+        QVERIFY(portable.portable());
+        QCOMPARE(portable.lastFile(), file("Data/LastFile.dat"));
+        QCOMPARE(portable.terrainNames(), file("地形名称.txt"));
+        // The same folder read-only: the data stays, the files go to the user's folder.
+        const EditorPaths readOnly = EditorPaths::forProgram(folder(), no);
+        QCOMPARE(readOnly.dataFolder(), folder());
+        QCOMPARE(readOnly.writableFolder(), user);
+        QCOMPARE(readOnly.lastFile(), user + "/Data/LastFile.dat");
+        // Installed: bin/ and share/veskedit/; the user's folder even where bin/ takes files.
+        QDir().mkpath(file("usr/bin"));
+        QDir().mkpath(file("usr/share/veskedit/Loc0"));
+        const EditorPaths installed = EditorPaths::forProgram(file("usr/bin"), yes);
+        QCOMPARE(installed.dataFolder(), file("usr/share/veskedit"));
+        QCOMPARE(installed.writableFolder(), user);
+        // The real probe writes a file, and leaves none behind.
+        QVERIFY(EditorPaths::canWrite(folder()));
+        QVERIFY(!EditorPaths::canWrite(file("no/such/folder")));
+        QCOMPARE(QDir(folder()).entryList(QDir::Files | QDir::Hidden).filter("probe").size(), 0);
+    }
+
+    void readOnlyProgramFolder()
+    {
+        const QString user = freshUserFolder();
+        QDir().mkpath(file("Loc0"));
+        const EditorPaths paths = EditorPaths::forProgram(folder(), [](const QString &) { return false; });
+        m_start = std::make_unique<frmStart>(m_images, m_dialogs, paths);
+        m_start->show();
+        QVERIFY(!m_start->btnOpenLastFile->isEnabled());
+        QTest::mouseClick(m_start->btnOpenSystem, Qt::LeftButton);
+        frmVeskEdit *w = m_start->mainWindow();
+        QVERIFY(w);
+        w->timerInit_Timer();
+        m_images.write(0x6E2EC, 0x21);
+        m_dialogs.answers << file("saved.exe");
+        QVERIFY(w->menuSave_Click());
+        QVERIFY(!QFile::exists(file("Data/LastFile.dat")));
+        QByteArray last;
+        QVERIFY(readWholeFile(user + "/Data/LastFile.dat", last));
+        QCOMPARE(last, m_images.WorkImage);
+        const QByteArray saved = m_images.WorkImage;
+        QVERIFY(w->close());
+
+        // The next start finds it there.
+        m_images = ByteImages();
+        m_start = std::make_unique<frmStart>(m_images, m_dialogs, paths);
+        m_start->show();
+        QVERIFY(m_start->btnOpenLastFile->isEnabled());
+        QTest::mouseClick(m_start->btnOpenLastFile, Qt::LeftButton);
+        QVERIFY(m_start->mainWindow());
+        QCOMPARE(m_images.WorkImage, saved);
+    }
+
+    void terrainNamesCopiedOnceThenEdited()
+    {
+        const QString user = freshUserFolder();
+        QDir().mkpath(file("Loc0"));
+        const EditorPaths paths = EditorPaths::forProgram(folder(), [](const QString &) { return false; });
+        m_images.OpenedImage = m_pristine;
+        m_images.load(m_pristine);
+        auto w = std::make_unique<frmVeskEdit>(m_images, m_dialogs, paths);
+        w->timerInit_Timer();
+        const QString copy = user + "/地形名称.txt";
+        QVERIFY(QFile::exists(copy));
+        FlexGrid *grid = w->terrainPage->msfFieldEffect;
+        QCOMPARE(grid->textMatrix(0, 1).trimmed(), m_dir->names()[0]);
+        QCOMPARE(QDir::fromNativeSeparators(w->terrainPage->txtTerrainFile->text()), copy);
+        QVERIFY(w->terrainPage->txtTerrainFile->isReadOnly());
+
+        // The user edits the copy; the refresh reads it, and the copy is never replaced.
+        QStringList names = m_dir->names();
+        names[0] = "沼泽地";
+        QVERIFY(writeWholeFile(copy, toAnsi(names.join("\r\n"))));
+        w->terrainPage->btnRefreshEffect_Click();
+        QCOMPARE(grid->textMatrix(0, 1).trimmed(), QString("沼泽地"));
+        w.reset();
+        w = std::make_unique<frmVeskEdit>(m_images, m_dialogs, paths);
+        w->timerInit_Timer();
+        QCOMPARE(w->terrainPage->msfFieldEffect->textMatrix(0, 1).trimmed(), QString("沼泽地"));
+        QByteArray shipped;
+        QVERIFY(readWholeFile(file("地形名称.txt"), shipped));
+        QVERIFY(!fromAnsi(shipped).contains("沼泽地"));
+    }
+
+    void qtTextsInChinese()
+    {
+        if (!installQtTranslations(*QCoreApplication::instance()))
+            QFAIL("Qt's Chinese translations (qt6-translations-l10n) are not installed");
+        QFileDialog dialog(nullptr, "打开文件");
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        auto *box = dialog.findChild<QDialogButtonBox *>();
+        QVERIFY(box);
+        QStringList texts;
+        for (QAbstractButton *b : box->buttons())
+            texts << b->text();
+        QVERIFY2(texts.contains("取消"), qPrintable(texts.join(",")));
+        QVERIFY2(texts.contains("打开(&O)"), qPrintable(texts.join(",")));
+        QCOMPARE(QDialogButtonBox(QDialogButtonBox::Ok).button(QDialogButtonBox::Ok)->text(), QString("确定"));
     }
 
     void cancelThenCloseEndsProgram()
