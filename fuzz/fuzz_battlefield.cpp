@@ -1,6 +1,9 @@
-// Any bytes over the maps, armies, enemy types or position lists: every battlefield reader keeps
-// to the image. The first input byte picks the region, the rest is written there.
-#include "battlefield/armys.h"
+// The battlefield readers on what a corrupt file can hold: a war row of any text, a map at any
+// address of an image of any size, an army of any length at any address, and every getter and
+// setter of the units it finds. Input: three bytes of address, the war row up to a line break,
+// then the image.
+#include "battlefield/armytype.h"
+#include "battlefield/enemytype.h"
 #include "battlefield/fieldedit.h"
 #include "battlefield/fieldinfo.h"
 #include "battlefield/mapdata.h"
@@ -10,32 +13,59 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    static const QByteArray pristine = loadBuiltInImage();
-    static const qint64 regions[4] = {0x556DE, 0x6E664, 0x6ECF2, 0x6F000};
-    if (size < 1)
+    if (size < 4)
         return 0;
+    const QByteArray input(reinterpret_cast<const char *>(data), qsizetype(size));
+    const qint64 address = qint64(data[0]) << 16 | qint64(data[1]) << 8 | data[2];
+    const qsizetype lineEnd = input.indexOf('\n', 3);
+    const QString row = QString::fromUtf8(input.mid(3, lineEnd < 0 ? -1 : lineEnd - 3));
     ByteImages images;
-    images.WorkImage = pristine;
-    const qint64 at = regions[data[0] % 4];
-    const qsizetype n = std::min<qsizetype>(qsizetype(size) - 1, images.WorkImage.size() - at);
-    images.WorkImage.replace(at, n, QByteArray(reinterpret_cast<const char *>(data + 1), n));
-    images.OpenedImage = images.WorkImage;
+    images.load(lineEnd < 0 ? QByteArray() : input.mid(lineEnd + 1));
+    images.OpenedImage = images.WorkImage.left(images.WorkImage.size() / 2); // shorter than the image
 
-    Armys armys(images);
-    for (int a = 1; a <= armys.Count(); ++a)
-        for (int u = 1; u <= armys.Item(a)->Number(); ++u) {
-            ArmyMen *m = armys.Item(a)->Item(u);
-            (void)m->tName();
-            (void)m->tAI();
-            (void)m->vMaxHP();
-        }
-    FieldEdit fields(images, QStringLiteral("/nonexistent"));
-    FieldInfo war(images);
-    for (int id = 1; id <= war.AllWarName().size(); ++id) {
-        war.SetWarField(id, fields);
-        (void)war.DefX(0, 1);
-        (void)war.HelpY(1);
-        (void)decodeMap(images.WorkImage, war.Address.toLongLong(nullptr, 16));
+    // A map anywhere, painted from tiles that are not there.
+    const DecodedMap map = decodeMap(images.WorkImage, address % (images.WorkImage.size() + 2));
+    if (map.tiles.size() > qsizetype(map.width) * map.height)
+        __builtin_trap();
+    static TileSet tiles(QStringLiteral("/nonexistent"));
+    if (map.width <= 40 && map.height <= 40 && data[2] % 16 == 0)
+        (void)paintMap(map, tiles); // now and then: painting is slow and reads nothing
+
+
+    // A war row of any text, and its coordinates read and written.
+    static ByteImages *shared = new ByteImages;
+    static FieldEdit *fields = new FieldEdit(*shared, QStringLiteral("/nonexistent"));
+    static FieldInfo &war = *new FieldInfo(*shared);
+    shared->WorkImage = images.WorkImage;
+    if (war.setWarRow(row, *fields)) {
+        for (int loc = 0; loc < 2; ++loc)
+            for (int i = 0; i <= 3; ++i) {
+                (void)war.ActX(loc, i);
+                (void)war.DefY(loc, i);
+                war.setDefX(loc, i, 3);
+                war.setActY(loc, i, 2);
+            }
+        (void)war.HelpX(1);
+        war.setHelpY(1, 2);
+    }
+
+    // An army of up to 20 units at the address, every field read and written.
+    static EnemyType &types = *new EnemyType(*shared);
+    ArmyType army(*shared, types);
+    army.InitArmy(1, address, data[2] % 21);
+    if (army.Number() > 0 && army.end() > shared->WorkImage.size())
+        __builtin_trap(); // a unit reaching past the image
+    for (int u = 1; u <= army.Number(); ++u) {
+        ArmyMen *m = army.Item(u);
+        (void)m->tName(), (void)m->tWork(), (void)m->tLevel(), (void)m->tItem(), (void)m->tAI(), (void)m->tMagic();
+        (void)m->vMaxHP(), (void)m->vAct(), (void)m->vMove(), (void)m->vMDef();
+        m->setTAI(QStringLiteral("80理智防守"));
+        m->setTLevel(QStringLiteral("12"));
+        m->setTypeID(true, QStringLiteral("53"));
+    }
+    for (int t = 0; t <= EnemyType::Count + 1; ++t) {
+        QString source;
+        (void)types.OneType(t, &source);
     }
     return 0;
 }

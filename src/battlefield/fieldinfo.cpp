@@ -35,6 +35,7 @@ FieldInfo::FieldInfo(ByteImages &images) : m_images(images)
     if (table.isEmpty())
         return;
     const QStringList rows = table.split(u'*');
+    m_warRows = rows;
     for (int r = 0; r < rows.size(); ++r) {
         const QString key = QString::number(r).rightJustified(2, u'0');
         const QString name = rows[r].section(u'|', 1, 1);
@@ -45,10 +46,9 @@ FieldInfo::FieldInfo(ByteImages &images) : m_images(images)
 
 bool FieldInfo::SetWarField(int lngID, FieldEdit &fields, QImage *picField)
 {
-    const QStringList rows = GetResString(11).split(u'*');
-    if (lngID < 1 || lngID > rows.size())
+    if (lngID < 1 || lngID > m_warRows.size())
         return false;
-    return setWarRow(rows[lngID - 1], fields, picField);
+    return setWarRow(m_warRows[lngID - 1], fields, picField);
 }
 
 bool FieldInfo::setWarRow(const QString &row, FieldEdit &fields, QImage *picField)

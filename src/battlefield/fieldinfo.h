@@ -70,4 +70,5 @@ private:
     ByteImages &m_images;
     QHash<QString, QString> m_warIds;
     QStringList m_warNames;
+    QStringList m_warRows; // string 10011, split once
 };

@@ -1,5 +1,6 @@
 #include "tables/gametables.h"
 
+#include "image/gbk.h"
 #include "image/mymodule.h"
 
 #include <QFile>
@@ -87,4 +88,18 @@ QString magicTableText()
     for (const QStringList &row : listRows(QStringLiteral("magictable.txt")))
         lines.append(row.join(u'\t'));
     return lines.join(u'\n');
+}
+
+std::optional<QStringList> parseTerrainNames(const QByteArray &fileBytes)
+{
+    const QStringList lines = fromAnsi(fileBytes).replace(QStringLiteral("\r\n"), QStringLiteral("\n")).split(u'\n');
+    if (lines.size() < GameTables::TerrainCols)
+        return std::nullopt;
+    QStringList names;
+    for (int i = 0; i < GameTables::TerrainCols; ++i) {
+        if (lines[i].isEmpty())
+            return std::nullopt;
+        names.append(QString(lines[i]).replace(u'|', QChar(0xFF5C)));
+    }
+    return names;
 }

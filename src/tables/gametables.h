@@ -62,6 +62,11 @@ struct ClassRecord {
     static std::optional<ClassRecord> read(const QByteArray &image, int classCode);
 };
 
+// The 22 terrain names of 地形名称.txt (GBK, one a line, CR LF or LF): the first 22 lines, none
+// empty; more lines may follow. None for a file that does not hold them. A "|" in a name would
+// split the grid's header, so it is shown as a full-width "｜".
+std::optional<QStringList> parseTerrainNames(const QByteArray &fileBytes);
+
 // Code of a list piece such as "01骑士" (its first two characters as hexadecimal), or -1.
 int pieceCode(const QString &piece);
 

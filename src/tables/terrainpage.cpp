@@ -132,14 +132,10 @@ void TerrainPage::btnRefreshEffect_Click()
     const QString path = m_paths.terrainNames();
     QByteArray bytes;
     if (CheckPath(path, false, false, false) && readWholeFile(path, bytes)) {
-        const QStringList lines = fromAnsi(bytes).replace(QStringLiteral("\r\n"), QStringLiteral("\n")).split(u'\n');
-        bool usable = lines.size() > 21;
-        for (int i = 0; usable && i < TerrainCols; ++i)
-            usable = !lines[i].isEmpty();
-        if (usable) {
+        if (const std::optional<QStringList> names = parseTerrainNames(bytes)) {
             QString format = FirstColumn;
-            for (int i = 0; i < TerrainCols; ++i)
-                format += QStringLiteral("|<") + lines[i];
+            for (const QString &name : *names)
+                format += QStringLiteral("|<") + name;
             msfFieldEffect->setFormatString(format);
             return;
         }

@@ -529,6 +529,15 @@ private slots:
         QCOMPARE(g->textMatrix(0, 22), QString("地形名22"));
         QCOMPARE(g->textMatrix(0, 0), QString(12, ' '));
         QCOMPARE(g->cols(), 23);
+
+        // A "|" in a name would have split the header into another column.
+        QStringList bar = names;
+        bar[2] = "山|林";
+        m_folder.writeTerrainLines(bar);
+        QTest::mouseClick(t->btnRefreshEffect, Qt::LeftButton);
+        QCOMPARE(g->cols(), 23);
+        QCOMPARE(g->textMatrix(0, 3), QString("山｜林"));
+        QCOMPARE(g->textMatrix(0, 22), QString("新地形22"));
     }
 
     void openingAFileRefreshesEveryEditor()

@@ -1,0 +1,83 @@
+// An executable of the right size whose contents are anything: the bytes of the input go over
+// the built-in image at a place picked by its first byte (maps, armies, position lists, enemy
+// types, the game tables, or anywhere), and every reader of the core walks the result as the
+// start-up sequence and the pages do.
+#include "battlefield/armys.h"
+#include "battlefield/fieldedit.h"
+#include "battlefield/fieldinfo.h"
+#include "battlefield/mapdata.h"
+#include "image/mymodule.h"
+#include "tables/gametables.h"
+
+#include <QStringList>
+
+#include <cstddef>
+#include <cstdint>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    using namespace GameTables;
+    static const QByteArray pristine = loadBuiltInImage();
+    static const qint64 places[8] = {0x556DE, 0x6E664, 0x6FF3E, EnemyType::Base, CharacterBase, ClassBase, TerrainBase, 0};
+    if (size < 4)
+        return 0;
+    static ByteImages *images = [] {
+        auto *i = new ByteImages;
+        i->load(pristine);
+        i->WorkImage.detach();
+        i->OpenedImage = pristine;
+        return i;
+    }();
+    qint64 at = places[data[0] % 8];
+    if (at == 0)
+        at = (qint64(data[1]) << 16 | qint64(data[2]) << 8 | data[3]) % TargetSize;
+    const qsizetype n = std::min<qsizetype>(qsizetype(size) - 4, TargetSize - at);
+    // Written in place and put back afterwards: no copy of the whole image for every input.
+    std::copy_n(reinterpret_cast<const char *>(data + 4), n, images->WorkImage.data() + at);
+    const struct Restore {
+        qint64 at;
+        qsizetype n;
+        ~Restore() { std::copy_n(pristine.constData() + at, n, images->WorkImage.data() + at); }
+    } restore{at, n};
+    if (images->WorkImage.size() != TargetSize)
+        __builtin_trap();
+
+    // Every reader of the bytes that changed (readers of unchanged bytes would only repeat the
+    // built-in data): the class table, the armies, the enemy types, and each war's map and lists.
+    const auto touches = [at, n](qint64 from, qint64 length) { return from < at + n && at < from + length; };
+    if (touches(ClassBase, 7 * 0x20))
+        for (int c = 0; c <= 0x20; ++c)
+            (void)ClassRecord::read(images->WorkImage, c);
+    const QStringList armyRows = GetResString(10).split(u'*');
+    bool armies = touches(EnemyType::Base, 6 * EnemyType::Count);
+    for (const QString &row : armyRows)
+        armies = armies || touches(row.section(u'|', 0, 0).toLongLong(nullptr, 16), 1 + 6 * 20);
+    if (armies) {
+        Armys all(*images); // the units' kinds follow the bytes
+        for (int a = 1; a <= all.Count(); ++a)
+            for (int u = 1; u <= all.Item(a)->Number(); ++u) {
+                const ArmyMen *m = all.Item(a)->Item(u);
+                (void)m->tName(), (void)m->tWork(), (void)m->tItem(), (void)m->tAI(), (void)m->tMagic();
+                (void)m->vMaxHP(), (void)m->vDef();
+            }
+        for (int t = 1; t <= EnemyType::Count; t += 7) {
+            QString source;
+            (void)all.eType().OneType(t, &source);
+        }
+    }
+    static FieldEdit *fields = new FieldEdit(*images, QStringLiteral("/nonexistent"));
+    static FieldInfo *war = new FieldInfo(*images);
+    for (int id = 1; id <= war->AllWarName().size(); ++id) {
+        if (!war->SetWarField(id, *fields))
+            continue;
+        const qint64 map = war->Address.toLongLong(nullptr, 16);
+        if (touches(map - 1, 4 + 2 * 32 * 30))
+            (void)decodeMap(images->WorkImage, map);
+        if (touches(war->ActAddress[0].toLongLong(nullptr, 16), 128)) {
+            for (int i = 1; i <= std::min(war->DefNumber[0], 4); ++i)
+                (void)war->DefX(0, i);
+            (void)war->HelpY(1);
+        }
+    }
+    return 0;
+}
