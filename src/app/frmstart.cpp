@@ -16,11 +16,6 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-namespace {
-const QString WrongFileText = QStringLiteral("文件错误，请选择正确的文件！");
-const QString WrongFileTitle = QStringLiteral("文件错误");
-} // namespace
-
 frmStart::frmStart(ByteImages &images, Dialogs &dialogs, const EditorPaths &paths, QWidget *parent)
     : QWidget(parent, Qt::Window), m_images(images), m_dialogs(dialogs), m_paths(paths)
 {
@@ -89,16 +84,13 @@ void frmStart::btnOpenLastFile_Click()
     StartResult = 1;
     QByteArray bytes;
     if (CheckPath(lastFilePath(), false, false, false)) {
-        if (!readWholeFile(lastFilePath(), bytes)) {
-            StartResult = 3;
-            return;
-        }
         // Only an image of the one size the editor knows; a longer one would be saved as it is.
-        if (bytes.size() != TargetSize) {
-            m_dialogs.message(Dialogs::Icon::Error, WrongFileTitle, WrongFileText);
+        const std::optional<QByteArray> last = readExecutable(lastFilePath(), m_dialogs);
+        if (!last) {
             StartResult = 3;
             return;
         }
+        bytes = *last;
         CurrentFileText = QStringLiteral("上次保存的内容");
     } else {
         bytes = loadBuiltInImage();
@@ -128,17 +120,12 @@ void frmStart::btnOpenNewFile_Click()
         }
     } else {
         // ".exe", and any other name, must be an executable of the right size.
-        QByteArray bytes;
-        if (!readWholeFile(path, bytes)) {
+        const std::optional<QByteArray> bytes = readExecutable(path, m_dialogs);
+        if (!bytes) {
             StartResult = 3;
             return;
         }
-        if (bytes.size() != TargetSize) {
-            m_dialogs.message(Dialogs::Icon::Error, WrongFileTitle, WrongFileText);
-            StartResult = 3;
-            return;
-        }
-        m_images.load(bytes);
+        m_images.load(*bytes);
     }
     m_images.OpenedImage = m_images.WorkImage;
     CurrentFileText = path;

@@ -375,15 +375,10 @@ void frmVeskEdit::menuOpen_Click()
         return;
     switch (const FileKind kind = fileKind(path)) {
     case FileKind::Executable: {
-        QByteArray bytes;
-        if (!readWholeFile(path, bytes))
+        const std::optional<QByteArray> bytes = readExecutable(path, m_dialogs);
+        if (!bytes)
             return;
-        if (bytes.size() != m_images.WorkImage.size()) {
-            m_dialogs.message(Dialogs::Icon::Error, QStringLiteral("文件错误"),
-                              QStringLiteral("文件错误，请选择正确的文件！"));
-            return;
-        }
-        m_images.load(bytes);
+        m_images.load(*bytes);
         break;
     }
     case FileKind::ChangeList:

@@ -6,8 +6,8 @@
 bool readWholeFile(const QString &path, QByteArray &data)
 {
     QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return false;
+    if (!f.open(QIODevice::ReadOnly) || f.size() > MaxReadSize)
+        return false; // no file the editor reads is that large; reading it could exhaust memory
     QByteArray bytes = f.readAll();
     if (f.error() != QFileDevice::NoError)
         return false;

@@ -302,3 +302,20 @@ bool ReadPatch(ByteImages &images, const QString &path, FileKind kind, Dialogs &
     images.load(*result);
     return true;
 }
+
+std::optional<QByteArray> readExecutable(const QString &path, Dialogs &dialogs)
+{
+    const QFileInfo info(path);
+    QByteArray bytes;
+    if (info.exists() && info.size() != TargetSize) {
+        dialogs.message(Dialogs::Icon::Error, QStringLiteral("文件错误"), QStringLiteral("文件错误，请选择正确的文件！"));
+        return std::nullopt;
+    }
+    if (!readWholeFile(path, bytes))
+        return std::nullopt;
+    if (bytes.size() != TargetSize) { // changed while it was read
+        dialogs.message(Dialogs::Icon::Error, QStringLiteral("文件错误"), QStringLiteral("文件错误，请选择正确的文件！"));
+        return std::nullopt;
+    }
+    return bytes;
+}

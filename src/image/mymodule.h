@@ -6,6 +6,8 @@
 #include <QDateTime>
 #include <QString>
 
+#include <optional>
+
 class Dialogs;
 
 // True if a file (or, with isFolder, a file or folder) of that name existed when called.
@@ -55,6 +57,10 @@ bool ReadChangeList(ByteImages &images, const QString &path, Dialogs &dialogs);
 // The kinds of file the editor opens and saves, for the file dialogs.
 inline const QString FileDialogFilter =
     QStringLiteral("可执行文件(*.exe)|*.exe|文本文件(*.txt)|*.txt|IPS补丁(*.ips)|*.ips|BPS补丁(*.bps)|*.bps");
+
+// An executable (or LastFile.dat) of exactly TargetSize bytes. Another size shows "文件错误，请选择
+// 正确的文件！" and gives none; so does nothing when the file cannot be read at all.
+std::optional<QByteArray> readExecutable(const QString &path, Dialogs &dialogs);
 
 // What a file is, by its ending in any letter case: ".exe", ".txt", ".ips", ".bps".
 enum class FileKind { Executable, ChangeList, Ips, Bps, Other };

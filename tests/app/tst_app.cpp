@@ -17,6 +17,7 @@
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QProcess>
 #include <QStandardPaths>
 #include <QListWidget>
 #include <QMenu>
@@ -29,6 +30,8 @@
 #include <QtTest>
 
 #include <memory>
+
+#include <unistd.h>
 
 class TestApp : public QObject {
     Q_OBJECT
@@ -63,6 +66,20 @@ private:
     }
 
 
+    // A folder that refuses writes even to root: a small file system of its own, remounted
+    // read-only or left full. Empty when this machine cannot mount one.
+    QString mountTmpfs(const QString &name, const QString &size)
+    {
+        const QString at = file(name);
+        QDir().mkpath(at);
+        if (QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=" + size, "tmpfs", at}) != 0)
+            return QString();
+        m_mounts.append(at);
+        return at;
+    }
+    QStringList m_mounts;
+
+
 private slots:
     void initTestCase()
     {
@@ -89,6 +106,9 @@ private slots:
 
     void cleanup()
     {
+        for (const QString &at : m_mounts)
+            QProcess::execute("umount", {at});
+        m_mounts.clear();
         if (m_start && m_start->mainWindow())
             delete m_start->mainWindow();
         m_start.reset();
@@ -406,6 +426,72 @@ private slots:
         QVERIFY2(texts.contains("取消"), qPrintable(texts.join(",")));
         QVERIFY2(texts.contains("打开(&O)"), qPrintable(texts.join(",")));
         QCOMPARE(QDialogButtonBox(QDialogButtonBox::Ok).button(QDialogButtonBox::Ok)->text(), QString("确定"));
+    }
+
+    void savesThatFailKeepTheOldFile()
+    {
+        frmVeskEdit *w = openBuiltIn();
+        QVERIFY(w);
+        m_images.write(0x6E2EC, 0x44);
+        QByteArray old = m_pristine;
+        old[0x20] = 0x11;
+        const auto saveOnto = [&](const QString &path, const char *what) {
+            m_dialogs.messages.clear();
+            m_dialogs.answers << path;
+            QVERIFY2(!w->menuSave_Click(), what);
+            expectMessage(m_dialogs, "文件保存失败！", "文件错误", Dialogs::Icon::Error);
+            QByteArray now;
+            QVERIFY2(readWholeFile(path, now), what);
+            QVERIFY2(now == old, what);
+            QVERIFY2(w->windowTitle().endsWith(" *"), what); // still unsaved
+            QCOMPARE(QDir(QFileInfo(path).path()).entryList(QDir::Files).size(), 1); // no temporary left
+        };
+
+        // A file that cannot be replaced (immutable, for root as for anyone).
+        QDir().mkpath(file("keep"));
+        const QString kept = file("keep/game.exe");
+        QVERIFY(writeWholeFile(kept, old));
+        if (QProcess::execute("chattr", {"+i", kept}) == 0) {
+            saveOnto(kept, "immutable file");
+            QProcess::execute("chattr", {"-i", kept});
+        } else {
+            qWarning("chattr +i is not possible here");
+        }
+        if (geteuid() != 0) {
+            QFile::setPermissions(file("keep"), QFile::ReadOwner | QFile::ExeOwner);
+            saveOnto(kept, "folder without write permission");
+            QFile::setPermissions(file("keep"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        }
+
+        // A read-only file system, and a full one.
+        const QString ro = mountTmpfs("ro", "2m");
+        const QString full = mountTmpfs("full", "1m");
+        if (ro.isEmpty() || full.isEmpty())
+            QSKIP("no file system can be mounted here");
+        QVERIFY(writeWholeFile(ro + "/game.exe", old));
+        QCOMPARE(QProcess::execute("mount", {"-o", "remount,ro", ro}), 0);
+        saveOnto(ro + "/game.exe", "read-only folder");
+        QVERIFY(writeWholeFile(full + "/game.exe", old)); // 712,704 of 1,048,576 bytes
+        saveOnto(full + "/game.exe", "full disk");
+    }
+
+    void hugeFilesAreRefused()
+    {
+        frmVeskEdit *w = openBuiltIn();
+        QVERIFY(w);
+        const QByteArray before = m_images.WorkImage;
+        for (const char *name : {"huge.exe", "huge.txt", "huge.ips"}) {
+            QFile f(file(name));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            QVERIFY(f.resize(qint64(1) << 33)); // 8 GiB, sparse
+            f.close();
+            m_dialogs.messages.clear();
+            m_dialogs.answers << file(name);
+            w->menuOpen_Click();
+            QVERIFY2(!m_dialogs.messages.isEmpty(), name);
+            QCOMPARE(m_dialogs.messages.last().icon, Dialogs::Icon::Error);
+            QCOMPARE(m_images.WorkImage, before);
+        }
     }
 
     void cancelThenCloseEndsProgram()
