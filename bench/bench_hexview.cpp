@@ -10,6 +10,8 @@
 #include <QTableView>
 #include <benchmark/benchmark.h>
 
+#include <memory>
+
 namespace {
 
 QStringList byteTexts()
@@ -35,10 +37,14 @@ struct Fixture {
     }
 };
 
+// Made on first use and gone before the application: widgets must not outlive it.
+std::unique_ptr<Fixture> theFixture;
+
 Fixture &fixture()
 {
-    static Fixture f;
-    return f;
+    if (!theFixture)
+        theFixture = std::make_unique<Fixture>();
+    return *theFixture;
 }
 
 // Every cartridge byte changed, so every cartridge cell is coloured.
@@ -117,5 +123,6 @@ int main(int argc, char **argv)
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    theFixture.reset();
     return 0;
 }

@@ -10,8 +10,8 @@
 
 namespace {
 
-constexpr int EnemyTypeBase = 0x6ECF2;
-constexpr int EnemyTypeCount = 83;
+constexpr int EnemyTypeBase = EnemyType::Base;
+constexpr int EnemyTypeCount = EnemyType::Count;
 constexpr int FirstMap = 0x556DF;
 constexpr int FirstArmy = 0x6E664;
 constexpr int MapCount = 46;

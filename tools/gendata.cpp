@@ -40,11 +40,11 @@ void fillBackground(Image &img, Rng &rng)
 void fillCharacters(Image &img, Rng &rng, const QVector<Entry> &classes, const QVector<Entry> &items,
                     int count)
 {
-    constexpr int base = 0x6E2D3;
-    img.claim("character records", base, 12 * count);
-    img.claim("growth rates", 0x7201D, 6 * count);
+    constexpr int base = CharacterBase;
+    img.claim("character records", base, CharacterStride * count);
+    img.claim("growth rates", CharacterGrowth, 6 * count);
     for (int n = 0; n < count; ++n) {
-        const int rec = base + 12 * n;
+        const int rec = base + CharacterStride * n;
         const int cls = classes[n % classes.size()].code;
         const bool caster = cls >= 0x0D && cls <= 0x13;
         img.set(rec + 0, cls);
@@ -57,15 +57,15 @@ void fillCharacters(Image &img, Rng &rng, const QVector<Entry> &classes, const Q
         img.set(rec + 10, rng.range(0, 3) == 0 ? 0 : items[rng.range(0, items.size() - 1)].code);
         img.set(rec + 11, rng.range(0, 3));
         for (int g = 0; g < 6; ++g)
-            img.set(0x7201D + 6 * n + g, rng.range(2, 16) * 5);
+            img.set(CharacterGrowth + 6 * n + g, rng.range(2, 16) * 5);
     }
 }
 
 void fillLevelCoefficients(Image &img)
 {
-    img.claim("level coefficients", 0x720E9, 19);
+    img.claim("level coefficients", LevelCoefficientBase + 1, 19);
     for (int k = 1; k <= 19; ++k)
-        img.set(0x720E8 + k, 4 + 2 * k);
+        img.set(LevelCoefficientBase + k, 4 + 2 * k);
 }
 
 void fillItemTables(Image &img, Rng &rng)
@@ -73,42 +73,42 @@ void fillItemTables(Image &img, Rng &rng)
     const struct {
         const char *what;
         int base;
-    } tables[] = {{"attack", 0x8ABA9}, {"weight", 0x8AC14}, {"hit rate", 0x8AC44},
-                  {"critical", 0x8AC74}, {"effect", 0x8ACA4}};
+    } tables[] = {{"attack", ItemAttack}, {"weight", ItemWeight}, {"hit rate", ItemHitRate},
+                  {"critical", ItemCritical}, {"effect", ItemEffect}};
     for (const auto &t : tables)
         img.claim(QString("item ") + t.what, t.base, 0x2F);
-    img.claim("spell HP cost", 0x8ABFB, 24);
+    img.claim("spell HP cost", SpellHpCost, 24);
 
     static const int effects[] = {0x00, 0x00, 0x00, 0x01, 0x03, 0x04};
     for (int k = 0; k <= 0x2E; ++k) {
         const bool spell = k >= 0x17;
-        img.set(0x8ABA9 + k, spell ? rng.range(4, 20) : rng.range(1, 16));
-        img.set(0x8AC14 + k, spell ? rng.range(1, 6) : rng.range(3, 15));
-        img.set(0x8AC44 + k, rng.range(12, 20) * 5);
-        img.set(0x8AC74 + k, rng.range(0, 6) * 5);
-        img.set(0x8ACA4 + k, effects[rng.range(0, 5)]);
+        img.set(ItemAttack + k, spell ? rng.range(4, 20) : rng.range(1, 16));
+        img.set(ItemWeight + k, spell ? rng.range(1, 6) : rng.range(3, 15));
+        img.set(ItemHitRate + k, rng.range(12, 20) * 5);
+        img.set(ItemCritical + k, rng.range(0, 6) * 5);
+        img.set(ItemEffect + k, effects[rng.range(0, 5)]);
     }
     for (int p = 0; p < 24; ++p)
-        img.set(0x8ABFB + p, rng.range(0, 8));
+        img.set(SpellHpCost + p, rng.range(0, 8));
 }
 
 void fillClassChanges(Image &img, Rng &rng)
 {
     // Before, the one byte between the tables, after, level.
-    img.claim("class changes", 0x8B597, 13 + 1 + 13 + 13);
+    img.claim("class changes", ClassChangeBefore, ClassChangeLevel + ClassChangeCount - ClassChangeBefore);
     static const int before[13] = {0x01, 0x03, 0x03, 0x06, 0x07, 0x08, 0x09, 0x0B, 0x0D, 0x0E, 0x10, 0x11, 0x14};
     static const int after[13] = {0x02, 0x04, 0x05, 0x07, 0x01, 0x09, 0x0A, 0x0C, 0x0F, 0x0F, 0x11, 0x13, 0x09};
     for (int r = 0; r < 13; ++r) {
-        img.set(0x8B597 + r, before[r]);
-        img.set(0x8B5A5 + r, after[r]);
-        img.set(0x8B5B2 + r, rng.range(2, 4) * 5);
+        img.set(ClassChangeBefore + r, before[r]);
+        img.set(ClassChangeAfter + r, after[r]);
+        img.set(ClassChangeLevel + r, rng.range(2, 4) * 5);
     }
 }
 
 void fillTerrain(Image &img, Rng &rng)
 {
-    constexpr int base = 0x8BCFA;
-    img.claim("terrain effects", base, 23 * 22);
+    constexpr int base = TerrainBase;
+    img.claim("terrain effects", base, TerrainRows * TerrainCols);
     for (int r = 0; r < 22; ++r) {
         const bool flier = r == 2 || r == 3 || r == 4;
         for (int c = 0; c < 22; ++c) {
@@ -124,29 +124,29 @@ void fillTerrain(Image &img, Rng &rng)
 
 void fillClasses(Image &img, Rng &rng)
 {
-    img.claim("class records", 0x8BF22, 7 * 23);
-    img.claim("class movement", 0x8BFC3, 23);
-    // 0x8BFDA: 23 class bytes, the last of which starts the 34 character bytes.
-    img.claim("magic defence", 0x8BFDA, 22 + 34);
+    img.claim("class records", ClassBase, ClassStride * ClassCount);
+    img.claim("class movement", ClassMovement, ClassCount);
+    // 23 class bytes, the last of which starts the 34 character bytes.
+    img.claim("magic defence", ClassMagicDefence, CharacterMagicDefence - ClassMagicDefence + CharacterCount);
     for (int c = 0; c < 23; ++c) {
-        const int rec = 0x8BF22 + 7 * c;
+        const int rec = ClassBase + ClassStride * c;
         for (int s = 0; s < 5; ++s)
             img.set(rec + s, rng.range(2, 12));
         img.set(rec + 5, rng.range(16, 40));
         img.set(rec + 6, rng.range(2, 20) * 5);
-        img.set(0x8BFC3 + c, rng.range(4, 8));
-        img.set(0x8BFDA + c, rng.range(0, 12));
+        img.set(ClassMovement + c, rng.range(4, 8));
+        img.set(ClassMagicDefence + c, rng.range(0, 12));
     }
     for (int n = 1; n < 34; ++n)
-        img.set(0x8BFF0 + n, rng.range(0, 10));
+        img.set(CharacterMagicDefence + n, rng.range(0, 10));
 }
 
 void fillShields(Image &img)
 {
-    img.claim("shields", 0x8C72D, 5);
+    img.claim("shields", ShieldBase, 5);
     static const int values[5] = {1, 3, 5, 8, 6};
     for (int p = 0; p < 5; ++p)
-        img.set(0x8C72D + p, values[p]);
+        img.set(ShieldBase + p, values[p]);
 }
 
 } // namespace

@@ -11,10 +11,12 @@
 #include <cstdio>
 #include <cstdlib>
 
+// The offsets of the game data are the editor's own.
+#include "battlefield/enemytype.h"
+#include "image/byteimages.h"
+#include "tables/gametables.h"
 
-inline constexpr int TargetSize = 0xAE000;
-inline constexpr int CartridgeStart = 0x4D1E0;
-inline constexpr int CartridgeEnd = 0xAD1EF;
+using namespace GameTables;
 
 [[noreturn]] inline void fail(const QString &why)
 {

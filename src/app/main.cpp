@@ -8,12 +8,25 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QTextStream>
 
 namespace {
 
+// The most memory the process has held (VmHWM of /proc/self/status), or 0 where unknown.
+qint64 peakMemoryKiB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    return 0;
+}
+
 // "--smoke-test": the main window over the built-in image, its start-up sequence run, and a
-// word on what it found; no window is shown and nothing is saved. For checking a package.
+// word on what it found; nothing is saved. For checking a package.
 int smokeTest(const EditorPaths &paths)
 {
     QTextStream out(stdout);
@@ -22,11 +35,14 @@ int smokeTest(const EditorPaths &paths)
     images.load(images.OpenedImage);
     QtDialogs dialogs;
     frmVeskEdit window(images, dialogs, paths);
+    window.show(); // on the offscreen platform where there is no display
     window.timerInit_Timer();
+    QApplication::processEvents();
     const bool tiles = QDir(paths.dataFolder() + QStringLiteral("/Loc0")).exists();
     const bool ok = images.PristineImage.size() == TargetSize && window.fieldPage->cboWarField->count() > 0 && tiles;
     out << "data: " << paths.dataFolder() << "\nfiles: " << paths.writableFolder() << "\nwars: "
         << window.fieldPage->cboWarField->count() << "\ntile bitmaps: " << (tiles ? "found" : "missing") << '\n'
+        << "peak memory: " << peakMemoryKiB() / 1024 << " MiB\n"
         << (ok ? "start-up sequence ran" : "start-up sequence failed") << '\n';
     return ok ? 0 : 1;
 }
