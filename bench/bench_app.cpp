@@ -8,6 +8,8 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QTabWidget>
+#include "benchmain.h"
+
 #include <benchmark/benchmark.h>
 
 #include <memory>
@@ -82,10 +84,5 @@ BENCHMARK(BM_History10000Steps)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks(argc, argv);
 }

@@ -12,6 +12,8 @@
 #include <QMouseEvent>
 #include <QTabWidget>
 
+#include "benchmain.h"
+
 #include <benchmark/benchmark.h>
 
 namespace {
@@ -139,10 +141,5 @@ BENCHMARK(BM_DragStep)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks(argc, argv);
 }

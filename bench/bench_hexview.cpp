@@ -8,6 +8,8 @@
 #include <QApplication>
 #include <QStandardItemModel>
 #include <QTableView>
+#include "benchmain.h"
+
 #include <benchmark/benchmark.h>
 
 #include <memory>
@@ -118,11 +120,5 @@ BENCHMARK(BM_DifferenceNoDifference)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    theFixture.reset();
-    return 0;
+    return runBenchmarks(argc, argv, [] { theFixture.reset(); });
 }

@@ -2,6 +2,7 @@
 #include "image/fileio.h"
 #include "image/gbk.h"
 #include "image/mymodule.h"
+#include "input.h"
 #include "mainwindowfixture.h"
 #include "tables/characterpage.h"
 #include "controls/flexgrid.h"
@@ -52,17 +53,6 @@ private:
 
     // Focuses a box, selects its text as entering it does, types and presses Enter; an empty
     // text clears the box first.
-    static void enter(QLineEdit *box, const QString &text)
-    {
-        box->setFocus();
-        QApplication::processEvents();
-        box->selectAll();
-        if (text.isEmpty())
-            QTest::keyClick(box, Qt::Key_Delete);
-        QTest::keyClicks(box, text);
-        QTest::keyClick(box, Qt::Key_Return);
-        QApplication::processEvents();
-    }
 
     // Clicks an option button on its indicator.
     static void clickOption(QRadioButton *b) { QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(6, b->height() / 2)); }
