@@ -48,10 +48,30 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (touches(ClassBase, 7 * 0x20))
         for (int c = 0; c <= 0x20; ++c)
             (void)ClassRecord::read(images->WorkImage, c);
-    const QStringList armyRows = GetResString(10).split(u'*');
+    // Where the armies and each war's map and lists start, from the tables, once.
+    static const QList<qint64> armyAt = [] {
+        QList<qint64> at;
+        for (const QString &row : GetResString(10).split(u'*'))
+            at.append(row.section(u'|', 0, 0).toLongLong(nullptr, 16));
+        return at;
+    }();
+    static FieldEdit *fields = new FieldEdit(*images, QStringLiteral("/nonexistent"));
+    static FieldInfo *war = new FieldInfo(*images);
+    struct WarPlace {
+        qint64 map, lists;
+    };
+    static const QList<WarPlace> warAt = [] {
+        QList<WarPlace> at;
+        for (int id = 1; id <= war->AllWarName().size(); ++id) {
+            war->SetWarField(id, *fields);
+            at.append({war->Address.toLongLong(nullptr, 16), war->ActAddress[0].toLongLong(nullptr, 16)});
+        }
+        return at;
+    }();
+
     bool armies = touches(EnemyType::Base, 6 * EnemyType::Count);
-    for (const QString &row : armyRows)
-        armies = armies || touches(row.section(u'|', 0, 0).toLongLong(nullptr, 16), 1 + 6 * 20);
+    for (const qint64 a : armyAt)
+        armies = armies || touches(a, 1 + 6 * 20);
     if (armies) {
         Armys all(*images); // the units' kinds follow the bytes
         for (int a = 1; a <= all.Count(); ++a)
@@ -65,19 +85,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             (void)all.eType().OneType(t, &source);
         }
     }
-    static FieldEdit *fields = new FieldEdit(*images, QStringLiteral("/nonexistent"));
-    static FieldInfo *war = new FieldInfo(*images);
-    for (int id = 1; id <= war->AllWarName().size(); ++id) {
-        if (!war->SetWarField(id, *fields))
+    for (int id = 1; id <= warAt.size(); ++id) {
+        const WarPlace &p = warAt[id - 1];
+        const bool map = touches(p.map - 1, 4 + 2 * 32 * 30);
+        const bool lists = touches(p.lists, 128);
+        if ((!map && !lists) || !war->SetWarField(id, *fields))
             continue;
-        const qint64 map = war->Address.toLongLong(nullptr, 16);
-        if (touches(map - 1, 4 + 2 * 32 * 30))
-            (void)decodeMap(images->WorkImage, map);
-        if (touches(war->ActAddress[0].toLongLong(nullptr, 16), 128)) {
-            for (int i = 1; i <= std::min(war->DefNumber[0], 4); ++i)
-                (void)war->DefX(0, i);
-            (void)war->HelpY(1);
-        }
+        if (map)
+            (void)decodeMap(images->WorkImage, war->Address.toLongLong(nullptr, 16));
+        for (int i = 1; lists && i <= std::min(war->DefNumber[0], 4); ++i)
+            (void)war->DefX(0, i);
+        (void)war->HelpY(1);
     }
     return 0;
 }
