@@ -69,18 +69,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         return at;
     }();
 
-    bool armies = touches(EnemyType::Base, 6 * EnemyType::Count);
-    for (const qint64 a : armyAt)
-        armies = armies || touches(a, 1 + 6 * 20);
-    if (armies) {
+    // The armies whose units changed, or all of them when the enemy types did.
+    const bool types = touches(EnemyType::Base, 6 * EnemyType::Count);
+    QList<int> changed;
+    for (int a = 0; a < armyAt.size(); ++a)
+        if (types || touches(armyAt[a], 1 + 6 * 20))
+            changed.append(a + 1);
+    if (!changed.isEmpty()) {
         Armys all(*images); // the units' kinds follow the bytes
-        for (int a = 1; a <= all.Count(); ++a)
+        for (const int a : changed)
             for (int u = 1; u <= all.Item(a)->Number(); ++u) {
                 const ArmyMen *m = all.Item(a)->Item(u);
                 (void)m->tName(), (void)m->tWork(), (void)m->tItem(), (void)m->tAI(), (void)m->tMagic();
                 (void)m->vMaxHP(), (void)m->vDef();
             }
-        for (int t = 1; t <= EnemyType::Count; t += 7) {
+        for (int t = 1; types && t <= EnemyType::Count; ++t) {
             QString source;
             (void)all.eType().OneType(t, &source);
         }
