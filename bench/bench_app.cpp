@@ -80,6 +80,22 @@ void BM_History10000Steps(benchmark::State &state)
 }
 BENCHMARK(BM_History10000Steps)->Unit(benchmark::kMillisecond);
 
+// One-byte steps with the history full: each drops the oldest.
+void BM_EditAtStepLimit(benchmark::State &state)
+{
+    ByteImages images;
+    images.load(QByteArray(TargetSize, '\0'));
+    for (int i = 0; i < EditHistory::MaxSteps; ++i)
+        images.write(CartridgeStart + i % 0x10000, i % 250 + 1);
+    int i = 0;
+    for (auto _ : state) {
+        images.write(CartridgeStart + i % 0x10000, i % 250 + 1);
+        ++i;
+    }
+    state.counters["steps"] = images.history.steps();
+}
+BENCHMARK(BM_EditAtStepLimit)->Unit(benchmark::kMicrosecond);
+
 } // namespace
 
 int main(int argc, char **argv)

@@ -37,6 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     static FieldEdit *fields = new FieldEdit(*shared, QStringLiteral("/nonexistent"));
     static FieldInfo &war = *new FieldInfo(*shared);
     shared->WorkImage = images.WorkImage;
+    shared->history.clear(); // each input starts with no steps behind it
     if (war.setWarRow(row, *fields)) {
         for (int loc = 0; loc < 2; ++loc)
             for (int i = 0; i <= 3; ++i) {

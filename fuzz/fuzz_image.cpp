@@ -69,12 +69,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         return at;
     }();
 
-    // The armies whose units changed, or all of them when the enemy types did.
+    // The armies whose units changed; when the enemy types did, one army picked by the input
+    // (every unit of every army reads its kind the same way).
     const bool types = touches(EnemyType::Base, 6 * EnemyType::Count);
     QList<int> changed;
     for (int a = 0; a < armyAt.size(); ++a)
-        if (types || touches(armyAt[a], 1 + 6 * 20))
+        if (touches(armyAt[a], 1 + 6 * 20))
             changed.append(a + 1);
+    if (types && !armyAt.isEmpty())
+        changed.append(data[1] % armyAt.size() + 1);
     if (!changed.isEmpty()) {
         Armys all(*images); // the units' kinds follow the bytes
         for (const int a : changed)

@@ -4,6 +4,8 @@
 
 #include <QPainter>
 
+#include <algorithm>
+
 DecodedMap decodeMap(const QByteArray &image, qint64 offset)
 {
     DecodedMap map;
@@ -23,8 +25,7 @@ DecodedMap decodeMap(const QByteArray &image, qint64 offset)
                 break;
             const int tile = byteAt(image, p++);
             // The last run is not cut at the end of the map, but nothing beyond it is drawn.
-            for (int k = 0; k < code && map.tiles.size() < total; ++k)
-                map.tiles.append(tile);
+            map.tiles.insert(map.tiles.size(), std::min<qint64>(code, total - map.tiles.size()), tile);
         }
     }
     return map;

@@ -75,7 +75,7 @@ void EditHistory::commit()
     m_steps.push_back(std::move(m_open));
     m_open = Step();
     if (int(m_steps.size()) > MaxSteps)
-        m_steps.erase(m_steps.begin());
+        m_steps.pop_front();
     m_done = int(m_steps.size());
     notify();
 }
@@ -112,8 +112,7 @@ std::vector<quint32> EditHistory::redo(QByteArray &image)
 
 void EditHistory::clear()
 {
-    m_steps.clear();
-    m_steps.shrink_to_fit();
+    m_steps = {};
     m_done = 0;
     m_depth = 0;
     m_open = Step();
@@ -122,7 +121,7 @@ void EditHistory::clear()
 
 size_t EditHistory::memoryUse() const
 {
-    size_t bytes = sizeof(*this) + m_steps.capacity() * sizeof(Step);
+    size_t bytes = sizeof(*this) + m_steps.size() * sizeof(Step);
     for (const Step &s : m_steps)
         bytes += s.changes.capacity() * sizeof(Change) + size_t(s.label.capacity()) * sizeof(QChar) + 32;
     return bytes;

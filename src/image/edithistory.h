@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <deque>
 #include <functional>
 #include <vector>
 
@@ -61,7 +62,7 @@ private:
             changed();
     }
 
-    std::vector<Step> m_steps;
+    std::deque<Step> m_steps; // the oldest leaves from the front at MaxSteps
     int m_done = 0; // steps [0, m_done) are in the image
     int m_depth = 0;
     Step m_open;

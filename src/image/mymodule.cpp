@@ -11,6 +11,7 @@
 #include <QHash>
 
 #include <algorithm>
+#include <array>
 
 bool CheckPath(const QString &path, bool isFolder, bool createFolder, bool deleteFile)
 {
@@ -139,7 +140,14 @@ QString ReplaceAll(const QString &text, const QString &find, const QString &repl
 
 QString hexByte(int value)
 {
-    return QString::number(value & 0xFF, 16).toUpper().rightJustified(2, u'0');
+    // Made once and shared: the grids and unit getters ask for these texts by the thousand.
+    static const std::array<QString, 256> texts = [] {
+        std::array<QString, 256> t;
+        for (int v = 0; v < 256; ++v)
+            t[size_t(v)] = QString::number(v, 16).toUpper().rightJustified(2, u'0');
+        return t;
+    }();
+    return texts[size_t(value & 0xFF)];
 }
 
 QByteArray encodeChangeList(const QByteArray &work, const QByteArray &pristine, const QString &fileName,

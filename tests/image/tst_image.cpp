@@ -253,6 +253,22 @@ private slots:
         QCOMPARE(im.WorkImage, QByteArray(TargetSize, '\0'));
     }
 
+    void historyLimit()
+    {
+        // Past the limit the oldest steps go; the rest still undo byte for byte.
+        ByteImages im;
+        im.load(QByteArray(TargetSize, '\0'));
+        const int extra = 3000;
+        for (int i = 0; i < EditHistory::MaxSteps + extra; ++i)
+            im.write(i, 1);
+        QCOMPARE(im.history.steps(), EditHistory::MaxSteps);
+        while (im.history.canUndo())
+            im.history.undo(im.WorkImage);
+        QCOMPARE(im.WorkImage.left(extra), QByteArray(extra, '\1'));
+        QCOMPARE(im.WorkImage.indexOf('\1', extra), -1);
+        QCOMPARE(im.history.redoLabel(), QString("%1: 00 => 01").arg(extra, 8, 16, QChar(u'0')).toUpper());
+    }
+
     void initTestCase()
     {
         QVERIFY(m_dir.isValid());
