@@ -171,6 +171,8 @@ void EnemyTypePage::txtEType_Enter(int index)
         return;
     const int t = msfEnemyType->row();
     const QString text = txtEType[index]->text();
+    if (!(index == 0 ? IsDecByte(text) : IsHexByte(text)))
+        valueNotTaken(txtEType[index], lblEType[index == 0 ? 2 : 5]->text(), index == 0 ? DecByteAccepted : HexByteAccepted);
     const EditStep step(m_images, stepCaption(t, index == 0 ? 2 : 5),
                         index == 0 ? EditHistory::Base::Decimal : EditHistory::Base::Hex);
     if (index == 0) {

@@ -2,6 +2,7 @@
 
 #include "battlefield/enemytypepage.h"
 #include "battlefield/fieldsurface.h"
+#include "battlefield/fieldview.h"
 #include "battlefield/mapdata.h"
 #include "controls/flexgrid.h"
 #include "image/mymodule.h"
@@ -56,9 +57,18 @@ QString statText(const std::optional<int> &value)
     return value ? QString::number(*value) : QStringLiteral("?");
 }
 
-int roundTiles(double pixels)
+int roundTiles(double pixels, int tile)
 {
-    return int(std::nearbyint(pixels / FieldPage::Tile)); // ties to even
+    return int(std::nearbyint(pixels / tile)); // ties to even
+}
+
+// The marker's number at any zoom: 10 pixels on a 16-pixel tile.
+QFont markerFont(int tile)
+{
+    QFont f;
+    f.setPixelSize(tile * 10 / FieldPage::Tile);
+    f.setBold(true);
+    return f;
 }
 
 } // namespace
@@ -87,25 +97,22 @@ FieldPage::~FieldPage() = default;
 
 void FieldPage::buildLayout()
 {
-    picFieldContainer = new QWidget(this);
-    picFieldContainer->setObjectName(QStringLiteral("picFieldContainer"));
-    picFieldContainer->setFixedSize(393, 373);
-    picFieldContainer->setAutoFillBackground(true);
-    QPalette back = picFieldContainer->palette();
-    back.setColor(QPalette::Window, QColor(255, 224, 192));
-    picFieldContainer->setPalette(back);
-
-    picField = new FieldSurface(picFieldContainer);
-    picField->setObjectName(QStringLiteral("picField"));
-    picField->setCursor(Qt::OpenHandCursor);
-    picField->installEventFilter(this);
+    picFieldContainer = new FieldView(this);
+    picFieldContainer->setFixedSize(ViewSize);
+    picField = picFieldContainer->surface();
+    connect(picFieldContainer, &FieldView::hovered, this,
+            [this](QPoint t) { showTile(QStringLiteral("%1,%2").arg(t.x()).arg(t.y())); });
+    connect(picFieldContainer, &FieldView::left, this, [this] {
+        if (!UnitEditMode)
+            txtArmyMen->clear();
+    });
+    connect(picFieldContainer, &FieldView::zoomChanged, this, &FieldPage::zoomChanged);
     imgField = new QLabel(picField);
     imgField->setObjectName(QStringLiteral("imgField"));
     imgField->hide();
     shapeEdit = new EditFrame(picField);
     shapeEdit->setObjectName(QStringLiteral("shapeEdit"));
     shapeEdit->setAttribute(Qt::WA_TransparentForMouseEvents);
-    shapeEdit->resize(Tile * 5 / 4, Tile * 5 / 4);
     shapeEdit->hide();
 
     cboWarField = new QComboBox(this);
@@ -115,6 +122,13 @@ void FieldPage::buildLayout()
     txtFieldInfo->setObjectName(QStringLiteral("txtFieldInfo"));
     txtFieldInfo->setReadOnly(true);
     txtFieldInfo->setMinimumWidth(txtFieldInfo->fontMetrics().horizontalAdvance(QStringLiteral("第00战场 (00,00)")) + 16);
+    cboFieldZoom = new QComboBox(this);
+    cboFieldZoom->setObjectName(QStringLiteral("cboFieldZoom"));
+    cboFieldZoom->setToolTip(QStringLiteral("缩放 (Ctrl+滚轮)"));
+    for (int z : FieldView::Zooms)
+        cboFieldZoom->addItem(QStringLiteral("%1%").arg(z), z);
+    connect(cboFieldZoom, &QComboBox::activated, this,
+            [this](int i) { picFieldContainer->setZoom(cboFieldZoom->itemData(i).toInt()); });
 
     QFont legendFont(QStringLiteral("SimSun"));
     legendFont.setPointSize(9);
@@ -188,6 +202,7 @@ void FieldPage::buildLayout()
     auto *war = new QHBoxLayout;
     war->addWidget(cboWarField, 1);
     war->addWidget(txtFieldInfo);
+    war->addWidget(cboFieldZoom);
     auto *left = new QVBoxLayout;
     left->addLayout(war);
     left->addWidget(picFieldContainer);
@@ -254,11 +269,9 @@ void FieldPage::timerField_Timer()
 
     QImage map;
     const bool loaded = m_war->SetWarField(cboWarField->currentIndex() + 1, *m_fields, &map);
-    picField->setMap(loaded ? QPixmap::fromImage(map) : QPixmap());
-    picField->move(0, 0);
+    picFieldContainer->setMap(loaded ? map : QImage(), QSize(m_war->Width, m_war->Height));
     ClearFieldMarkers();
     if (!loaded) {
-        ClearGridLines();
         txtFieldInfo->clear();
         return;
     }
@@ -274,22 +287,16 @@ void FieldPage::timerField_Timer()
 
 QLabel *FieldPage::addMarker(Side side, int i, int x, int y)
 {
-    static const QFont font = [] {
-        QFont f;
-        f.setPixelSize(10);
-        f.setBold(true);
-        return f;
-    }();
     auto *marker = new QLabel(twoDigits(i), picField);
     marker->setObjectName(QStringLiteral("%1_%2").arg(QLatin1String(MarkerNames[side])).arg(i));
-    marker->setFont(font);
+    marker->setFont(markerFont(tile()));
     marker->setAlignment(Qt::AlignCenter);
     marker->setAutoFillBackground(true);
     QPalette pal = marker->palette();
     pal.setColor(QPalette::Window, SideColors[side]);
     pal.setColor(QPalette::WindowText, Qt::white);
     marker->setPalette(pal);
-    marker->setGeometry(x * Tile, y * Tile, Tile, Tile);
+    marker->setGeometry(x * tile(), y * tile(), tile(), tile());
     marker->setCursor(Qt::PointingHandCursor);
     marker->setMouseTracking(true);
     marker->installEventFilter(this);
@@ -341,8 +348,8 @@ QLabel *FieldPage::addPicture(int team, int i, ArmyMen *unit, const QString &tag
     picture->setObjectName(QStringLiteral("%1_%2").arg(QLatin1String(PictureNames[team])).arg(i));
     picture->setProperty("Tag", tag);
     picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    picture->setPixmap(unitBitmap(unit));
-    picture->resize(Tile, Tile);
+    picture->setPixmap(picFieldContainer->sharp(unitBitmap(unit)));
+    picture->resize(tile(), tile());
     picture->setCursor(Qt::PointingHandCursor);
     picture->setMouseTracking(true);
     picture->installEventFilter(this);
@@ -413,7 +420,7 @@ void FieldPage::RefreshUnitBitmaps()
     for (int team = 0; team < 2; ++team)
         for (int i = int(m_pictures[team].size()); i >= 1; --i)
             if (const ArmyMen *unit = unitOf(team, i))
-                m_pictures[team][i - 1]->setPixmap(unitBitmap(unit));
+                m_pictures[team][i - 1]->setPixmap(picFieldContainer->sharp(unitBitmap(unit)));
 }
 
 void FieldPage::ClearFieldMarkers()
@@ -435,35 +442,12 @@ void FieldPage::ClearFieldMarkers()
 
 void FieldPage::ClearGridLines()
 {
-    for (QVector<QWidget *> *lines : {&m_hLines, &m_vLines})
-        while (!lines->isEmpty())
-            delete lines->takeLast();
+    picFieldContainer->setGridLines(false);
 }
 
 void FieldPage::chkShowLine_Click()
 {
-    ClearGridLines();
-    if (!chkShowLine->isChecked() || !m_war)
-        return;
-    const int w = m_war->Width;
-    const int h = m_war->Height;
-    const auto line = [this](const char *name, int i, const QRect &rect) {
-        auto *l = new QWidget(picField);
-        l->setObjectName(QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(i));
-        l->setAttribute(Qt::WA_TransparentForMouseEvents);
-        l->setAutoFillBackground(true);
-        QPalette pal = l->palette();
-        pal.setColor(QPalette::Window, QColor(255, 255, 0));
-        l->setPalette(pal);
-        l->setGeometry(rect);
-        l->lower(); // under the markers and pictures
-        l->show();
-        return l;
-    };
-    for (int i = 1; i <= h - 1; ++i)
-        m_hLines.append(line("hLine", i, QRect(0, i * Tile, w * Tile, 1)));
-    for (int k = 1; k <= w - 1; ++k)
-        m_vLines.append(line("vLine", k, QRect(k * Tile, 0, 1, h * Tile)));
+    picFieldContainer->setGridLines(chkShowLine->isChecked() && m_war);
 }
 
 void FieldPage::chkShowLoc_Click()
@@ -483,9 +467,53 @@ void FieldPage::chkShowArmys_Click()
             p->setVisible(on);
 }
 
-QPoint FieldPage::tileOf(const QWidget *w)
+void FieldPage::setExtraRoom(QSize extra)
 {
-    return QPoint(w->x() / Tile, w->y() / Tile);
+    picFieldContainer->setFixedSize(ViewSize + extra);
+}
+
+int FieldPage::tile() const
+{
+    return picFieldContainer->tile();
+}
+
+QPoint FieldPage::tileOf(const QWidget *w) const
+{
+    return QPoint(w->x() / tile(), w->y() / tile());
+}
+
+void FieldPage::zoomChanged(int percent, int oldTile, int newTile)
+{
+    {
+        const QSignalBlocker quiet(cboFieldZoom);
+        cboFieldZoom->setCurrentIndex(cboFieldZoom->findData(percent));
+    }
+    const auto place = [oldTile, newTile](QWidget *w) { w->move(w->pos() / oldTile * newTile); };
+    for (const QVector<QLabel *> &markers : m_markers)
+        for (QLabel *m : markers) {
+            place(m);
+            m->resize(newTile, newTile);
+            m->setFont(markerFont(newTile));
+        }
+    for (const QVector<QLabel *> &pictures : m_pictures)
+        for (QLabel *p : pictures) {
+            place(p);
+            p->resize(newTile, newTile);
+        }
+    RefreshUnitBitmaps();
+    if (UnitEditMode && CurrentUnit)
+        for (const QVector<QLabel *> &pictures : m_pictures)
+            for (QLabel *p : pictures)
+                if (unitOf(m_pictureOf.value(p).team, m_pictureOf.value(p).index) == CurrentUnit)
+                    frameUnit(p);
+}
+
+void FieldPage::frameUnit(const QLabel *picture)
+{
+    shapeEdit->resize(tile() * 5 / 4, tile() * 5 / 4);
+    shapeEdit->move(picture->pos() - QPoint(tile() / 8, tile() / 8)); // a tenth of a tile, in whole pixels
+    shapeEdit->show();
+    shapeEdit->raise();
 }
 
 void FieldPage::showTile(const QString &position)
@@ -537,55 +565,6 @@ void FieldPage::ShowUnitInEditFrame(const ArmyMen &unit)
     showEntry(cboEnemyEdit[2], unit.tItem());
     showEntry(cboEnemyEdit[3], unit.tAI());
     txtEnemyEdit[1]->setText(unit.tMagic());
-}
-
-void FieldPage::fieldMouse(QEvent *event)
-{
-    auto *e = static_cast<QMouseEvent *>(event);
-    const QPointF p = e->position();
-    if (event->type() == QEvent::MouseButtonPress) {
-        if (e->button() == Qt::LeftButton)
-            DragStart = p;
-        return;
-    }
-    if (event->type() != QEvent::MouseMove)
-        return;
-    if (e->buttons() == Qt::NoButton) {
-        showTile(QStringLiteral("%1,%2").arg(int(p.x()) / Tile).arg(int(p.y()) / Tile));
-        return;
-    }
-    if (!(e->buttons() & Qt::LeftButton))
-        return;
-    // Pull the map, keeping a wide map over the whole viewport and a narrow one inside it.
-    int left = picField->x() + int(std::nearbyint(p.x() - DragStart.x()));
-    int top = picField->y() + int(std::nearbyint(p.y() - DragStart.y()));
-    const auto clamp = [](int &pos, int map, int view, qreal mouse, qreal &anchor) {
-        if (map >= view) {
-            if (pos > 0) {
-                pos = 0;
-                anchor = mouse;
-            }
-            if (map + pos < view) {
-                pos = view - map;
-                anchor = mouse;
-            }
-        } else {
-            if (pos < 0) {
-                pos = 0;
-                anchor = mouse;
-            }
-            if (map + pos > view) {
-                pos = view - map;
-                anchor = mouse;
-            }
-        }
-    };
-    qreal ax = DragStart.x();
-    qreal ay = DragStart.y();
-    clamp(left, picField->width(), picFieldContainer->width(), p.x(), ax);
-    clamp(top, picField->height(), picFieldContainer->height(), p.y(), ay);
-    DragStart = QPointF(ax, ay);
-    picField->move(left, top);
 }
 
 void FieldPage::beginDrag(QLabel *control, const QPointF &pos)
@@ -671,8 +650,8 @@ void FieldPage::DragMarker(QLabel *control, const QPointF &pos)
 {
     if (UnitEditMode)
         return;
-    const int dx = roundTiles(pos.x() - DragStart.x());
-    const int dy = roundTiles(pos.y() - DragStart.y());
+    const int dx = roundTiles(pos.x() - DragStart.x(), tile());
+    const int dy = roundTiles(pos.y() - DragStart.y(), tile());
     const QPoint to = tileOf(control) + QPoint(dx, dy);
     if ((dx == 0 && dy == 0) || !IsFreeTile(to.x(), to.y()))
         return;
@@ -683,13 +662,13 @@ void FieldPage::DragMarker(QLabel *control, const QPointF &pos)
         if (!marker)
             return;
         marker->hide();
-        control->move(to * Tile);
-        marker->move(to * Tile);
+        control->move(to * tile());
+        marker->move(to * tile());
         if (chkShowLoc->isChecked())
             marker->show();
         writePosition(marker, to);
     } else {
-        control->move(to * Tile);
+        control->move(to * tile());
         writePosition(control, to);
     }
 }
@@ -723,9 +702,8 @@ void FieldPage::openUnit(QLabel *picture, const Picture &which)
     UnitEditMode = true;
     frameEnemyEdit->setEnabled(unit->Edit());
     txtArmyMen->setPlainText(QStringLiteral("编辑状态"));
-    shapeEdit->move(picture->pos() - QPoint(Tile / 8, Tile / 8)); // a tenth of a tile, in whole pixels
-    shapeEdit->show();
-    shapeEdit->raise();
+    ShowUnitInEditFrame(*unit); // whatever the mouse did before
+    frameUnit(picture);
     cboWarField->setEnabled(false);
     if (unit->Edit()) {
         cboEnemyEdit[0]->setFocus();
@@ -759,10 +737,12 @@ void FieldPage::btnEditOk_Click()
     if (!UnitEditMode || !CurrentUnit || !CurrentUnit->Edit())
         return;
     if (!IsDecByte(txtEnemyEdit[0]->text())) {
+        valueNotTaken(txtEnemyEdit[0], lblEnemyEdit[2]->text(), DecByteAccepted);
         txtEnemyEdit[0]->setFocus();
         return;
     }
     if (!IsHexByte(txtEnemyEdit[1]->text())) {
+        valueNotTaken(txtEnemyEdit[1], lblEnemyEdit[5]->text(), HexByteAccepted);
         txtEnemyEdit[1]->setFocus();
         return;
     }
@@ -815,10 +795,6 @@ bool FieldPage::eventFilter(QObject *watched, QEvent *event)
     const bool mouse = type == QEvent::MouseButtonPress || type == QEvent::MouseMove ||
                        type == QEvent::MouseButtonRelease || type == QEvent::MouseButtonDblClick;
     if (mouse) {
-        if (watched == picField) {
-            fieldMouse(event);
-            return true;
-        }
         auto *label = qobject_cast<QLabel *>(watched);
         if (label && m_sideOf.contains(label)) {
             markerMouse(label, event);

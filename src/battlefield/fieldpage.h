@@ -14,6 +14,7 @@
 
 class EnemyTypePage;
 class FieldSurface;
+class FieldView;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -39,13 +40,20 @@ public:
               QWidget *parent = nullptr);
     ~FieldPage() override;
 
-    static constexpr int Tile = 16; // pixels of one map tile
+    static constexpr int Tile = 16;                   // pixels of one map tile at 100%
+    static constexpr QSize ViewSize = QSize(393, 373); // the map viewport in a window of the default size
 
-    QWidget *picFieldContainer;
+    // Pixels of one map tile at the current zoom.
+    int tile() const;
+    // Grows the map viewport by extra beyond ViewSize (the room a larger window gives).
+    void setExtraRoom(QSize extra);
+
+    FieldView *picFieldContainer;
     FieldSurface *picField;
     QLabel *imgField;
     QTimer *timerField;
     QComboBox *cboWarField;
+    QComboBox *cboFieldZoom; // "100%" .. "400%"
     QLineEdit *txtFieldInfo;
     QPlainTextEdit *txtArmyMen;
     QCheckBox *chkShowLine;
@@ -113,10 +121,12 @@ private:
     ArmyMen *unitOf(int team, int i) const;
     QPixmap unitBitmap(const ArmyMen *unit);
     // Tile of a child of picField.
-    static QPoint tileOf(const QWidget *w);
+    QPoint tileOf(const QWidget *w) const;
+    void zoomChanged(int percent, int oldTile, int newTile);
+    // The frame around the picture of the unit being edited.
+    void frameUnit(const QLabel *picture);
     void showTile(const QString &position);
 
-    void fieldMouse(QEvent *event);
     void markerMouse(QLabel *marker, QEvent *event);
     void pictureMouse(QLabel *picture, const Picture &which, QEvent *event);
     // A drag from press to release is one step of the history.
@@ -138,8 +148,6 @@ private:
 
     QVector<QLabel *> m_markers[4];  // lblAct, lblAct1, lblDef, lblDef1; element i at [i - 1]
     QVector<QLabel *> m_pictures[2]; // imgDef, imgDef1
-    QVector<QWidget *> m_hLines;
-    QVector<QWidget *> m_vLines;
     QHash<QLabel *, Side> m_sideOf;
     QHash<QLabel *, Picture> m_pictureOf;
     QHash<QString, QPixmap> m_unitBitmaps; // by file path

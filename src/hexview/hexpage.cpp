@@ -3,8 +3,10 @@
 #include "controls/flexgrid.h"
 #include "hexview/bytesearch.h"
 #include "hexview/hexgridmodel.h"
+#include "hexview/hextextcolumn.h"
 #include "image/dialogs.h"
 #include "image/mymodule.h"
+#include "tables/tablewidgets.h"
 
 #include <QAction>
 #include <QApplication>
@@ -75,11 +77,27 @@ HexPage::HexPage(ByteImages &images, Dialogs &dialogs, const QStringList &byteTe
     msfFileContent->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     msfFileContent->verticalHeader()->setFont(msfFileContent->font());
     msfFileContent->verticalHeader()->setDefaultSectionSize(msfFileContent->fontMetrics().height() + 4);
-    msfFileContent->setAutoScroll(false); // scrolling follows the value box's own rules
     connect(msfFileContent, &FlexGrid::rowColChange, this, &HexPage::showCurrentByte);
+    msfFileContent->installEventFilter(this);
     msfFileContent->setFormatString(columnLayout());
     msfFileContent->setMinimumWidth(msfFileContent->horizontalHeader()->length() + msfFileContent->verticalHeader()->width()
-                                    + msfFileContent->verticalScrollBar()->sizeHint().width() + 4);
+                                    + 2 * msfFileContent->frameWidth());
+    // The text column stands between the bytes and the scroll bar, which mirrors the grid's own.
+    msfFileContent->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    textColumn = new HexTextColumn(m_images, msfFileContent, this);
+    scrollRows = new QScrollBar(Qt::Vertical, this);
+    scrollRows->setObjectName(QStringLiteral("scrollRows"));
+    QScrollBar *own = msfFileContent->verticalScrollBar();
+    const auto follow = [this, own] {
+        const QSignalBlocker quiet(scrollRows);
+        scrollRows->setRange(own->minimum(), own->maximum());
+        scrollRows->setPageStep(own->pageStep());
+        scrollRows->setSingleStep(own->singleStep());
+        scrollRows->setValue(own->value());
+    };
+    connect(own, &QScrollBar::rangeChanged, this, follow);
+    connect(own, &QScrollBar::valueChanged, this, follow);
+    connect(scrollRows, &QScrollBar::valueChanged, own, &QScrollBar::setValue);
 
     tbarFind = new QToolBar(this);
     tbarFind->setObjectName(QStringLiteral("tbarFind"));
@@ -145,7 +163,13 @@ HexPage::HexPage(ByteImages &images, Dialogs &dialogs, const QStringList &byteTe
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addWidget(prgInitFlexGrid);
-    layout->addWidget(msfFileContent, 1, Qt::AlignLeft);
+    auto *rows = new QHBoxLayout;
+    rows->setSpacing(0);
+    rows->addWidget(msfFileContent);
+    rows->addWidget(textColumn);
+    rows->addWidget(scrollRows);
+    rows->addStretch(1);
+    layout->addLayout(rows, 1);
 }
 
 void HexPage::FillHexGrid(const QByteArray &imageToShow)
@@ -303,8 +327,10 @@ bool HexPage::txtNewValue_KeyDown(int key)
 void HexPage::txtNewValue_Enter()
 {
     const QString text = txtNewValue->text();
-    if (!IsHexByte(text))
+    if (!IsHexByte(text)) {
+        valueNotTaken(txtNewValue, lblNewValue->text(), HexByteAccepted);
         return;
+    }
     const qint64 offset = parseAddress(txtLoc->text());
     if (offset < 0 || offset >= m_images.WorkImage.size())
         return;
@@ -319,8 +345,24 @@ void HexPage::txtNewValue_Enter()
     const int col = int(offset % 16) + 1;
     msfFileContent->setCurrentCell(row, col);
     gridModel->setText(row, col, text.toUpper());
+    txtNewValue->setText(text.toUpper()); // confirmed: Ctrl+Z now reaches the image history
     if (inCartridgeRange(offset) && offset < m_images.PristineImage.size())
         SetCellColor(offset, value != byteAt(m_images.PristineImage, offset) ? Red : White);
+}
+
+bool HexPage::gridKeyPress(QKeyEvent *key)
+{
+    // A hexadecimal digit starts overwriting the current byte in the value box; no other
+    // character jumps anywhere.
+    const QString t = key->text();
+    if (t.size() != 1 || !t[0].isPrint() || (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier)))
+        return false;
+    if (QStringLiteral("0123456789ABCDEF").contains(t[0].toUpper())) {
+        txtNewValue->setFocus();
+        txtNewValue->selectAll();
+        txtNewValue->insert(t.toUpper());
+    }
+    return true;
 }
 
 bool HexPage::txtLoc_KeyPress(const QString &typed, int key)
@@ -365,7 +407,11 @@ bool HexPage::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == txtNewValue) {
         if (event->type() == QEvent::FocusIn) {
-            QTimer::singleShot(0, txtNewValue, [this] { txtNewValue->selectAll(); });
+            // Not after a digit typed on the grid: that digit starts the new value.
+            QTimer::singleShot(0, txtNewValue, [this] {
+                if (!txtNewValue->isModified())
+                    txtNewValue->selectAll();
+            });
         } else if (event->type() == QEvent::KeyPress) {
             auto *key = static_cast<QKeyEvent *>(event);
             if (txtNewValue_KeyDown(key->key()))
@@ -375,11 +421,14 @@ bool HexPage::eventFilter(QObject *watched, QEvent *event)
                 return true;
             }
             const QString t = key->text();
-            if (t.size() == 1 && t[0].isPrint() && t != t.toUpper()) {
+            const bool plain = !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+            if (plain && t.size() == 1 && t[0].isPrint() && t != t.toUpper()) {
                 txtNewValue->insert(t.toUpper());
                 return true;
             }
         }
+    } else if (watched == msfFileContent && event->type() == QEvent::KeyPress) {
+        return gridKeyPress(static_cast<QKeyEvent *>(event));
     } else if (watched == txtLoc && event->type() == QEvent::KeyPress) {
         auto *key = static_cast<QKeyEvent *>(event);
         for (QKeySequence::StandardKey edit : {QKeySequence::Cut, QKeySequence::Undo, QKeySequence::Redo,

@@ -7,13 +7,16 @@
 class Dialogs;
 class FlexGrid;
 class HexGridModel;
+class HexTextColumn;
 class QAction;
 class QGroupBox;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class QRadioButton;
+class QScrollBar;
 class QToolBar;
 
 // Tab "地址编辑": the whole image sixteen bytes to a row, the address and value boxes, the
@@ -25,6 +28,8 @@ public:
 
     FlexGrid *msfFileContent;
     HexGridModel *gridModel;
+    HexTextColumn *textColumn;
+    QScrollBar *scrollRows; // the grid's rows, right of the text column
     QLabel *lblLoc;
     QLineEdit *txtLoc;
     QLabel *lblNewValue;
@@ -61,6 +66,7 @@ private:
     void showCurrentByte();
     bool txtNewValue_KeyDown(int key);
     void txtNewValue_Enter();
+    bool gridKeyPress(QKeyEvent *key);
     bool txtLoc_KeyPress(const QString &typed, int key);
     void normalizeLoc();
 

@@ -108,9 +108,14 @@ void StringPage::txtStringChange_Change(int index)
         return;
     m_updating = true;
     const QString text = txtStringChange[index]->toPlainText();
+    QString converted[3];
+    for (int i = 0; i < 3; ++i)
+        if (i != index && !text.isEmpty())
+            converted[i] = convert(text, index, i, &m_inputError);
+    // Input that is refused converts to nothing.
     for (int i = 0; i < 3; ++i)
         if (i != index)
-            txtStringChange[i]->setPlainText(text.isEmpty() ? QString() : convert(text, index, i, &m_inputError));
+            txtStringChange[i]->setPlainText(m_inputError ? QString() : converted[i]);
     m_lastEdited = index;
     showLabels();
     m_inputError = false;

@@ -129,6 +129,7 @@ void ClassChangePage::txtChangeWork_Enter()
         msfChangeWork_RowColChange();
         cboChangeWork[0]->setFocus();
     } else {
+        valueNotTaken(txtChangeWork, lblChangeWork[2]->text(), QStringLiteral("1 至 20 的十进制数"));
         msfChangeWork_RowColChange();
         txtChangeWork->selectAll();
     }

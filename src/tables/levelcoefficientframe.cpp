@@ -82,8 +82,10 @@ void LevelCoefficientFrame::msfExpLevel_RowColChange()
 void LevelCoefficientFrame::txtExpLevel_Enter()
 {
     const QString text = txtExpLevel->text();
-    if (!IsDecByte(text))
+    if (!IsDecByte(text)) {
+        valueNotTaken(txtExpLevel, QStringLiteral("等级系数"), DecByteAccepted);
         return; // the typed text stays for correcting
+    }
     const int k = msfExpLevel->col();
     {
         const EditStep step(m_images, QStringLiteral("等级系数") + GetGridCell(msfExpLevel->grid(), 0, k).trimmed(),

@@ -2,6 +2,7 @@
 
 #include "image/mymodule.h"
 #include "tables/gametables.h"
+#include "tables/tablewidgets.h"
 
 #include <QComboBox>
 #include <QKeyEvent>
@@ -109,6 +110,8 @@ void RecordEditor::confirm(const Field &field)
         m_images.write(offset, text.toInt(nullptr, hex ? 16 : 10));
         if (field.next)
             field.next->setFocus();
+    } else if (validOffset(offset)) {
+        valueNotTaken(box, field.caption, hex ? HexByteAccepted : DecByteAccepted);
     }
     refresh();
     if (!field.next || box->hasFocus())

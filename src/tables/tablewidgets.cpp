@@ -5,7 +5,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMainWindow>
 #include <QPlainTextEdit>
+#include <QStatusBar>
 #include <QTextDocument>
 
 QListWidget *makeList(QWidget *parent, const QString &name)
@@ -98,4 +100,14 @@ int textBoxHeight(const QPlainTextEdit *box, int lines)
         sample.append(QStringLiteral("姓名Ag:"));
     doc.setPlainText(sample.join(u'\n'));
     return int(doc.size().height()) + 2 * box->frameWidth() + 2;
+}
+
+namespace {
+constexpr int StatusTimeout = 10000; // ms
+} // namespace
+
+void valueNotTaken(QWidget *field, const QString &caption, const QString &accepts)
+{
+    if (auto *window = qobject_cast<QMainWindow *>(field->window()))
+        window->statusBar()->showMessage(caption.trimmed() + QStringLiteral("：") + accepts, StatusTimeout);
 }

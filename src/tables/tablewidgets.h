@@ -10,6 +10,14 @@ class QListWidget;
 class QPlainTextEdit;
 class QWidget;
 
+// What a byte field accepts, for the status bar when a value was not taken.
+inline const QString DecByteAccepted = QStringLiteral("0 至 255 的十进制数");
+inline const QString HexByteAccepted = QStringLiteral("00 至 FF 的十六进制数");
+
+// Says in the main window's status bar that the field captioned caption did not take its value,
+// and what it accepts ("等  级：0 至 255 的十进制数"). Nothing is written, and no box is shown.
+void valueNotTaken(QWidget *field, const QString &caption, const QString &accepts);
+
 // The controls of the table editors, made alike.
 QListWidget *makeList(QWidget *parent, const QString &name);
 QLabel *makeLabel(QWidget *parent, const QString &name, const QString &caption);

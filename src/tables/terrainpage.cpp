@@ -103,8 +103,12 @@ QString TerrainPage::cellText(int value) const
     return decimal() ? QString::number(value) : hexByte(value);
 }
 
-void TerrainPage::FillTerrainEffectGrid()
+void TerrainPage::FillTerrainEffectGrid(bool keepPlace)
 {
+    const int row = msfFieldEffect->row();
+    const int col = msfFieldEffect->col();
+    const int top = msfFieldEffect->topRow();
+    const int left = msfFieldEffect->leftCol();
     FlexGridModel &g = msfFieldEffect->grid();
     QString format = FirstColumn;
     for (int n = 1; n <= TerrainCols; ++n)
@@ -123,7 +127,13 @@ void TerrainPage::FillTerrainEffectGrid()
             SetGridCell(g, r, c, offset < m_images.WorkImage.size() ? cellText(byteAt(m_images.WorkImage, offset)) : QString());
         }
     msfFieldEffect->setRedraw(true);
-    msfFieldEffect->setCurrentCell(1, 1);
+    if (keepPlace && row >= 1 && col >= 1) {
+        msfFieldEffect->setCurrentCell(row, col);
+        msfFieldEffect->setTopRow(top);
+        msfFieldEffect->setLeftCol(left);
+    } else {
+        msfFieldEffect->setCurrentCell(1, 1);
+    }
     msfFieldEffect_RowColChange();
 }
 
@@ -186,6 +196,8 @@ void TerrainPage::txtFieldEffect_Enter()
     const int c = msfFieldEffect->col();
     const qint64 offset = TerrainBase + TerrainCols * (r - 1) + (c - 1);
     if (!(decimal() ? IsDecByte(text) : IsHexByte(text)) || offset >= m_images.WorkImage.size()) {
+        if (offset < m_images.WorkImage.size())
+            valueNotTaken(txtFieldEffect, QStringLiteral("地形效果"), decimal() ? DecByteAccepted : HexByteAccepted);
         msfFieldEffect->setFocus();
         msfFieldEffect_RowColChange();
         return;

@@ -30,7 +30,8 @@ public:
     QLabel *lblHelp;
     QLineEdit *txtTerrainFile; // where the terrain-name file is, to select and copy
 
-    void FillTerrainEffectGrid();
+    // keepPlace: the current cell and the scroll position stay (after an undo or redo).
+    void FillTerrainEffectGrid(bool keepPlace = false);
     void btnRefreshEffect_Click();
     void opt10_Click();
     void opt16_Click();

@@ -62,6 +62,7 @@ private:
 
     QByteArray &work() { return f.images.WorkImage; }
     int at(qint64 offset) const { return byteAt(f.images.WorkImage, offset); }
+    static qint64 terrainOffset(int row, int col) { return TerrainBase + TerrainCols * (row - 1) + (col - 1); }
 
     // One edit of some editor: the edit, what its view shows of the value, and the tab it is on.
     struct Case {
@@ -308,6 +309,75 @@ private slots:
         QTest::keyClick(next, Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(next->text(), shown);
         QCOMPARE(work(), after);
+        // With the typing undone, the next Ctrl+Z reaches the image at once.
+        enter(level, QString::number(otherThan(at(0x6E2EC), 40)));
+        const QByteArray third = work();
+        level->setFocus();
+        QTest::keyClicks(level, "7");
+        QTest::keyClick(level, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(work(), third);
+        QTest::keyClick(level, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(work(), after);
+    }
+
+    void hexValueBoxEnterThenUndo()
+    {
+        // Ctrl+Z right after Enter in the hex value box undoes the byte, not the typing.
+        QLineEdit *box = w->hexPage->txtNewValue;
+        w->hexPage->GotoAddress("6E2EC", true);
+        const QByteArray before = work();
+        const QString value = hexByte(otherThan(at(0x6E2EC), 0x05));
+        enter(box, value);
+        QVERIFY(work() != before);
+        QCOMPARE(box->text(), value);
+        QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(work(), before);
+        QCOMPARE(w->hexPage->txtLoc->text(), QString("0006E2EC"));
+        QCOMPARE(box->text(), hexByte(at(0x6E2EC)));
+        QTest::keyClick(box, Qt::Key_Y, Qt::ControlModifier);
+        QCOMPARE(hexByte(at(0x6E2EC)), value);
+
+        // A digit typed on the grid starts a new value; Ctrl+Z first takes the typing back.
+        w->hexPage->msfFileContent->setFocus();
+        QTest::keyClick(w->hexPage->msfFileContent, Qt::Key_A);
+        QCOMPARE(QApplication::focusWidget(), box);
+        QCOMPARE(box->text(), QString("A"));
+        QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(box->text(), value);
+        QCOMPARE(hexByte(at(0x6E2EC)), value);
+        QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(work(), before);
+    }
+
+    void viewsKeepTheirPlaceAcrossUndo()
+    {
+        // The terrain grid keeps its current cell.
+        TerrainPage *terrain = w->terrainPage;
+        w->stabAll->setCurrentIndex(3);
+        w->SSTab1->setCurrentWidget(terrain);
+        QApplication::processEvents();
+        terrain->msfFieldEffect->setCurrentCell(4, 6);
+        const int value = byteAt(work(), terrainOffset(4, 6));
+        enter(terrain->txtFieldEffect, terrain->opt10->isChecked() ? QString::number(otherThan(value, 3)) : hexByte(otherThan(value, 3)));
+        terrain->msfFieldEffect->setCurrentCell(4, 6);
+        QVERIFY(byteAt(work(), terrainOffset(4, 6)) != value);
+        w->menuUndo->trigger();
+        QCOMPARE(int(byteAt(work(), terrainOffset(4, 6))), value);
+        QCOMPARE(terrain->msfFieldEffect->row(), 4);
+        QCOMPARE(terrain->msfFieldEffect->col(), 6);
+        w->menuRedo->trigger();
+        QCOMPARE(terrain->msfFieldEffect->row(), 4);
+        QCOMPARE(terrain->msfFieldEffect->col(), 6);
+
+        // An undo made on another tab moves the hex grid to the changed byte, in view.
+        FlexGrid *grid = w->hexPage->msfFileContent;
+        const qint64 changed = terrainOffset(4, 6);
+        w->menuUndo->trigger();
+        QCOMPARE(grid->row(), int(changed / 16) + 1);
+        QCOMPARE(grid->col(), int(changed % 16) + 1);
+        w->stabAll->setCurrentIndex(0);
+        QApplication::processEvents();
+        QVERIFY(grid->viewport()->rect().contains(grid->visualRect(grid->currentIndex())));
     }
 
     void closeQuestion()

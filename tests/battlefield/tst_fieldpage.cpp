@@ -1,5 +1,6 @@
 #include "battlefield/enemytypepage.h"
 #include "battlefield/fieldpage.h"
+#include "battlefield/fieldview.h"
 #include "battlefield/fieldsurface.h"
 #include "controls/flexgrid.h"
 #include "image/fileio.h"

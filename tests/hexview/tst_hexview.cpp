@@ -4,6 +4,8 @@
 #include "hexview/frmfind.h"
 #include "hexview/hexgridmodel.h"
 #include "hexview/hexpage.h"
+#include "hexview/hextext.h"
+#include "hexview/hextextcolumn.h"
 #include "hexview/stringconvert.h"
 #include "hexview/stringpage.h"
 #include "image/mymodule.h"
@@ -19,6 +21,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
+#include <QStatusBar>
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QtTest>
@@ -399,7 +403,9 @@ private slots:
         QCOMPARE(s->lblSourceString->text(), QString("字符串(输入错误)"));
         QCOMPARE(s->lblUnicode->text(), QString("Unicode(输入错误)"));
         QCOMPARE(s->lblAscii->text(), QString("Ascii(输入错误)"));
-        QCOMPARE(s->txtStringChange[1]->toPlainText(), QString("41 00 00 00 00 00 "));
+        // Refused input converts to nothing.
+        QCOMPARE(s->txtStringChange[1]->toPlainText(), QString());
+        QCOMPARE(s->txtStringChange[0]->toPlainText(), QString());
         s->txtStringChange[2]->setPlainText("41  42");
         QCOMPARE(s->lblAscii->text(), QString("Ascii"));
         QCOMPARE(s->lblSourceString->text(), QString("字符串"));
@@ -447,6 +453,111 @@ private slots:
         s->chkTrim->setChecked(true);
         QTest::mouseClick(s->btnCopyReplace, Qt::LeftButton);
         QCOMPARE(s->txtCopyContent->toPlainText(), QString("a b"));
+    }
+
+    void currentCellStaysInView()
+    {
+        FlexGrid *g = grid();
+        const auto inView = [g] { return g->viewport()->rect().contains(g->visualRect(g->currentIndex())); };
+        g->setFocus();
+        g->setCurrentCell(1, 1);
+        QTest::keyClick(g, Qt::Key_End, Qt::ControlModifier);
+        QCOMPARE(g->row(), g->rows() - 1);
+        QVERIFY(inView());
+        QTest::keyClick(g, Qt::Key_Home, Qt::ControlModifier);
+        QCOMPARE(g->row(), 1);
+        QVERIFY(inView());
+        for (int i = 0; i < 3; ++i)
+            QTest::keyClick(g, Qt::Key_PageDown);
+        QVERIFY(g->row() > 3 * (g->visibleRows() - 2));
+        QVERIFY(inView());
+        for (int i = 0; i < 60; ++i)
+            QTest::keyClick(g, Qt::Key_Down);
+        QVERIFY(inView());
+        QTest::keyClick(g, Qt::Key_PageUp);
+        QVERIFY(inView());
+        QCOMPARE(m_hex->txtLoc->text(), QString::number(HexGridModel::offsetOf(g->row(), g->col()), 16).toUpper().rightJustified(8, '0'));
+
+        // Letters do not search the grid: the current cell stays.
+        const int row = g->row();
+        const int col = g->col();
+        QTest::keyClicks(g, "xyz");
+        QCOMPARE(g->row(), row);
+        QCOMPARE(g->col(), col);
+        QCOMPARE(QApplication::focusWidget(), g);
+
+        // Jumps: the address box, the difference search, and the text column scrolls along.
+        m_hex->GotoAddress("9A000", false);
+        QVERIFY(inView());
+        m_images.WorkImage[0x4D1E5] = char(~m_images.WorkImage[0x4D1E5]);
+        m_hex->txtLoc->setText("000AD000");
+        m_hex->optUpWay->setChecked(true);
+        m_hex->btnFindDifferent->click();
+        QCOMPARE(m_hex->txtLoc->text(), QString("0004D1E5"));
+        QVERIFY(inView());
+        QCOMPARE(m_hex->scrollRows->value(), g->verticalScrollBar()->value());
+    }
+
+    void digitOnTheGridStartsAValue()
+    {
+        FlexGrid *g = grid();
+        m_hex->GotoAddress("4D1F3", false);
+        const QByteArray before = m_images.WorkImage;
+        QTest::keyClicks(g, "7");
+        QLineEdit *box = m_hex->txtNewValue;
+        QCOMPARE(QApplication::focusWidget(), box);
+        QApplication::processEvents(); // the focus does not select the typed digit
+        QTest::keyClicks(box, "b");
+        QCOMPARE(box->text(), QString("7B"));
+        QCOMPARE(m_images.WorkImage, before); // nothing written before Enter
+        QTest::keyClick(box, Qt::Key_Return);
+        QCOMPARE(int(byteAt(m_images.WorkImage, 0x4D1F3)), 0x7B);
+        QCOMPARE(grid()->textMatrix(cellRow(0x4D1F3), cellCol(0x4D1F3)), QString("7B"));
+    }
+
+    void textColumn()
+    {
+        // GBK pairs show their character, printable ASCII itself, anything else a dot, a lead
+        // byte with no trail byte or at the row's end too.
+        const QByteArray row("\xD6\xD0\xCE\xC4" "A\x00\x7F\x81\x20\xFF" "z\x80\xB0\xA1\x01\xB0", 16);
+        QCOMPARE(hexRowText(row, 0, 16), QString("中文A... .z.啊.."));
+        const QVector<HexTextGlyph> glyphs = hexRowGlyphs(row, 0, 16);
+        QCOMPARE(glyphs[0].span, 2);
+        QCOMPARE(glyphs[2].first, 4);
+        QCOMPARE(hexRowText(row, 14, 16), QString("..")); // past the image's end: what is there
+        QCOMPARE(hexRowText(row, 20, 16), QString());
+
+        // The column stands right of the byte columns, and a changed cartridge byte is red.
+        HexTextColumn *column = m_hex->textColumn;
+        QVERIFY(column->isVisible());
+        QVERIFY(column->geometry().left() >= grid()->geometry().right());
+        const auto redPixels = [column] {
+            const QImage shot = column->grab().toImage();
+            int n = 0;
+            for (int y = 0; y < shot.height(); ++y)
+                for (int x = 0; x < shot.width(); ++x) {
+                    const QColor c = shot.pixelColor(x, y);
+                    n += c.red() > 200 && c.green() < 80 && c.blue() < 80;
+                }
+            return n;
+        };
+        m_hex->GotoAddress("4D1E0", true);
+        const int unchanged = redPixels(); // fringes of antialiased glyphs at most
+        typeEnter(m_hex->txtNewValue, "41");
+        QVERIFY(redPixels() > unchanged + 10);
+        m_hex->txtNewValue->selectAll();
+        typeEnter(m_hex->txtNewValue, hexByte(byteAt(m_pristine, 0x4D1E0)));
+        QCOMPARE(redPixels(), unchanged);
+    }
+
+    void refusedValueIsNamedInTheStatusBar()
+    {
+        m_hex->GotoAddress("100", true);
+        const QByteArray before = m_images.WorkImage;
+        m_hex->txtNewValue->clear();
+        typeEnter(m_hex->txtNewValue, "G");
+        QCOMPARE(m_images.WorkImage, before);
+        QCOMPARE(m_window->statusBar()->currentMessage(), QString("当前：00 至 FF 的十六进制数"));
     }
 
     void searchRoutines()

@@ -1,0 +1,88 @@
+#include "hexview/hextextcolumn.h"
+
+#include "controls/flexgrid.h"
+#include "hexview/hexgridmodel.h"
+#include "hexview/hextext.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QPainter>
+#include <QPaintEvent>
+#include <QScrollBar>
+#include <QStyleOptionHeader>
+
+namespace {
+const QString Caption = QStringLiteral("文本");
+constexpr int BytesPerRow = 16;
+constexpr int Padding = 6;
+} // namespace
+
+HexTextColumn::HexTextColumn(const ByteImages &images, FlexGrid *grid, QWidget *parent)
+    : QWidget(parent), m_images(images), m_grid(grid)
+{
+    setObjectName(QStringLiteral("hexTextColumn"));
+    setFont(grid->font());
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
+    const auto repaint = [this] { update(); };
+    connect(grid->verticalScrollBar(), &QScrollBar::valueChanged, this, repaint);
+    connect(grid->model(), &QAbstractItemModel::dataChanged, this, repaint);
+    connect(grid->model(), &QAbstractItemModel::modelReset, this, repaint);
+}
+
+int HexTextColumn::charWidth() const
+{
+    return fontMetrics().horizontalAdvance(u'0');
+}
+
+QSize HexTextColumn::sizeHint() const
+{
+    const int text = BytesPerRow * charWidth() + 2 * Padding;
+    return QSize(std::max(text, fontMetrics().horizontalAdvance(Caption) + 2 * Padding), 100);
+}
+
+void HexTextColumn::paintEvent(QPaintEvent *event)
+{
+    QPainter p(this);
+    p.fillRect(event->rect(), palette().base());
+
+    // Header band, level with the grid's header row.
+    const int frame = m_grid->frameWidth();
+    const int headerHeight = m_grid->horizontalHeader()->isVisible() ? m_grid->horizontalHeader()->height() : 0;
+    QStyleOptionHeader header;
+    header.initFrom(this);
+    header.rect = QRect(0, frame, width(), headerHeight);
+    header.text = Caption;
+    header.textAlignment = Qt::AlignLeft | Qt::AlignVCenter;
+    header.section = 0;
+    style()->drawControl(QStyle::CE_Header, &header, &p, this);
+
+    const int top = frame + headerHeight;
+    const int rowHeight = m_grid->verticalHeader()->defaultSectionSize();
+    if (rowHeight <= 0)
+        return;
+    p.setClipRect(QRect(0, top, width(), height() - top - frame));
+    const int cw = charWidth();
+    const QByteArray &work = m_images.WorkImage;
+    const QByteArray &pristine = m_images.PristineImage;
+    const QColor ink = palette().color(QPalette::Text);
+    const int firstRow = m_grid->topRow();
+    const int lastRow = std::min(m_grid->rows() - 1, firstRow + (height() - top) / rowHeight + 1);
+    for (int row = firstRow; row <= lastRow; ++row) {
+        const qint64 from = HexGridModel::offsetOf(row, 1);
+        const int y = top + (row - firstRow) * rowHeight;
+        for (const HexTextGlyph &g : hexRowGlyphs(work, from, BytesPerRow)) {
+            bool changed = false;
+            for (int k = 0; k < g.span; ++k) {
+                const qint64 o = from + g.first + k;
+                changed = changed || (inCartridgeRange(o) && o < pristine.size() && work[o] != pristine[o]);
+            }
+            p.setPen(changed ? QColor(Qt::red) : ink);
+            p.drawText(QRect(Padding + g.first * cw, y, g.span * cw, rowHeight), Qt::AlignCenter, g.text);
+        }
+    }
+}
+
+void HexTextColumn::wheelEvent(QWheelEvent *event)
+{
+    QApplication::sendEvent(m_grid->viewport(), event);
+}
