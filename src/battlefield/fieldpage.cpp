@@ -98,7 +98,8 @@ FieldPage::~FieldPage() = default;
 void FieldPage::buildLayout()
 {
     picFieldContainer = new FieldView(this);
-    picFieldContainer->setFixedSize(ViewSize);
+    picFieldContainer->setMinimumSize(ViewSize);
+    picFieldContainer->setPreferredSize(ViewSize);
     picField = picFieldContainer->surface();
     connect(picFieldContainer, &FieldView::hovered, this,
             [this](QPoint t) { showTile(QStringLiteral("%1,%2").arg(t.x()).arg(t.y())); });
@@ -469,7 +470,7 @@ void FieldPage::chkShowArmys_Click()
 
 void FieldPage::setExtraRoom(QSize extra)
 {
-    picFieldContainer->setFixedSize(ViewSize + extra);
+    picFieldContainer->setPreferredSize(ViewSize + extra);
 }
 
 int FieldPage::tile() const

@@ -67,6 +67,14 @@ void FieldView::setZoom(int percent, std::optional<QPointF> anchor)
     emit zoomChanged(percent, oldTile, tile());
 }
 
+void FieldView::setPreferredSize(QSize size)
+{
+    if (size == m_preferred)
+        return;
+    m_preferred = size;
+    updateGeometry();
+}
+
 void FieldView::setGridLines(bool on)
 {
     m_gridLines = on;

@@ -35,6 +35,10 @@ public:
     void setZoom(int percent, std::optional<QPointF> anchor = std::nullopt);
     void setGridLines(bool on);
 
+    // The size the viewport asks of the page's layout; it may still be shrunk to its minimum.
+    void setPreferredSize(QSize size);
+    QSize sizeHint() const override { return m_preferred; }
+
     // A picture scaled to a whole number of tiles at the current zoom with no smoothing, sharp
     // on any screen scale factor.
     QPixmap sharp(const QPixmap &picture) const;
@@ -64,6 +68,7 @@ private:
     QImage m_map;
     QSize m_tiles;
     int m_zoom = 100;
+    QSize m_preferred;
     bool m_gridLines = false;
     QVector<QWidget *> m_lines;
     QPointF m_anchor; // mouse position in the surface when a pull started

@@ -9,6 +9,7 @@
 #include "mainwindowfixture.h"
 
 #include <QCheckBox>
+#include <QWheelEvent>
 #include <QComboBox>
 #include <QDir>
 #include <QGroupBox>
@@ -405,6 +406,148 @@ private slots:
                  page->war()->Name + QString(" (%1,%2)").arg(tileOf(p).x()).arg(tileOf(p).y()));
         QCOMPARE(page->cboEnemyEdit[0]->currentText(), unit->tName());
         QCOMPARE(page->txtEnemyEdit[0]->text(), unit->tLevel());
+    }
+
+    void descriptionEmptiesWhenTheMouseLeaves()
+    {
+        const int id = warWithUnit(true);
+        showWar(id);
+        QLabel *p = child("imgDef_1");
+        hover(p);
+        QVERIFY(!page->txtArmyMen->toPlainText().isEmpty());
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(page->picField, &leave);
+        QCOMPARE(page->txtArmyMen->toPlainText(), QString());
+        // While a unit is edited the box keeps saying so.
+        doubleClick(p);
+        QVERIFY(page->UnitEditMode);
+        QApplication::sendEvent(page->picField, &leave);
+        QCOMPARE(page->txtArmyMen->toPlainText(), QString("编辑状态"));
+        page->btnEditCancel->click();
+    }
+
+    void openingAUnitFillsTheEditFrame()
+    {
+        // The war is chosen with the keyboard and the unit opened without a hover first.
+        const int id = warWithUnit(true);
+        QVERIFY(id);
+        const int from = id == 1 ? 2 : 1;
+        showWar(from);
+        page->cboWarField->setFocus();
+        QTest::keyClick(page->cboWarField, id > from ? Qt::Key_Down : Qt::Key_Up);
+        for (int i = from + 1; i < id; ++i)
+            QTest::keyClick(page->cboWarField, Qt::Key_Down);
+        page->timerField_Timer();
+        QCOMPARE(page->cboWarField->currentIndex(), id - 1);
+        QLabel *p = child("imgDef_1");
+        QCOMPARE(page->txtEnemyEdit[0]->text(), QString()); // nothing hovered yet
+        doubleClick(p);
+        const ArmyMen *unit = page->CurrentUnit;
+        QVERIFY(unit && page->UnitEditMode);
+        QCOMPARE(page->cboEnemyEdit[0]->currentText(), unit->tName());
+        QCOMPARE(page->cboEnemyEdit[1]->currentText(), unit->tWork());
+        QCOMPARE(page->txtEnemyEdit[0]->text(), unit->tLevel());
+        QCOMPARE(page->cboEnemyEdit[2]->currentText(), unit->tItem());
+        QCOMPARE(page->cboEnemyEdit[3]->currentText(), unit->tAI());
+        QCOMPARE(page->txtEnemyEdit[1]->text(), unit->tMagic());
+        // Confirming at once writes nothing new.
+        const QByteArray before = work();
+        page->btnEditOk->click();
+        QCOMPARE(work(), before);
+    }
+
+    void zoomScalesTheMapInTiles()
+    {
+        const int id = findWar([](const FieldInfo &w, Armys &) { return !w.FixedArmy && w.ActNumber[0] >= 1; });
+        showWar(id);
+        page->chkShowLine->click();
+        QVERIFY(page->chkShowLine->isChecked());
+        const FieldInfo &w = *page->war();
+        QLabel *m = child("lblAct_1");
+        const QPoint start = tileOf(m);
+        QCOMPARE(page->cboFieldZoom->count(), 5);
+        QCOMPARE(page->cboFieldZoom->itemText(0), QString("100%"));
+        QCOMPARE(page->cboFieldZoom->itemText(4), QString("400%"));
+        QCOMPARE(page->cboFieldZoom->currentText(), QString("100%"));
+
+        // The selector: 200% doubles the map, the markers, the pictures and the lines.
+        page->cboFieldZoom->setFocus();
+        QTest::keyClick(page->cboFieldZoom, Qt::Key_Down);
+        QTest::keyClick(page->cboFieldZoom, Qt::Key_Down);
+        QCOMPARE(page->cboFieldZoom->currentText(), QString("200%"));
+        QCOMPARE(page->tile(), 2 * T);
+        QCOMPARE(page->picField->size(), QSize(w.Width, w.Height) * 2 * T);
+        QCOMPARE(m->geometry(), QRect(start * 2 * T, QSize(2 * T, 2 * T)));
+        QCOMPARE(child<QWidget>("hLine_1")->geometry(), QRect(0, 2 * T, w.Width * 2 * T, 1));
+        QCOMPARE(child<QWidget>(QString("vLine_%1").arg(w.Width - 1))->x(), (w.Width - 1) * 2 * T);
+        // Drawn sharp: every tile is a block of equal pixels 2 x 2 at a time.
+        const QImage shot = page->picField->map().toImage();
+        for (int y = 0; y < shot.height(); y += 2)
+            for (int x = 0; x < shot.width(); x += 2)
+                QVERIFY(shot.pixel(x, y) == shot.pixel(x + 1, y + 1));
+
+        // Dragging works in tiles: one tile is 32 pixels now.
+        QPoint step;
+        for (const QPoint &s : {QPoint(1, 0), QPoint(-1, 0), QPoint(0, 1), QPoint(0, -1)})
+            if (page->IsFreeTile(start.x() + s.x(), start.y() + s.y()) && step.isNull())
+                step = s;
+        QVERIFY(!step.isNull());
+        drag(m, {QPointF(step) * 0.4 * 2 * T}); // under half a tile
+        QCOMPARE(tileOf(m) / 2, start);
+        drag(m, {QPointF(step) * 0.6 * 2 * T});
+        QCOMPARE(m->pos(), (start + step) * 2 * T);
+        QCOMPARE(w.ActX(0, 1), start.x() + step.x());
+        QCOMPARE(w.ActY(0, 1), start.y() + step.y());
+        // The read-out names tiles.
+        page->picField->move(0, 0);
+        hover(page->picField, QPointF(5 * 2 * T + 3, 7 * 2 * T + 31));
+        QCOMPARE(page->txtFieldInfo->text(), w.Name + QString(" (5,7)"));
+
+        // Ctrl + wheel over the map: in up to 400%, out to 100%, the tile under the mouse stays.
+        const auto wheel = [this](int delta, QPointF at) {
+            QWheelEvent e(at, page->picFieldContainer->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton,
+                          Qt::ControlModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(page->picFieldContainer, &e);
+        };
+        const QPointF at(100, 100);
+        const QPointF tileUnder = (at - QPointF(page->picField->pos())) / page->tile();
+        wheel(120, at);
+        QCOMPARE(page->cboFieldZoom->currentText(), QString("300%"));
+        QCOMPARE(page->tile(), 3 * T);
+        QVERIFY(std::abs((at.x() - page->picField->x()) / page->tile() - tileUnder.x()) < 0.1);
+        wheel(120, at);
+        wheel(120, at);
+        QCOMPARE(page->tile(), 4 * T);
+        for (int i = 0; i < 6; ++i)
+            wheel(-120, at);
+        QCOMPARE(page->tile(), T);
+        QCOMPARE(m->pos(), (start + step) * T);
+
+        // The zoom stays when another war is chosen.
+        page->cboFieldZoom->setCurrentIndex(3);
+        emit page->cboFieldZoom->activated(3);
+        QCOMPARE(page->tile(), 3 * T);
+        showWar(1);
+        QCOMPARE(page->tile(), 3 * T);
+        QCOMPARE(child("lblAct_1")->width(), 3 * T);
+        QCOMPARE(page->picField->width(), page->war()->Width * 3 * T);
+    }
+
+    void viewportGrowsWithTheWindow()
+    {
+        showWar(1);
+        QCOMPARE(f.window->size(), QSize(1024, 720));
+        QCOMPARE(page->picFieldContainer->size(), QSize(393, 373));
+        f.window->resize(1920, 1080);
+        QApplication::processEvents();
+        QCOMPARE(page->picFieldContainer->size(), QSize(393 + 896, 373 + 360));
+        QVERIFY(f.window->stabAll->geometry().bottom() < f.window->height());
+        // Everything beside the map is still inside the window.
+        QVERIFY(page->frameEnemyEdit->geometry().right() < page->width());
+        QVERIFY(page->picFieldContainer->geometry().bottom() < page->height());
+        f.window->resize(800, 600);
+        QApplication::processEvents();
+        QCOMPARE(page->picFieldContainer->size(), QSize(393, 373));
     }
 
     void unitDescriptionOfOddUnits()
