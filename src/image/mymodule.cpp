@@ -303,6 +303,10 @@ bool ReadPatch(ByteImages &images, const QString &path, FileKind kind, Dialogs &
     std::optional<QByteArray> result;
     if (readWholeFile(path, patch) && !base.isEmpty())
         result = kind == FileKind::Bps ? Patches::applyBps(patch, base, TargetSize) : Patches::applyIps(patch, base, TargetSize);
+    if (!result && kind == FileKind::Bps && Patches::bpsForOtherSource(patch, base)) {
+        dialogs.message(Dialogs::Icon::Error, QStringLiteral("文件错误"), QStringLiteral("补丁与自带文件不符，无法使用！"));
+        return false;
+    }
     if (!result || result->size() != TargetSize) {
         dialogs.message(Dialogs::Icon::Error, QStringLiteral("错误"), QStringLiteral("补丁有误，无法读取！"));
         return false;

@@ -71,7 +71,7 @@ FileKind fileKind(const QString &path);
 bool BuildPatch(const ByteImages &images, FileKind kind, QByteArray &out, Dialogs &dialogs);
 // Applies an IPS or BPS patch file to a fresh built-in image and makes the result WorkImage; a
 // malformed patch, a wrong checksum or a result of another size shows the error and changes
-// nothing.
+// nothing; a BPS patch made for another base file gets a message of its own.
 bool ReadPatch(ByteImages &images, const QString &path, FileKind kind, Dialogs &dialogs);
 
 // The pure halves of the two change-list routines above.

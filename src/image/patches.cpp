@@ -162,6 +162,17 @@ quint32 crc32(const QByteArray &data)
     return c ^ 0xFFFFFFFFu;
 }
 
+namespace {
+
+// The BPS magic, room for the header and the three checksums, and the patch's own checksum right.
+bool bpsIntact(const QByteArray &patch)
+{
+    return patch.size() >= 4 + 3 + 12 && patch.startsWith("BPS1") &&
+           readCrc(patch, patch.size() - 4) == crc32(patch.left(patch.size() - 4));
+}
+
+} // namespace
+
 QByteArray encodeIps(const QByteArray &source, const QByteArray &target)
 {
     if (source == target)
@@ -271,13 +282,21 @@ QByteArray encodeBps(const QByteArray &source, const QByteArray &target)
     return out;
 }
 
+bool bpsForOtherSource(const QByteArray &patch, const QByteArray &source)
+{
+    if (!bpsIntact(patch))
+        return false;
+    Reader r(patch, patch.size() - 12);
+    r.pos = 4;
+    const quint64 sourceSize = r.number();
+    return r.ok && (sourceSize != quint64(source.size()) || readCrc(patch, patch.size() - 12) != crc32(source));
+}
+
 std::optional<QByteArray> applyBps(const QByteArray &patch, const QByteArray &source, qsizetype maxSize)
 {
-    if (patch.size() < 4 + 3 + 12 || !patch.startsWith("BPS1"))
+    if (!bpsIntact(patch))
         return std::nullopt;
     const qsizetype footer = patch.size() - 12;
-    if (readCrc(patch, patch.size() - 4) != crc32(patch.left(patch.size() - 4)))
-        return std::nullopt;
     Reader r(patch, footer);
     r.pos = 4;
     const quint64 sourceSize = r.number();

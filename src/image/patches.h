@@ -21,4 +21,8 @@ QByteArray encodeBps(const QByteArray &source, const QByteArray &target);
 std::optional<QByteArray> applyIps(const QByteArray &patch, const QByteArray &source, qsizetype maxSize);
 std::optional<QByteArray> applyBps(const QByteArray &patch, const QByteArray &source, qsizetype maxSize);
 
+// True for an undamaged BPS patch (its own checksum right) whose source size or source checksum
+// is not that of source: a patch made for another file.
+bool bpsForOtherSource(const QByteArray &patch, const QByteArray &source);
+
 } // namespace Patches

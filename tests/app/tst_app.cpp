@@ -289,7 +289,6 @@ private slots:
             {"short.ips", shortResult},
             {"long.ips", Patches::encodeIps(m_pristine, m_pristine + "x")},
             {"noeof.ips", QByteArray("PATCH\x00\x00\x10\x00\x01\x01")},
-            {"other.bps", Patches::encodeBps(otherSource, edited)},
             {"cut.bps", Patches::encodeBps(m_pristine, edited).chopped(1)},
             {"empty.ips", QByteArray()},
         };
@@ -303,6 +302,12 @@ private slots:
             expectMessage(m_dialogs, "补丁有误，无法读取！", "错误", Dialogs::Icon::Error);
             QCOMPARE(m_images.WorkImage, before);
         }
+        QVERIFY(writeWholeFile(file("other.bps"), Patches::encodeBps(otherSource, edited)));
+        m_dialogs.saveAnswers = {Dialogs::Answer::DontSave};
+        m_dialogs.answers << file("other.bps");
+        w->menuOpen_Click();
+        expectMessage(m_dialogs, "补丁与自带文件不符，无法使用！", "文件错误", Dialogs::Icon::Error);
+        QCOMPARE(m_images.WorkImage, before);
         m_dialogs.saveAnswers = {Dialogs::Answer::DontSave};
         QVERIFY(w->close());
 

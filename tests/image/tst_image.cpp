@@ -168,6 +168,44 @@ private slots:
         QVERIFY(!applyBps(Patches::encodeBps(source, source + "x"), source, TargetSize)); // too long
     }
 
+    void bpsForAnotherBaseFile()
+    {
+        const QByteArray source = loadBuiltInImage();
+        QByteArray target = source;
+        target[0x6E2EC] = char(~target[0x6E2EC]);
+        QByteArray otherSource = source;
+        otherSource[5] = 1;
+        const QByteArray bps = Patches::encodeBps(source, target);
+        QByteArray damaged = bps;
+        damaged[7] = char(damaged[7] ^ 0x40);
+        const struct {
+            const char *name;
+            QByteArray patch;
+            const char *text;
+            const char *title;
+        } cases[] = {
+            {"other.bps", Patches::encodeBps(otherSource, target), "补丁与自带文件不符，无法使用！", "文件错误"},
+            {"shorter.bps", Patches::encodeBps(source.left(1000), target), "补丁与自带文件不符，无法使用！", "文件错误"},
+            {"damaged.bps", damaged, "补丁有误，无法读取！", "错误"},
+            {"cut.bps", bps.chopped(1), "补丁有误，无法读取！", "错误"},
+            {"magic.bps", "BPX1" + bps.mid(4), "补丁有误，无法读取！", "错误"},
+            {"empty.bps", QByteArray(), "补丁有误，无法读取！", "错误"},
+        };
+        ByteImages images;
+        images.load(source);
+        ScriptedDialogs dialogs;
+        for (const auto &c : cases) {
+            const QString path = writeTemp(c.name, c.patch);
+            QVERIFY2(!ReadPatch(images, path, fileKind(path), dialogs), c.name);
+            expectMessage(dialogs, c.text, c.title, Dialogs::Icon::Error);
+            QCOMPARE(images.WorkImage, source);
+        }
+        // The patch for this base file is taken.
+        QVERIFY(ReadPatch(images, writeTemp("mod.bps", bps), FileKind::Bps, dialogs));
+        QCOMPARE(images.WorkImage, target);
+        QCOMPARE(dialogs.messages.size(), int(std::size(cases)));
+    }
+
     void historySteps()
     {
         ByteImages im;
