@@ -13,8 +13,10 @@ void setUpApplication(QCoreApplication &app)
                                                 .arg(VESKEDIT_VERSION_MAJOR)
                                                 .arg(VESKEDIT_VERSION_MINOR)
                                                 .arg(VESKEDIT_VERSION_PATCH));
-    QGuiApplication::setDesktopFileName(QStringLiteral("veskedit"));
-    QGuiApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/veskedit.svg")));
+    if (qobject_cast<QGuiApplication *>(&app)) { // not for --help and --version
+        QGuiApplication::setDesktopFileName(QStringLiteral("veskedit"));
+        QGuiApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/veskedit.svg")));
+    }
     installQtTranslations(app);
 }
 

@@ -2,11 +2,14 @@
 
 #include "app/frmabout.h"
 #include "app/frmveskedit.h"
+#include "app/openfile.h"
+#include "app/recentfiles.h"
 #include "image/dialogs.h"
 #include "image/fileio.h"
 #include "image/mymodule.h"
 
 #include <QCloseEvent>
+#include <QDropEvent>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QScreen>
@@ -14,6 +17,7 @@
 #include <QTimer>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QVBoxLayout>
 
 frmStart::frmStart(ByteImages &images, Dialogs &dialogs, const EditorPaths &paths, QWidget *parent)
@@ -56,6 +60,7 @@ frmStart::frmStart(ByteImages &images, Dialogs &dialogs, const EditorPaths &path
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->geometry().center() - rect().center());
 
+    setAcceptDrops(true);
     StartResult = 3;
     btnOpenLastFile->setEnabled(CheckPath(lastFilePath(), false, false, false));
 }
@@ -103,33 +108,42 @@ void frmStart::btnOpenLastFile_Click()
 
 void frmStart::btnOpenNewFile_Click()
 {
-    StartResult = 2;
     const QString path = m_dialogs.openFileName(QStringLiteral("打开文件"), FileDialogFilter, m_fileName);
     if (path.isEmpty()) {
         StartResult = 3;
         return;
     }
     m_fileName = path;
-    const FileKind kind = fileKind(path);
-    if (kind == FileKind::ChangeList || kind == FileKind::Ips || kind == FileKind::Bps) {
-        const bool read = kind == FileKind::ChangeList ? ReadChangeList(m_images, path, m_dialogs)
-                                                       : ReadPatch(m_images, path, kind, m_dialogs);
-        if (!read) {
-            StartResult = 3;
-            return;
-        }
-    } else {
-        // ".exe", and any other name, must be an executable of the right size.
-        const std::optional<QByteArray> bytes = readExecutable(path, m_dialogs);
-        if (!bytes) {
-            StartResult = 3;
-            return;
-        }
-        m_images.load(*bytes);
+    openFile(path);
+}
+
+bool frmStart::openFile(const QString &path)
+{
+    StartResult = 2;
+    if (!loadFile(m_images, path, m_dialogs)) {
+        StartResult = 3;
+        return false;
     }
     m_images.OpenedImage = m_images.WorkImage;
     CurrentFileText = path;
+    RecentFiles(m_paths).add(path);
     close();
+    return true;
+}
+
+void frmStart::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (!draggedFile(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void frmStart::dropEvent(QDropEvent *event)
+{
+    const QString path = draggedFile(event->mimeData());
+    if (path.isEmpty())
+        return;
+    event->acceptProposedAction();
+    openFile(path);
 }
 
 void frmStart::btnExit_Click()
@@ -153,6 +167,8 @@ void frmStart::closeEvent(QCloseEvent *event)
     auto *w = new frmVeskEdit(m_images, m_dialogs, m_paths);
     w->setAttribute(Qt::WA_DeleteOnClose);
     w->txtNowFileName->setText(CurrentFileText);
+    if (StartResult == 2)
+        w->statusBar()->showMessage(openedMessage(CurrentFileText));
     w->show();
     w->timerInit->start();
     m_mainWindow = w;

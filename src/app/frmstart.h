@@ -35,6 +35,9 @@ public:
     void btnOpenLastFile_Click();
     void btnOpenSystem_Click();
     void btnExit_Click();
+    // Opens a file of any kind the editor takes, as btnOpenNewFile does after its file dialog:
+    // on success the dialog closes and hands over to the main window.
+    bool openFile(const QString &path);
 
     // The main window this dialog handed over to, if any.
     frmVeskEdit *mainWindow() const;
@@ -44,6 +47,8 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     QString lastFilePath() const;

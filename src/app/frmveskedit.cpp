@@ -1,6 +1,7 @@
 #include "app/frmveskedit.h"
 
 #include "app/frmabout.h"
+#include "app/openfile.h"
 #include "battlefield/enemytypepage.h"
 #include "battlefield/fieldpage.h"
 #include "controls/flexgrid.h"
@@ -20,6 +21,7 @@
 #include "tables/shieldpage.h"
 
 #include <QCloseEvent>
+#include <QDropEvent>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QTextDocument>
@@ -32,6 +34,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QScreen>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -55,7 +58,7 @@ QWidget *page(const QString &name)
 } // namespace
 
 frmVeskEdit::frmVeskEdit(ByteImages &images, Dialogs &dialogs, const EditorPaths &paths, QWidget *parent)
-    : QMainWindow(parent), m_images(images), m_dialogs(dialogs), m_paths(paths)
+    : QMainWindow(parent), m_images(images), m_dialogs(dialogs), m_paths(paths), m_recent(paths)
 {
     setObjectName(QStringLiteral("frmVeskEdit"));
     setWindowTitle(Caption);
@@ -67,8 +70,13 @@ frmVeskEdit::frmVeskEdit(ByteImages &images, Dialogs &dialogs, const EditorPaths
     menuFile->setObjectName(QStringLiteral("menuFile"));
     menuOpen = menuFile->addAction(QStringLiteral("打开(&O)"), this, &frmVeskEdit::menuOpen_Click);
     menuOpen->setObjectName(QStringLiteral("menuOpen"));
+    menuOpen->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     menuSave = menuFile->addAction(QStringLiteral("保存(&S)"), this, &frmVeskEdit::menuSave_Click);
     menuSave->setObjectName(QStringLiteral("menuSave"));
+    menuSave->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    menuRecent = menuFile->addMenu(QStringLiteral("最近打开的文件"));
+    menuRecent->setObjectName(QStringLiteral("menuRecent"));
+    fillRecentMenu();
     menuFile->addSeparator();
     menuExit = menuFile->addAction(QStringLiteral("退出(&Q)"), this, &frmVeskEdit::menuExit_Click);
     menuExit->setObjectName(QStringLiteral("menuExit"));
@@ -80,6 +88,10 @@ frmVeskEdit::frmVeskEdit(ByteImages &images, Dialogs &dialogs, const EditorPaths
     menuRedo = menuEdit->addAction(QStringLiteral("重做(&R)"), this, &frmVeskEdit::menuRedo_Click);
     menuRedo->setObjectName(QStringLiteral("menuRedo"));
     menuRedo->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    menuEdit->addSeparator();
+    menuFind = menuEdit->addAction(QStringLiteral("查找(&F)..."), this, &frmVeskEdit::showFindDialog);
+    menuFind->setObjectName(QStringLiteral("menuFind"));
+    menuFind->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
     menuAbout = menuBar()->addAction(QStringLiteral("关于[&A]"));
     menuAbout->setObjectName(QStringLiteral("menuAbout"));
     connect(menuAbout, &QAction::triggered, this, [this] { frmAbout(this).exec(); });
@@ -126,12 +138,7 @@ frmVeskEdit::frmVeskEdit(ByteImages &images, Dialogs &dialogs, const EditorPaths
     hexPage = new HexPage(m_images, m_dialogs, HexByteText);
     hexPage->setObjectName(QStringLiteral("tabAddress"));
     connect(hexPage, &HexPage::lockMainWindow, this, &frmVeskEdit::LockMainWindow);
-    connect(hexPage, &HexPage::findRequested, this, [this] {
-        frmFind *f = findDialog();
-        f->show();
-        f->raise();
-        f->activateWindow();
-    });
+    connect(hexPage, &HexPage::findRequested, this, &frmVeskEdit::showFindDialog);
     stringPage = new StringPage;
     stringPage->setObjectName(QStringLiteral("tabString"));
 
@@ -159,6 +166,8 @@ frmVeskEdit::frmVeskEdit(ByteImages &images, Dialogs &dialogs, const EditorPaths
     layout->addLayout(fileRow);
     layout->addWidget(stabAll, 1);
     setCentralWidget(central);
+    statusBar()->setObjectName(QStringLiteral("statusBar"));
+    setAcceptDrops(true);
 
     timerInit = new QTimer(this);
     timerInit->setObjectName(QStringLiteral("timerInit"));
@@ -201,6 +210,17 @@ frmFind *frmVeskEdit::findDialog()
     return m_find;
 }
 
+void frmVeskEdit::showFindDialog()
+{
+    if (m_locked)
+        return;
+    stabAll->setCurrentWidget(hexPage); // where the bytes found are shown
+    frmFind *f = findDialog();
+    f->show();
+    f->raise();
+    f->activateWindow();
+}
+
 void frmVeskEdit::GotoAddress(const QString &strAddress, bool blnTopRow)
 {
     hexPage->GotoAddress(strAddress, blnTopRow);
@@ -220,6 +240,8 @@ void frmVeskEdit::LockMainWindow(bool lock)
     stabAll->setEnabled(!lock);
     menuOpen->setEnabled(!lock);
     menuSave->setEnabled(!lock);
+    menuRecent->setEnabled(!lock);
+    menuFind->setEnabled(!lock);
     historyChanged();
     if (!lock && m_focusBeforeLock)
         m_focusBeforeLock->setFocus();
@@ -371,34 +393,62 @@ void frmVeskEdit::menuOpen_Click()
     if (!offerToSave())
         return;
     const QString path = askFileName(false);
-    if (path.isEmpty())
-        return;
-    switch (const FileKind kind = fileKind(path)) {
-    case FileKind::Executable: {
-        const std::optional<QByteArray> bytes = readExecutable(path, m_dialogs);
-        if (!bytes)
-            return;
-        m_images.load(*bytes);
-        break;
-    }
-    case FileKind::ChangeList:
-        if (!ReadChangeList(m_images, path, m_dialogs))
-            return;
-        break;
-    case FileKind::Ips:
-    case FileKind::Bps:
-        if (!ReadPatch(m_images, path, kind, m_dialogs))
-            return;
-        break;
-    default:
-        return; // nothing was loaded, so nothing to show
-    }
+    if (!path.isEmpty())
+        openFile(path);
+}
+
+bool frmVeskEdit::openFile(const QString &path)
+{
+    if (!loadFile(m_images, path, m_dialogs))
+        return false;
     const int shown = stabAll->currentIndex();
     stabAll->setCurrentIndex(0);
     txtNowFileName->setText(path);
     refreshViews();
     stabAll->setCurrentIndex(shown);
     markSaved();
+    fileDone(path, openedMessage(path));
+    return true;
+}
+
+void frmVeskEdit::fileDone(const QString &path, const QString &status)
+{
+    m_recent.add(path);
+    fillRecentMenu();
+    statusBar()->showMessage(status);
+}
+
+void frmVeskEdit::fillRecentMenu()
+{
+    menuRecent->clear();
+    const QStringList files = m_recent.files();
+    for (int i = 0; i < files.size(); ++i) {
+        const QString path = files[i];
+        QAction *a = menuRecent->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(QString(path).replace(u'&', QStringLiteral("&&"))));
+        a->setObjectName(QStringLiteral("menuRecent_%1").arg(i));
+        connect(a, &QAction::triggered, this, [this, path] {
+            if (!m_locked && offerToSave())
+                openFile(path);
+        });
+    }
+    if (files.isEmpty())
+        menuRecent->addAction(QStringLiteral("（无）"))->setEnabled(false);
+}
+
+void frmVeskEdit::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (!m_locked && !draggedFile(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void frmVeskEdit::dropEvent(QDropEvent *event)
+{
+    const QString path = draggedFile(event->mimeData());
+    if (m_locked || path.isEmpty())
+        return;
+    event->acceptProposedAction();
+    if (offerToSave())
+        openFile(path);
 }
 
 void frmVeskEdit::saveFailed()
@@ -418,6 +468,7 @@ bool frmVeskEdit::menuSave_Click()
             return false;
         }
         markSaved();
+        fileDone(path, QStringLiteral("已保存 ") + path);
         const QString lastFile = m_paths.lastFile();
         CheckPath(QFileInfo(lastFile).path(), true, true, false);
         if (!writeWholeFile(lastFile, m_images.WorkImage))
@@ -435,6 +486,7 @@ bool frmVeskEdit::menuSave_Click()
             return false;
         }
         markSaved();
+        fileDone(path, QStringLiteral("已保存 ") + path);
         return true;
     }
     return false;

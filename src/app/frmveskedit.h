@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/recentfiles.h"
 #include "image/byteimages.h"
 #include "image/editorpaths.h"
 
@@ -45,10 +46,12 @@ public:
     QMenu *menuFile;
     QAction *menuOpen;
     QAction *menuSave;
+    QMenu *menuRecent; // menuRecent_0 .. the most recent file first
     QAction *menuExit;
     QMenu *menuEdit;
     QAction *menuUndo;
     QAction *menuRedo;
+    QAction *menuFind;
     QAction *menuAbout;
     QTabWidget *stabAll;
     QTabWidget *stabField;
@@ -87,6 +90,9 @@ public:
     void FillBattlefieldList();
 
     void menuOpen_Click();
+    // Opens a file of any kind the editor takes, as "打开" does after its file dialog; the
+    // caller has offered to save. True when it was opened.
+    bool openFile(const QString &path);
     // True when a file was written.
     bool menuSave_Click();
     void menuExit_Click();
@@ -102,11 +108,17 @@ public:
 protected:
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     // The file dialog, starting with the last name chosen; empty when cancelled.
     QString askFileName(bool save);
     void saveFailed();
+    void showFindDialog();
+    void fillRecentMenu();
+    // A file was opened or saved: first of the recent files, and the status bar says so.
+    void fileDone(const QString &path, const QString &status);
     // Asks whether to save unsaved changes; true when the caller may go on.
     bool offerToSave();
     // The caption mark and the Edit menu after the history changed.
@@ -122,4 +134,5 @@ private:
     QPointer<QWidget> m_focusBeforeLock;
     QByteArray m_savedImage; // WorkImage as last opened or saved
     bool m_locked = false;
+    RecentFiles m_recent;
 };

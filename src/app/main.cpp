@@ -2,14 +2,18 @@
 #include "app/frmstart.h"
 #include "app/frmveskedit.h"
 #include "app/qtdialogs.h"
+#include "app/startup.h"
 #include "battlefield/fieldpage.h"
 #include "image/editorpaths.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QTextStream>
+
+#include <memory>
 
 namespace {
 
@@ -47,20 +51,40 @@ int smokeTest(const EditorPaths &paths)
     return ok ? 0 : 1;
 }
 
+// --help and --version need no display: for them the program runs without its windows.
+std::unique_ptr<QCoreApplication> createApplication(int &argc, char *argv[])
+{
+    for (int i = 1; i < argc && qstrcmp(argv[i], "--") != 0; ++i)
+        for (const char *option : {"-h", "-?", "--help", "--help-all", "-v", "--version"})
+            if (qstrcmp(argv[i], option) == 0)
+                return std::make_unique<QCoreApplication>(argc, argv);
+    return std::make_unique<QApplication>(argc, argv);
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
-    setUpApplication(app);
+    const std::unique_ptr<QCoreApplication> app = createApplication(argc, argv);
+    setUpApplication(*app);
+    QCommandLineParser parser;
+    addProgramOptions(parser);
+    if (!parser.parse(QCoreApplication::arguments()) || parser.positionalArguments().size() > 1) {
+        QTextStream(stderr) << (parser.errorText().isEmpty() ? QStringLiteral("只能给出一个文件。") : parser.errorText())
+                            << '\n' << parser.helpText();
+        return 2;
+    }
+    if (parser.isSet(QStringLiteral("help")) || parser.optionNames().contains(QStringLiteral("help-all")))
+        parser.showHelp(); // ends the program
+    if (parser.isSet(QStringLiteral("version")))
+        parser.showVersion();
     const EditorPaths paths = EditorPaths::forProgram(QCoreApplication::applicationDirPath());
-    if (QCoreApplication::arguments().contains(QStringLiteral("--smoke-test")))
+    if (parser.isSet(QStringLiteral("smoke-test")))
         return smokeTest(paths);
     ByteImages images;
     QtDialogs dialogs;
-    auto *start = new frmStart(images, dialogs, paths);
-    start->setAttribute(Qt::WA_DeleteOnClose);
-    QObject::connect(start, &frmStart::programEnd, &app, &QCoreApplication::quit, Qt::QueuedConnection);
-    start->show();
-    return app.exec();
+    QWidget *first = openFirstWindow(parser.positionalArguments().value(0), images, dialogs, paths);
+    if (auto *start = qobject_cast<frmStart *>(first))
+        QObject::connect(start, &frmStart::programEnd, app.get(), &QCoreApplication::quit, Qt::QueuedConnection);
+    return app->exec();
 }

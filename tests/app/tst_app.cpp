@@ -2,6 +2,9 @@
 #include "app/frmstart.h"
 #include "app/appsetup.h"
 #include "app/frmveskedit.h"
+#include "app/startup.h"
+#include "hexview/frmfind.h"
+#include "hexview/hexpage.h"
 #include "image/fileio.h"
 #include "image/gbk.h"
 #include "image/mymodule.h"
@@ -21,12 +24,15 @@
 #include <QStandardPaths>
 #include <QListWidget>
 #include <QMenu>
+#include <QMimeData>
+#include <QStatusBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QUrl>
 #include <QtTest>
 
 #include <memory>
@@ -78,6 +84,45 @@ private:
         return at;
     }
     QStringList m_mounts;
+
+    // The entries of the File menu's recent files, without their "&1 " numbers.
+    static QStringList recentEntries(frmVeskEdit *w)
+    {
+        QStringList paths;
+        for (QAction *a : w->menuRecent->actions())
+            if (a->isEnabled())
+                paths << a->text().section(' ', 1).replace("&&", "&");
+        return paths;
+    }
+
+    // A drag of urls entering window, then dropped if it was taken; true when both were taken.
+    static bool dropOn(QWidget *window, const QList<QUrl> &urls)
+    {
+        QMimeData mime;
+        mime.setUrls(urls);
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(window, &enter);
+        if (!enter.isAccepted())
+            return false;
+        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(window, &drop);
+        return drop.isAccepted();
+    }
+
+    // The program itself, run with arguments and no display; its exit code and what it printed.
+    static std::tuple<int, QString, QString> runProgram(const QStringList &arguments)
+    {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        env.remove("DISPLAY");
+        p.setProcessEnvironment(env);
+        p.start(QCoreApplication::applicationDirPath() + "/veskedit", arguments);
+        if (!p.waitForFinished(60000))
+            return {-1, QString(), QString()};
+        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardOutput()),
+                QString::fromUtf8(p.readAllStandardError())};
+    }
 
 
 private slots:
@@ -633,7 +678,7 @@ private slots:
         QVERIFY(w);
         QVERIFY(writeWholeFile(file("long.exe"), QByteArray(TargetSize + 1, 'x')));
         QVERIFY(writeWholeFile(file("bad.txt"), "*ZZ*"));
-        QVERIFY(writeWholeFile(file("other.dat"), m_pristine));
+        QVERIFY(writeWholeFile(file("other.dat"), "MZ"));
         m_images.WorkImage[0x4D1E0] = 1;
         const QByteArray before = m_images.WorkImage;
         m_dialogs.saveAnswers = QList<Dialogs::Answer>(5, Dialogs::Answer::DontSave);
@@ -644,9 +689,11 @@ private slots:
         m_dialogs.answers << file("bad.txt");
         w->menuOpen->trigger();
         expectMessage(m_dialogs, "数据有误，无法读取！", "错误", Dialogs::Icon::Error);
-        const int shown = m_dialogs.messages.size();
+        // Any other ending is an executable, as in the start dialog.
         m_dialogs.answers << file("other.dat");
         w->menuOpen->trigger();
+        expectMessage(m_dialogs, "文件错误，请选择正确的文件！", "文件错误", Dialogs::Icon::Error);
+        const int shown = m_dialogs.messages.size();
         w->menuOpen->trigger(); // cancelled
         QCOMPARE(m_dialogs.messages.size(), shown);
         QCOMPARE(m_images.WorkImage, before);
@@ -700,6 +747,263 @@ private slots:
         QVERIFY(m_images.OpenedImage.isEmpty());
         QVERIFY(m_images.PristineImage.isEmpty());
         QTRY_VERIFY(guard.isNull()); // deleted on close
+    }
+
+    void standardKeys()
+    {
+        frmVeskEdit *w = openBuiltIn();
+        QVERIFY(w);
+        QApplication::setActiveWindow(w);
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        QCOMPARE(w->menuOpen->shortcut(), QKeySequence("Ctrl+O"));
+        QCOMPARE(w->menuSave->shortcut(), QKeySequence("Ctrl+S"));
+        QCOMPARE(w->menuFind->shortcut(), QKeySequence("Ctrl+F"));
+        QCOMPARE(w->menuFind->text(), QString("查找(&F)..."));
+        QVERIFY(w->menuEdit->actions().contains(w->menuFind));
+
+        QTest::keyClick(w, Qt::Key_O, Qt::ControlModifier);
+        QCOMPARE(m_dialogs.dialogTitles, QStringList{"打开文件"});
+        QTest::keyClick(w, Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(m_dialogs.dialogTitles, (QStringList{"打开文件", "保存文件"}));
+        // Find from another tab: the hex grid, where the match is shown, comes to the front.
+        w->stabAll->setCurrentIndex(2);
+        QTest::keyClick(w, Qt::Key_F, Qt::ControlModifier);
+        QVERIFY(w->findDialog()->isVisible());
+        QCOMPARE(w->stabAll->currentWidget(), static_cast<QWidget *>(w->hexPage));
+        w->findDialog()->hide();
+        // Not while the hex grid is being filled.
+        w->LockMainWindow(true);
+        QTest::keyClick(w, Qt::Key_F, Qt::ControlModifier);
+        QTest::keyClick(w, Qt::Key_O, Qt::ControlModifier);
+        QVERIFY(!w->findDialog()->isVisible());
+        QCOMPARE(m_dialogs.dialogTitles.size(), 2);
+        QVERIFY(!w->menuRecent->isEnabled());
+        w->LockMainWindow(false);
+        QVERIFY(w->menuRecent->isEnabled());
+    }
+
+    void statusAndRecentFiles()
+    {
+        frmVeskEdit *w = openBuiltIn();
+        QVERIFY(w);
+        QCOMPARE(w->statusBar()->objectName(), QString("statusBar"));
+        QCOMPARE(w->menuRecent->title(), QString("最近打开的文件"));
+        QVERIFY(recentEntries(w).isEmpty());
+        QCOMPARE(w->menuRecent->actions().size(), 1); // a disabled "none"
+
+        // Saved: the path in the status bar and first in the list; eight at most, none twice.
+        m_images.write(0x6E2EC, 0x2A);
+        const QByteArray edited = m_images.WorkImage;
+        QStringList saved;
+        for (int i = 0; i < 9; ++i) {
+            saved.prepend(file(QString("p&%1.ips").arg(i)));
+            m_dialogs.answers << saved.first();
+            QVERIFY(w->menuSave_Click());
+            QCOMPARE(w->statusBar()->currentMessage(), "已保存 " + saved.first());
+        }
+        m_dialogs.answers << saved[4];
+        QVERIFY(w->menuSave_Click());
+        saved.move(4, 0);
+        QCOMPARE(recentEntries(w), saved.mid(0, 8));
+        QCOMPARE(w->menuRecent->actions().first()->objectName(), QString("menuRecent_0"));
+        QCOMPARE(w->menuRecent->actions().first()->text(), "&1 " + QString(saved.first()).replace("&", "&&"));
+        // Kept in the editor's folder for the next window.
+        QVERIFY(QFile::exists(file("veskedit.conf")));
+        m_dialogs.saveAnswers = {Dialogs::Answer::DontSave};
+        QVERIFY(w->close());
+        m_images.OpenedImage = m_pristine;
+        m_images.load(m_pristine);
+        auto next = std::make_unique<frmVeskEdit>(m_images, m_dialogs, folder());
+        next->timerInit_Timer();
+        QCOMPARE(recentEntries(next.get()), saved.mid(0, 8));
+
+        // Opened from the list: every kind named in the status bar, and it moves to the top.
+        QVERIFY(writeWholeFile(file("game.exe"), edited));
+        QVERIFY(writeWholeFile(file("mod.bps"), Patches::encodeBps(m_pristine, edited)));
+        QVERIFY(writeWholeFile(file("list.txt"), toAnsi("文件名称：x\r\n创建时间：y\r\n*H6E2EC2A*")));
+        const QList<QPair<QString, QString>> kinds = {
+            {"game.exe", "可执行文件"}, {"mod.bps", "BPS 补丁"}, {"list.txt", "修改清单"}, {"p&3.ips", "IPS 补丁"}};
+        for (const auto &[name, kind] : kinds) {
+            m_images.load(m_pristine);
+            QVERIFY(next->openFile(file(name)));
+            QCOMPARE(m_images.WorkImage, edited);
+            QCOMPARE(next->statusBar()->currentMessage(), QString("已打开 %1（%2）").arg(file(name), kind));
+        }
+        QCOMPARE(recentEntries(next.get()).first(), file("p&3.ips"));
+        const auto chooseRecent = [&](const QString &name) {
+            next->menuRecent->actions().at(recentEntries(next.get()).indexOf(file(name)))->trigger();
+        };
+        // Unsaved changes: the save question first.
+        m_images.write(0x20, 0x01);
+        m_dialogs.saveAnswers = {Dialogs::Answer::DontSave};
+        m_dialogs.questions.clear();
+        chooseRecent("list.txt");
+        QCOMPARE(m_dialogs.questions.size(), 1);
+        QCOMPARE(m_images.WorkImage, edited);
+        QCOMPARE(next->txtNowFileName->text(), file("list.txt"));
+        QCOMPARE(recentEntries(next.get()).first(), file("list.txt"));
+
+        // A file gone since keeps its entry; opening it is refused with the kind's message.
+        QVERIFY(QFile::remove(file("game.exe")));
+        QVERIFY(QFile::remove(file("mod.bps")));
+        m_images.write(0x10, 0x01);
+        const QByteArray before = m_images.WorkImage;
+        m_dialogs.saveAnswers = {Dialogs::Answer::DontSave, Dialogs::Answer::DontSave, Dialogs::Answer::Cancel};
+        chooseRecent("game.exe");
+        expectMessage(m_dialogs, "文件错误，请选择正确的文件！", "文件错误", Dialogs::Icon::Error);
+        chooseRecent("mod.bps");
+        expectMessage(m_dialogs, "补丁有误，无法读取！", "错误", Dialogs::Icon::Error);
+        QCOMPARE(m_images.WorkImage, before);
+        QVERIFY(recentEntries(next.get()).contains(file("game.exe")));
+        // Cancelled at the save question: nothing happens.
+        chooseRecent("list.txt");
+        QCOMPARE(m_dialogs.questions.size(), 4);
+        QCOMPARE(m_dialogs.messages.size(), 2);
+        QCOMPARE(m_images.WorkImage, before);
+        next.reset();
+
+        // A file opened from the start dialog joins the list.
+        QVERIFY(writeWholeFile(file("start.exe"), edited));
+        frmStart *s = newStart();
+        m_dialogs.answers << file("start.exe");
+        QTest::mouseClick(s->btnOpenNewFile, Qt::LeftButton);
+        QVERIFY(s->mainWindow());
+        QCOMPARE(recentEntries(s->mainWindow()).first(), file("start.exe"));
+        QCOMPARE(s->mainWindow()->statusBar()->currentMessage(), "已打开 " + file("start.exe") + "（可执行文件）");
+    }
+
+    void dropOpensFile()
+    {
+        frmVeskEdit *w = openBuiltIn();
+        QVERIFY(w);
+        QByteArray edited = m_pristine;
+        edited[0x6E2EC] = 0x33;
+        QVERIFY(writeWholeFile(file("mod.ips"), Patches::encodeIps(m_pristine, edited)));
+        QVERIFY(writeWholeFile(file("short.exe"), "MZ"));
+        const QUrl mod = QUrl::fromLocalFile(file("mod.ips"));
+        // Not a single local file: the drag is not taken.
+        QVERIFY(!dropOn(w, {}));
+        QVERIFY(!dropOn(w, {QUrl("https://example.org/mod.ips")}));
+        QVERIFY(!dropOn(w, {mod, mod}));
+        // Unsaved changes: the save question first; cancelled, nothing is opened.
+        m_images.write(0x10, 0x01);
+        const QByteArray before = m_images.WorkImage;
+        QVERIFY(dropOn(w, {mod}));
+        QCOMPARE(m_dialogs.questions.size(), 1);
+        QCOMPARE(m_images.WorkImage, before);
+        m_dialogs.saveAnswers = {Dialogs::Answer::DontSave};
+        QVERIFY(dropOn(w, {mod}));
+        QCOMPARE(m_images.WorkImage, edited);
+        QCOMPARE(w->txtNowFileName->text(), file("mod.ips"));
+        QCOMPARE(w->statusBar()->currentMessage(), "已打开 " + file("mod.ips") + "（IPS 补丁）");
+        QVERIFY(!w->windowTitle().endsWith(" *"));
+        // Refused with its message; none while the hex grid is being filled.
+        QVERIFY(dropOn(w, {QUrl::fromLocalFile(file("short.exe"))}));
+        expectMessage(m_dialogs, "文件错误，请选择正确的文件！", "文件错误", Dialogs::Icon::Error);
+        QCOMPARE(m_images.WorkImage, edited);
+        w->LockMainWindow(true);
+        QVERIFY(!dropOn(w, {mod}));
+        w->LockMainWindow(false);
+        QVERIFY(w->close());
+
+        // On the start dialog: a refused file keeps it open, a good one hands over.
+        m_dialogs.messages.clear();
+        m_images = ByteImages();
+        frmStart *s = newStart();
+        QVERIFY(!dropOn(s, {mod, mod}));
+        QVERIFY(dropOn(s, {QUrl::fromLocalFile(file("short.exe"))}));
+        expectMessage(m_dialogs, "文件错误，请选择正确的文件！", "文件错误", Dialogs::Icon::Error);
+        QVERIFY(s->isVisible());
+        QVERIFY(!s->mainWindow());
+        QVERIFY(dropOn(s, {mod}));
+        QVERIFY(s->mainWindow());
+        QCOMPARE(m_images.WorkImage, edited);
+        QCOMPARE(m_images.OpenedImage, edited);
+        QCOMPARE(s->mainWindow()->txtNowFileName->text(), file("mod.ips"));
+    }
+
+    void commandLineFile()
+    {
+        QByteArray edited = m_pristine;
+        edited[0x6E2EC] = 0x44;
+        QVERIFY(writeWholeFile(file("mod.bps"), Patches::encodeBps(m_pristine, edited)));
+        QVERIFY(writeWholeFile(file("bad.txt"), "no star"));
+        const auto windows = [] {
+            QList<QWidget *> shown;
+            for (QWidget *t : QApplication::topLevelWidgets())
+                if (t->isVisible() && (qobject_cast<frmStart *>(t) || qobject_cast<frmVeskEdit *>(t)))
+                    shown << t;
+            return shown;
+        };
+        const auto closeAll = [] {
+            QList<QPointer<QWidget>> windows;
+            for (QWidget *t : QApplication::topLevelWidgets())
+                if (qobject_cast<frmStart *>(t) || qobject_cast<frmVeskEdit *>(t))
+                    windows << t;
+            qDeleteAll(windows);
+        };
+        closeAll();
+
+        // No file: the start dialog.
+        QWidget *first = openFirstWindow(QString(), m_images, m_dialogs, folder());
+        QVERIFY(qobject_cast<frmStart *>(first));
+        QCOMPARE(windows(), QList<QWidget *>{first});
+        closeAll();
+
+        // A file, named from the current folder: straight into the main window.
+        const QString current = QDir::currentPath();
+        QDir::setCurrent(folder());
+        first = openFirstWindow("mod.bps", m_images, m_dialogs, folder());
+        QDir::setCurrent(current);
+        auto *w = qobject_cast<frmVeskEdit *>(first);
+        QVERIFY(w);
+        QCOMPARE(windows(), QList<QWidget *>{w});
+        QVERIFY(w->timerInit->isActive());
+        w->timerInit_Timer();
+        QCOMPARE(w->txtNowFileName->text(), file("mod.bps"));
+        QCOMPARE(w->statusBar()->currentMessage(), "已打开 " + file("mod.bps") + "（BPS 补丁）");
+        QCOMPARE(m_images.WorkImage, edited);
+        QCOMPARE(m_images.OpenedImage, edited);
+        QCOMPARE(m_images.PristineImage, m_pristine);
+        QCOMPARE(recentEntries(w), QStringList{file("mod.bps")});
+        QVERIFY(!w->windowTitle().endsWith(" *"));
+        QVERIFY(m_dialogs.messages.isEmpty());
+        closeAll();
+
+        // Refused files: the message, then the start dialog with nothing loaded.
+        for (const char *name : {"bad.txt", "missing.exe", "missing.ips"}) {
+            m_images = ByteImages();
+            m_dialogs.messages.clear();
+            first = openFirstWindow(file(name), m_images, m_dialogs, folder());
+            QVERIFY2(qobject_cast<frmStart *>(first), name);
+            QCOMPARE(windows(), QList<QWidget *>{first});
+            QCOMPARE(m_dialogs.messages.size(), 1);
+            QCOMPARE(m_dialogs.messages.last().icon, Dialogs::Icon::Error);
+            QVERIFY(m_images.WorkImage.isEmpty());
+            closeAll();
+        }
+    }
+
+    void programOptions()
+    {
+        const QString version = QString("%1.%2.%3").arg(VESKEDIT_VERSION_MAJOR).arg(VESKEDIT_VERSION_MINOR).arg(VESKEDIT_VERSION_PATCH);
+        auto [code, out, err] = runProgram({"--version"});
+        QCOMPARE(code, 0);
+        QCOMPARE(out, "veskedit " + version + "\n");
+        std::tie(code, out, err) = runProgram({"--help"});
+        QCOMPARE(code, 0);
+        for (const char *part : {"FILE", "--help", "--version", "--smoke-test", ".ips", ".bps"})
+            QVERIFY2(out.contains(part), part);
+        // Wrong usage: a word on it and the usage, no window.
+        for (const QStringList &args : {QStringList{"--no-such-option"}, QStringList{"a.exe", "b.exe"}}) {
+            std::tie(code, out, err) = runProgram(args);
+            QCOMPARE(code, 2);
+            QVERIFY(err.contains("FILE"));
+        }
+        // The package check still runs the start-up.
+        std::tie(code, out, err) = runProgram({"--smoke-test"});
+        QCOMPARE(code, 0);
+        QVERIFY2(out.contains("start-up sequence ran"), qPrintable(out + err));
     }
 
     void aboutBox()

@@ -1,0 +1,59 @@
+#include "app/openfile.h"
+
+#include "image/byteimages.h"
+#include "image/dialogs.h"
+#include "image/mymodule.h"
+
+#include <QFileInfo>
+#include <QMimeData>
+#include <QUrl>
+
+bool loadFile(ByteImages &images, const QString &path, Dialogs &dialogs)
+{
+    switch (const FileKind kind = fileKind(path)) {
+    case FileKind::ChangeList:
+        return ReadChangeList(images, path, dialogs);
+    case FileKind::Ips:
+    case FileKind::Bps:
+        return ReadPatch(images, path, kind, dialogs);
+    default: {
+        // A name from outside a file dialog may be a folder or gone.
+        const QFileInfo info(path);
+        if (!info.isFile() || !info.isReadable()) {
+            dialogs.message(Dialogs::Icon::Error, QStringLiteral("文件错误"), QStringLiteral("文件错误，请选择正确的文件！"));
+            return false;
+        }
+        const std::optional<QByteArray> bytes = readExecutable(path, dialogs);
+        if (!bytes)
+            return false;
+        images.load(*bytes);
+        return true;
+    }
+    }
+}
+
+QString openedMessage(const QString &path)
+{
+    QString kind;
+    switch (fileKind(path)) {
+    case FileKind::ChangeList:
+        kind = QStringLiteral("修改清单");
+        break;
+    case FileKind::Ips:
+        kind = QStringLiteral("IPS 补丁");
+        break;
+    case FileKind::Bps:
+        kind = QStringLiteral("BPS 补丁");
+        break;
+    default:
+        kind = QStringLiteral("可执行文件");
+    }
+    return QStringLiteral("已打开 %1（%2）").arg(path, kind);
+}
+
+QString draggedFile(const QMimeData *mime)
+{
+    if (!mime || !mime->hasUrls() || mime->urls().size() != 1 || !mime->urls().constFirst().isLocalFile())
+        return QString();
+    return mime->urls().constFirst().toLocalFile();
+}
