@@ -33,7 +33,8 @@ frmAbout::frmAbout(QWidget *parent) : QDialog(parent)
         "本程序用于修改《苍岚战记外传》EMU + ROM 版的游戏文件（712,704 字节）。\n"
         "可以编辑任意字节、人物、职业、武器、魔法、盾牌、职业转换、等级系数、地形效果以及战场部队。\n"
         "修改结果可以保存为完整的可执行文件，或保存为只记录改动的文本文件。\n"
-        "修改前请备份原始文件。"));
+        "修改前请备份原始文件。\n"
+        "本程序是自由软件，依照 GNU 通用公共许可证第 3 版或更新版本（GPL-3.0-or-later）发布。"));
 
     btnOK = new QPushButton(QStringLiteral("确定[&O]"), this);
     btnOK->setObjectName(QStringLiteral("btnOK"));

@@ -1013,6 +1013,7 @@ private slots:
         QVERIFY(about.lblVersion->text().startsWith("版本: "));
         QVERIFY(about.lblVersion->text().contains(QRegularExpression("^版本: \\d+\\.\\d+\\.\\d+$")));
         QVERIFY(about.txtInfo->isReadOnly());
+        QVERIFY(about.txtInfo->toPlainText().contains("GPL-3.0-or-later"));
         QCOMPARE(about.btnOK->text(), QString("确定[&O]"));
         QVERIFY(about.isModal());
         about.show();
