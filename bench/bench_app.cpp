@@ -61,6 +61,24 @@ void BM_UndoWithRefresh(benchmark::State &state)
 }
 BENCHMARK(BM_UndoWithRefresh)->Arg(0)->Arg(2)->Unit(benchmark::kMillisecond);
 
+// The main window resized between its default size and 1920 x 1080, laid out and painted, on the
+// battlefield page (whose viewport grows) or the hex grid.
+void BM_WindowResize(benchmark::State &state)
+{
+    Window w;
+    w.window->timerInit_Timer();
+    w.window->stabAll->setCurrentIndex(int(state.range(0)));
+    QApplication::processEvents();
+    bool large = true;
+    for (auto _ : state) {
+        w.window->resize(large ? QSize(1920, 1080) : frmVeskEdit::DefaultSize);
+        QApplication::processEvents();
+        w.window->repaint();
+        large = !large;
+    }
+}
+BENCHMARK(BM_WindowResize)->Arg(0)->Arg(2)->Unit(benchmark::kMillisecond);
+
 // Ten thousand one-byte steps: what they cost to record and to keep.
 void BM_History10000Steps(benchmark::State &state)
 {

@@ -4,6 +4,7 @@
 #include "battlefield/fieldedit.h"
 #include "battlefield/fieldinfo.h"
 #include "battlefield/fieldpage.h"
+#include "battlefield/fieldview.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -136,6 +137,25 @@ void BM_DragStep(benchmark::State &state)
     send(QEvent::MouseButtonRelease, start, Qt::LeftButton, Qt::NoButton);
 }
 BENCHMARK(BM_DragStep)->Unit(benchmark::kMicrosecond);
+
+// A zoom change of the largest war, grid lines on: the map scaled, lines, markers and pictures
+// placed again, painted. Between 100% and 400% in turn.
+void BM_ZoomLargestWar(benchmark::State &state)
+{
+    Page p;
+    FieldEdit fields(images(), VESKEDIT_PROGRAM_DIR);
+    p.page->chkShowLine->setChecked(true);
+    p.page->cboWarField->setCurrentIndex(largestWar(fields) - 1);
+    p.page->timerField_Timer();
+    QApplication::processEvents();
+    bool in = true;
+    for (auto _ : state) {
+        p.page->picFieldContainer->setZoom(in ? 400 : 100);
+        QApplication::processEvents();
+        in = !in;
+    }
+}
+BENCHMARK(BM_ZoomLargestWar)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

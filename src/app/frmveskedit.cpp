@@ -33,6 +33,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QResizeEvent>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -180,7 +181,7 @@ frmVeskEdit::frmVeskEdit(ByteImages &images, Dialogs &dialogs, const EditorPaths
     markSaved();
     qApp->installEventFilter(this);
 
-    resize(1024, 720);
+    resize(DefaultSize);
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(windowPosition(screen->geometry(), frameGeometry().size()));
 }
@@ -188,6 +189,13 @@ frmVeskEdit::frmVeskEdit(ByteImages &images, Dialogs &dialogs, const EditorPaths
 frmVeskEdit::~frmVeskEdit()
 {
     m_images.history.changed = nullptr;
+}
+
+void frmVeskEdit::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    // The map viewport takes whatever the window has beyond its default size.
+    fieldPage->setExtraRoom((event->size() - DefaultSize).expandedTo(QSize(0, 0)));
 }
 
 QPoint frmVeskEdit::windowPosition(const QRect &screen, const QSize &window)
@@ -311,7 +319,7 @@ void frmVeskEdit::refreshViews(bool keepPlaces)
     enemyTypePage->RefreshEnemyTypeGrid(keepPlaces);
     classPage->lstWorkName_Click();
     classChangePage->RefillClassChangeGrid();
-    terrainPage->FillTerrainEffectGrid();
+    terrainPage->FillTerrainEffectGrid(keepPlaces);
     weaponPage->refresh();
     magicPage->refresh();
     shieldPage->lstShield_Click();
@@ -367,8 +375,8 @@ void frmVeskEdit::afterHistoryStep(const std::vector<quint32> &offsets)
 {
     QWidget *focus = focusWidget();
     refreshViews(true);
-    // On the hex grid, show the byte that changed.
-    if (stabAll->currentWidget() == hexPage && !offsets.empty())
+    // The hex grid shows the byte that changed, whichever tab the step was made on.
+    if (!offsets.empty())
         hexPage->GotoAddress(QString::number(offsets.front(), 16), false);
     if (focus && focus->isVisible())
         focus->setFocus();
@@ -513,17 +521,17 @@ void frmVeskEdit::closeEvent(QCloseEvent *event)
 
 bool frmVeskEdit::eventFilter(QObject *watched, QEvent *event)
 {
-    // Ctrl+Z and Ctrl+Y in a text box undo the typing there; with nothing typed they reach the
-    // image history.
+    // Ctrl+Z and Ctrl+Y belong to a text box only while its text differs from what the editor
+    // last put there (the editor's setText clears the box's own history); otherwise, and once
+    // the typing is undone, they reach the image history.
     if (event->type() == QEvent::ShortcutOverride) {
         const auto *key = static_cast<QKeyEvent *>(event);
         if (key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo) ||
             menuRedo->shortcuts().contains(QKeySequence(key->keyCombination()))) {
             const auto *line = qobject_cast<QLineEdit *>(watched);
             const auto *text = qobject_cast<QPlainTextEdit *>(watched);
-            const bool typed = (line && (line->isUndoAvailable() || line->isRedoAvailable())) ||
-                               (text && !text->isReadOnly() &&
-                                (text->document()->isUndoAvailable() || text->document()->isRedoAvailable()));
+            const bool typed = (line && line->isUndoAvailable()) ||
+                               (text && !text->isReadOnly() && text->document()->isUndoAvailable());
             if ((line || text) && !typed && isAncestorOf(static_cast<QWidget *>(watched)))
                 return true; // not taken by the box: the window's shortcut runs
         }

@@ -35,6 +35,8 @@ public:
     frmVeskEdit(ByteImages &images, Dialogs &dialogs, const EditorPaths &paths, QWidget *parent = nullptr);
     ~frmVeskEdit() override;
 
+    static constexpr QSize DefaultSize = QSize(1024, 720); // the window as it opens
+
     // Top-left corner of a window of the given size on a screen: centred horizontally, and
     // vertically too unless the screen is 600 pixels high or less.
     static QPoint windowPosition(const QRect &screen, const QSize &window);
@@ -107,6 +109,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dropEvent(QDropEvent *event) override;

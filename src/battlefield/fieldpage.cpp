@@ -201,9 +201,11 @@ void FieldPage::buildLayout()
     fields->setRowStretch(7, 1);
 
     auto *war = new QHBoxLayout;
+    cboWarField->setMaximumWidth(cboWarField->fontMetrics().horizontalAdvance(QStringLiteral("00  战场名称战场名称战场名称")) + 40);
     war->addWidget(cboWarField, 1);
     war->addWidget(txtFieldInfo);
     war->addWidget(cboFieldZoom);
+    war->addStretch(1);
     auto *left = new QVBoxLayout;
     left->addLayout(war);
     left->addWidget(picFieldContainer);

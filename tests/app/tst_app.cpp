@@ -33,7 +33,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QUrl>
-#include <QtTest>
+#include <QTest>
 
 #include <memory>
 

@@ -483,7 +483,7 @@ private slots:
 
     void onlyTheWritePathAssignsWorkImageBytes()
     {
-        QDirIterator it(VESKEDIT_SOURCE_DIR "/src", {"*.cpp", "*.h"}, QDir::Files, QDirIterator::Subdirectories);
+        QDirIterator it(QT_TESTCASE_SOURCEDIR "/../src", {"*.cpp", "*.h"}, QDir::Files, QDirIterator::Subdirectories);
         const QRegularExpression assign(R"(WorkImage\s*(\[[^\]]*\]\s*=[^=]|\.data\(\)|\.replace\(|\.fill\(|=[^=]))");
         QStringList found;
         int files = 0;

@@ -7,7 +7,7 @@
 
 #include <QCoreApplication>
 #include <QSet>
-#include <QtTest>
+#include <QTest>
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QMouseEvent>
-#include <QtTest>
+#include <QTest>
 
 // Typing a value into a box and confirming it with Enter.
 inline void enter(QLineEdit *box, const QString &text)

@@ -5,7 +5,7 @@
 #include "scripteddialogs.h"
 
 #include <QApplication>
-#include <QtTest>
+#include <QTest>
 
 #include <memory>
 

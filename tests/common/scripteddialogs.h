@@ -4,7 +4,7 @@
 
 #include <QList>
 #include <QStringList>
-#include <QtTest>
+#include <QTest>
 
 // Answers file dialogs from a queue (an empty answer is a cancel) and records every message.
 class ScriptedDialogs : public Dialogs {

@@ -3,7 +3,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QSignalSpy>
-#include <QtTest>
+#include <QTest>
 
 class TestControls : public QObject {
     Q_OBJECT

@@ -25,7 +25,8 @@
 #include <QStatusBar>
 #include <QSignalSpy>
 #include <QTabWidget>
-#include <QtTest>
+#include <QTimer>
+#include <QTest>
 
 #include <memory>
 
