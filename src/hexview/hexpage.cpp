@@ -2,6 +2,7 @@
 
 #include "controls/flexgrid.h"
 #include "hexview/bytesearch.h"
+#include "hexview/hexcelldelegate.h"
 #include "hexview/hexgridmodel.h"
 #include "hexview/hextextcolumn.h"
 #include "image/dialogs.h"
@@ -74,6 +75,7 @@ HexPage::HexPage(ByteImages &images, Dialogs &dialogs, const QStringList &byteTe
     msfFileContent->setObjectName(QStringLiteral("msfFileContent"));
     gridModel = new HexGridModel(byteTexts);
     msfFileContent->setGridModel(gridModel);
+    msfFileContent->setItemDelegate(new HexCellDelegate(msfFileContent));
     msfFileContent->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     msfFileContent->verticalHeader()->setFont(msfFileContent->font());
     msfFileContent->verticalHeader()->setDefaultSectionSize(msfFileContent->fontMetrics().height() + 4);

@@ -23,7 +23,9 @@ QVector<HexTextGlyph> hexRowGlyphs(const QByteArray &image, qint64 from, int cou
         return glyphs;
     const int n = int(std::min<qint64>(count, image.size() - from));
     const auto *bytes = reinterpret_cast<const quint8 *>(image.constData() + from);
-    QStringDecoder gbk("GBK");
+    // Opening the converter costs more than decoding a screenful of rows: one per thread.
+    static thread_local QStringDecoder gbk("GBK");
+    gbk.resetState();
     for (int i = 0; i < n;) {
         const quint8 b = bytes[i];
         if (isLeadByte(b) && i + 1 < n && isTrailByte(bytes[i + 1])) {

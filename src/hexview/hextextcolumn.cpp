@@ -61,6 +61,7 @@ void HexTextColumn::paintEvent(QPaintEvent *event)
     if (rowHeight <= 0)
         return;
     p.setClipRect(QRect(0, top, width(), height() - top - frame));
+    p.setFont(font());
     const int cw = charWidth();
     const QByteArray &work = m_images.WorkImage;
     const QByteArray &pristine = m_images.PristineImage;
@@ -77,9 +78,28 @@ void HexTextColumn::paintEvent(QPaintEvent *event)
                 changed = changed || (inCartridgeRange(o) && o < pristine.size() && work[o] != pristine[o]);
             }
             p.setPen(changed ? QColor(Qt::red) : ink);
-            p.drawText(QRect(Padding + g.first * cw, y, g.span * cw, rowHeight), Qt::AlignCenter, g.text);
+            const QStaticText &glyph = laidOut(g.text);
+            const QSizeF size = glyph.size();
+            p.drawStaticText(QPointF(Padding + g.first * cw + (g.span * cw - size.width()) / 2,
+                                     y + (rowHeight - size.height()) / 2),
+                             glyph);
         }
     }
+}
+
+const QStaticText &HexTextColumn::laidOut(const QString &glyph) const
+{
+    if (m_font != font()) {
+        m_glyphs.clear();
+        m_font = font();
+    }
+    auto it = m_glyphs.find(glyph);
+    if (it == m_glyphs.end()) {
+        it = m_glyphs.insert(glyph, QStaticText(glyph));
+        it->setTextFormat(Qt::PlainText);
+        it->prepare(QTransform(), m_font);
+    }
+    return *it;
 }
 
 void HexTextColumn::wheelEvent(QWheelEvent *event)

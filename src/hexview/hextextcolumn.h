@@ -2,6 +2,8 @@
 
 #include "image/byteimages.h"
 
+#include <QHash>
+#include <QStaticText>
 #include <QWidget>
 
 class FlexGrid;
@@ -23,7 +25,11 @@ protected:
 
 private:
     int charWidth() const;
+    // A glyph laid out once, in the column's font.
+    const QStaticText &laidOut(const QString &glyph) const;
 
     const ByteImages &m_images;
     FlexGrid *m_grid;
+    mutable QHash<QString, QStaticText> m_glyphs;
+    mutable QFont m_font;
 };
