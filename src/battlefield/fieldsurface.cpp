@@ -12,7 +12,7 @@ FieldSurface::FieldSurface(QWidget *parent) : QWidget(parent)
 void FieldSurface::setMap(const QPixmap &map)
 {
     m_map = map;
-    resize(map.size());
+    resize(map.deviceIndependentSize().toSize()); // in pixels of the screen, at any scale factor
     update();
 }
 

@@ -10,7 +10,8 @@ class FieldSurface : public QWidget {
 public:
     explicit FieldSurface(QWidget *parent = nullptr);
 
-    // Shows the map and takes its size.
+    // Shows the map and takes its size (a map made for a high-density screen keeps its size in
+    // the screen's pixels).
     void setMap(const QPixmap &map);
     const QPixmap &map() const { return m_map; }
 

@@ -533,6 +533,17 @@ private slots:
         QCOMPARE(page->picField->width(), page->war()->Width * 3 * T);
     }
 
+    void mapForADenseScreenKeepsItsSize()
+    {
+        // A map scaled for a screen of scale factor 2: twice the pixels, the same size on screen.
+        QPixmap map(QSize(10, 6) * 2 * T);
+        map.fill(Qt::darkGreen);
+        map.setDevicePixelRatio(2);
+        FieldSurface surface;
+        surface.setMap(map);
+        QCOMPARE(surface.size(), QSize(10, 6) * T);
+    }
+
     void viewportGrowsWithTheWindow()
     {
         showWar(1);
