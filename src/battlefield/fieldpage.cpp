@@ -3,6 +3,8 @@
 #include "battlefield/enemytypepage.h"
 #include "battlefield/fieldsurface.h"
 #include "battlefield/fieldview.h"
+#include "battlefield/paintpanel.h"
+#include "battlefield/painttool.h"
 #include "battlefield/mapdata.h"
 #include "controls/flexgrid.h"
 #include "image/mymodule.h"
@@ -20,6 +22,7 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -101,8 +104,13 @@ void FieldPage::buildLayout()
     picFieldContainer->setMinimumSize(ViewSize);
     picFieldContainer->setPreferredSize(ViewSize);
     picField = picFieldContainer->surface();
-    connect(picFieldContainer, &FieldView::hovered, this,
-            [this](QPoint t) { showTile(QStringLiteral("%1,%2").arg(t.x()).arg(t.y())); });
+    connect(picFieldContainer, &FieldView::hovered, this, [this](QPoint t) {
+        showTile(QStringLiteral("%1,%2").arg(t.x()).arg(t.y()));
+        // While painting, the tile's code too: "第01战场 (5,7) 2F".
+        const PaintableMap &map = framePaint->tool->map();
+        if (painting() && t.x() < map.width && t.y() < map.height && map.paintable())
+            txtFieldInfo->setText(txtFieldInfo->text() + u' ' + hexByte(map.tiles[qsizetype(t.y()) * map.width + t.x()]));
+    });
     connect(picFieldContainer, &FieldView::left, this, [this] {
         if (!UnitEditMode)
             txtArmyMen->clear();
@@ -162,6 +170,16 @@ void FieldPage::buildLayout()
     switches->addWidget(chkShowLine);
     switches->addWidget(chkShowLoc);
     switches->addWidget(chkShowArmys);
+    optPlace = new QRadioButton(QStringLiteral("布阵"), this);
+    optPlace->setObjectName(QStringLiteral("optPlace"));
+    optPlace->setChecked(true);
+    optPaint = new QRadioButton(QStringLiteral("地形"), this);
+    optPaint->setObjectName(QStringLiteral("optPaint"));
+    connect(optPaint, &QRadioButton::toggled, this, &FieldPage::modeChanged);
+    auto *modes = new QHBoxLayout;
+    modes->addWidget(optPlace);
+    modes->addWidget(optPaint);
+    switches->addLayout(modes);
     switches->addStretch(1);
 
     txtArmyMen = makeSourceBox(this, "txtArmyMen");
@@ -223,6 +241,10 @@ void FieldPage::buildLayout()
     layout->addLayout(left);
     layout->addLayout(middle);
     layout->addWidget(frameEnemyEdit, 0, Qt::AlignTop);
+    framePaint = new PaintPanel(m_images, *picFieldContainer, this);
+    framePaint->hide();
+    connect(framePaint, &PaintPanel::message, this, [this](const QString &text) { showStatus(this, text); });
+    layout->addWidget(framePaint);
     layout->addStretch(1);
 }
 
@@ -274,6 +296,14 @@ void FieldPage::timerField_Timer()
     const bool loaded = m_war->SetWarField(cboWarField->currentIndex() + 1, *m_fields, &map);
     picFieldContainer->setMap(loaded ? map : QImage(), QSize(m_war->Width, m_war->Height));
     ClearFieldMarkers();
+    PaintableMap paintable;
+    if (loaded)
+        paintable = paintableMap(m_images, m_war->Address.toLongLong(nullptr, 16));
+    else
+        paintable.refusal = QStringLiteral("地图无法读取，无法绘制");
+    framePaint->showMap(paintable, m_war->Name, loaded ? &m_fields->tiles(m_war->fType) : nullptr);
+    if (painting() && !paintable.paintable())
+        showStatus(this, paintable.refusal);
     if (!loaded) {
         txtFieldInfo->clear();
         return;
@@ -285,6 +315,7 @@ void FieldPage::timerField_Timer()
     PlaceUnitImages();
     chkShowLoc_Click();
     chkShowArmys_Click();
+    modeChanged();
     emit warDrawn();
 }
 
@@ -451,6 +482,28 @@ void FieldPage::ClearGridLines()
 void FieldPage::chkShowLine_Click()
 {
     picFieldContainer->setGridLines(chkShowLine->isChecked() && m_war);
+}
+
+bool FieldPage::painting() const
+{
+    return optPaint->isChecked();
+}
+
+void FieldPage::modeChanged()
+{
+    const bool paint = painting();
+    if (paint && UnitEditMode)
+        btnEditCancel_Click();
+    // While painting, markers and pictures are only shown: the mouse reaches the map under them.
+    for (const QVector<QLabel *> &controls : {m_markers[0], m_markers[1], m_markers[2], m_markers[3], m_pictures[0], m_pictures[1]})
+        for (QLabel *c : controls)
+            c->setAttribute(Qt::WA_TransparentForMouseEvents, paint);
+    picFieldContainer->setTool(paint ? framePaint->tool : nullptr);
+    picField->setCursor(paint ? Qt::CrossCursor : Qt::OpenHandCursor);
+    frameEnemyEdit->setVisible(!paint);
+    framePaint->setVisible(paint);
+    if (paint && !framePaint->tool->map().paintable())
+        showStatus(this, framePaint->tool->map().refusal);
 }
 
 void FieldPage::chkShowLoc_Click()

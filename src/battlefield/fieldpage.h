@@ -15,6 +15,8 @@
 class EnemyTypePage;
 class FieldSurface;
 class FieldView;
+class PaintPanel;
+class QRadioButton;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -59,6 +61,9 @@ public:
     QCheckBox *chkShowLine;
     QCheckBox *chkShowLoc;
     QCheckBox *chkShowArmys;
+    QRadioButton *optPlace; // "布阵": markers and units are placed (the default)
+    QRadioButton *optPaint; // "地形": the ground is painted
+    PaintPanel *framePaint;
     QLabel *lblColor[4];
     QWidget *shapeEdit;
     QGroupBox *frameEnemyEdit;
@@ -83,6 +88,9 @@ public:
     void chkShowLine_Click();
     void chkShowLoc_Click();
     void chkShowArmys_Click();
+    bool painting() const;
+    // Shows the tools of the mode chosen.
+    void modeChanged();
 
     // The marker a unit picture stands on (tag "A03": marker 3 of defending team one), or none.
     QLabel *UnitMarkerOf(const QLabel *picture) const;

@@ -22,3 +22,14 @@ void FieldSurface::paintEvent(QPaintEvent *event)
     painter.fillRect(event->rect(), QColor(192, 192, 255));
     painter.drawPixmap(0, 0, m_map);
 }
+
+void FieldSurface::drawCell(const QRect &target, const QImage &bitmap)
+{
+    if (m_map.isNull())
+        return;
+    {
+        QPainter painter(&m_map);
+        painter.drawImage(QRectF(target), bitmap, QRectF(bitmap.rect()));
+    }
+    update(target);
+}

@@ -14,6 +14,8 @@ public:
     // the screen's pixels).
     void setMap(const QPixmap &map);
     const QPixmap &map() const { return m_map; }
+    // Draws a bitmap over a part of the map (in the surface's pixels), scaled with no smoothing.
+    void drawCell(const QRect &target, const QImage &bitmap);
 
 protected:
     void paintEvent(QPaintEvent *event) override;

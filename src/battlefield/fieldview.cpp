@@ -1,6 +1,9 @@
 #include "battlefield/fieldview.h"
 
 #include "battlefield/fieldsurface.h"
+#include "battlefield/fieldtool.h"
+
+#include <QPainter>
 
 #include <QMouseEvent>
 #include <QWheelEvent>
@@ -153,9 +156,22 @@ bool FieldView::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
+void FieldView::setCell(QPoint cell, const QImage &bitmap)
+{
+    if (m_map.isNull() || !QRect(QPoint(0, 0), m_tiles).contains(cell))
+        return;
+    {
+        QPainter p(&m_map);
+        p.drawImage(cell * BaseTile, bitmap);
+    }
+    m_surface->drawCell(QRect(cell * tile(), QSize(tile(), tile())), bitmap);
+}
+
 void FieldView::surfaceMouse(QEvent *event)
 {
     auto *e = static_cast<QMouseEvent *>(event);
+    if (m_tool && m_tool->surfaceMouse(e))
+        return;
     const QPointF p = e->position();
     if (event->type() == QEvent::MouseButtonPress) {
         if (e->button() == Qt::LeftButton)

@@ -9,6 +9,7 @@
 #include <optional>
 
 class FieldSurface;
+class FieldTool;
 
 // The map view of the battlefield page (the viewport picFieldContainer): the surface picField
 // with the painted map, pulled about with the mouse inside the viewport, zoomed from 16 to 64
@@ -38,6 +39,13 @@ public:
     // The size the viewport asks of the page's layout; it may still be shrunk to its minimum.
     void setPreferredSize(QSize size);
     QSize sizeHint() const override { return m_preferred; }
+
+    // The tool that is handed the mouse on the bare map first (none: the map is only pulled).
+    void setTool(FieldTool *tool) { m_tool = tool; }
+    // Draws one cell of the shown map anew with a tile bitmap of BaseTile pixels.
+    void setCell(QPoint cell, const QImage &bitmap);
+    // The map as shown, at BaseTile pixels a tile.
+    const QImage &mapImage() const { return m_map; }
 
     // A picture scaled to a whole number of tiles at the current zoom with no smoothing, sharp
     // on any screen scale factor.
@@ -71,5 +79,6 @@ private:
     QSize m_preferred;
     bool m_gridLines = false;
     QVector<QWidget *> m_lines;
+    FieldTool *m_tool = nullptr;
     QPointF m_anchor; // mouse position in the surface when a pull started
 };

@@ -108,6 +108,11 @@ constexpr int StatusTimeout = 10000; // ms
 
 void valueNotTaken(QWidget *field, const QString &caption, const QString &accepts)
 {
-    if (auto *window = qobject_cast<QMainWindow *>(field->window()))
-        window->statusBar()->showMessage(caption.trimmed() + QStringLiteral("：") + accepts, StatusTimeout);
+    showStatus(field, caption.trimmed() + QStringLiteral("：") + accepts);
+}
+
+void showStatus(QWidget *w, const QString &text)
+{
+    if (auto *window = qobject_cast<QMainWindow *>(w->window()))
+        window->statusBar()->showMessage(text, StatusTimeout);
 }

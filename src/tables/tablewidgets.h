@@ -17,6 +17,8 @@ inline const QString HexByteAccepted = QStringLiteral("00 至 FF 的十六进制
 // Says in the main window's status bar that the field captioned caption did not take its value,
 // and what it accepts ("等  级：0 至 255 的十进制数"). Nothing is written, and no box is shown.
 void valueNotTaken(QWidget *field, const QString &caption, const QString &accepts);
+// Says text in the status bar of the main window that holds w, for a while.
+void showStatus(QWidget *w, const QString &text);
 
 // The controls of the table editors, made alike.
 QListWidget *makeList(QWidget *parent, const QString &name);

@@ -1,6 +1,9 @@
 #include "battlefield/enemytypepage.h"
 #include "battlefield/fieldpage.h"
 #include "battlefield/fieldview.h"
+#include "battlefield/mapcodec.h"
+#include "battlefield/paintpanel.h"
+#include "battlefield/painttool.h"
 #include "battlefield/fieldsurface.h"
 #include "controls/flexgrid.h"
 #include "image/fileio.h"
@@ -9,6 +12,11 @@
 #include "mainwindowfixture.h"
 
 #include <QCheckBox>
+#include <QRadioButton>
+#include <QFile>
+#include <QListWidget>
+#include <QStatusBar>
+#include <QTemporaryDir>
 #include <QWheelEvent>
 #include <QComboBox>
 #include <QDir>
@@ -559,6 +567,258 @@ private slots:
         f.window->resize(800, 600);
         QApplication::processEvents();
         QCOMPARE(page->picFieldContainer->size(), QSize(393, 373));
+    }
+
+private:
+    // Painting: the war whose map has the most room, shown in "地形" mode.
+    struct Painting {
+        int war = 0;
+        qint64 address = 0;
+        PaintableMap map;
+    };
+    Painting startPainting()
+    {
+        // Bitmaps of four tiles that no built-in map uses, in every tile folder.
+        for (const char *folder : {"Loc0", "Loc1", "Loc2"}) {
+            QDir(f.folder.path()).mkpath(folder);
+            for (int code = 0xF0; code <= 0xF3; ++code) {
+                QImage tile(16, 16, QImage::Format_RGB32);
+                tile.fill(QColor(code, 0, 255 - code));
+                tile.save(f.folder.filePath(QString("%1/%2.bmp").arg(folder, hexByte(code))));
+            }
+        }
+        Painting best;
+        int room = -1;
+        FieldEdit fields(f.images, f.folder.path());
+        FieldInfo w(f.images);
+        for (int id = 1; id <= w.AllWarName().size(); ++id) {
+            if (!w.SetWarField(id, fields))
+                continue;
+            const qint64 address = w.Address.toLongLong(nullptr, 16);
+            const PaintableMap m = paintableMap(f.images, address);
+            const int r = m.paintable() ? m.budget - int(encodeMap(m.tiles).size()) : -1;
+            if (r > room && m.width >= 8 && m.height >= 8) {
+                room = r;
+                best = {id, address, m};
+            }
+        }
+        showWar(best.war);
+        page->optPaint->click();
+        return best;
+    }
+    // A tile code the map does not use.
+    static int unusedTile(const PaintableMap &m)
+    {
+        for (int code = 0xF0; code <= 0xF3; ++code)
+            if (!m.tiles.contains(code))
+                return code;
+        return -1;
+    }
+    QPointF cellPoint(QPoint cell) const { return QPointF(cell * page->tile()) + QPointF(3, 3); }
+    QVector<int> tilesNow(qint64 address) const { return decodeMap(f.images.WorkImage, address).tiles; }
+    void chooseTile(int code)
+    {
+        QListWidget *palette = page->framePaint->lstTiles;
+        for (int i = 0; i < palette->count(); ++i)
+            if (palette->item(i)->data(Qt::UserRole).toInt() == code)
+                palette->setCurrentRow(i);
+        QCOMPARE(page->framePaint->tool->tile(), code);
+    }
+
+private slots:
+    void paintingModeShowsThePaletteAndTheMeter()
+    {
+        const Painting p = startPainting();
+        QVERIFY(p.map.paintable());
+        QVERIFY(page->framePaint->isVisible());
+        QVERIFY(!page->frameEnemyEdit->isVisible());
+        const int used = int(encodeMap(p.map.tiles).size());
+        QCOMPARE(page->framePaint->lblMapBytes->text(), QString("地图数据 %1 / %2 字节").arg(used).arg(p.map.budget));
+        // The palette: every bitmap of the folder and every code of the map, two digits each.
+        QListWidget *palette = page->framePaint->lstTiles;
+        for (int code : p.map.tiles)
+            QVERIFY(!palette->findItems(hexByte(code), Qt::MatchExactly).isEmpty());
+        for (int code = 0xF0; code <= 0xF3; ++code)
+            QVERIFY(!palette->findItems(hexByte(code), Qt::MatchExactly).isEmpty());
+        QCOMPARE(palette->currentItem()->text(), hexByte(page->framePaint->tool->tile()));
+        // The read-out adds the tile's code.
+        hover(page->picField, cellPoint(QPoint(5, 7)));
+        QCOMPARE(page->txtFieldInfo->text(), page->war()->Name + QString(" (5,7) ") + hexByte(p.map.tiles[7 * p.map.width + 5]));
+        // The right button picks a tile into the palette.
+        const int code = p.map.tiles[3 * p.map.width + 4];
+        mouse(page->picField, QEvent::MouseButtonPress, cellPoint(QPoint(4, 3)), Qt::RightButton, Qt::RightButton);
+        mouse(page->picField, QEvent::MouseButtonRelease, cellPoint(QPoint(4, 3)), Qt::RightButton, Qt::NoButton);
+        QCOMPARE(page->framePaint->tool->tile(), code);
+        QCOMPARE(palette->currentItem()->text(), hexByte(code));
+        QCOMPARE(f.images.history.steps(), 0);
+        // Back in "布阵": the edit frame returns and markers drag again.
+        page->optPlace->click();
+        QVERIFY(page->frameEnemyEdit->isVisible() && !page->framePaint->isVisible());
+    }
+
+    void brushStrokeIsOneStep()
+    {
+        const Painting p = startPainting();
+        const QByteArray before = work();
+        const int t = p.map.tiles[2 * p.map.width + 1]; // the tile left of the stroke: cheap to add
+        chooseTile(t);
+        QVector<int> expected = p.map.tiles;
+        for (int x = 2; x <= 4; ++x)
+            expected[2 * p.map.width + x] = t;
+        if (int(encodeMap(expected).size()) > p.map.budget)
+            QSKIP("no room for three cells on this map");
+        mouse(page->picField, QEvent::MouseButtonPress, cellPoint(QPoint(2, 2)), Qt::LeftButton, Qt::LeftButton);
+        mouse(page->picField, QEvent::MouseMove, cellPoint(QPoint(4, 2)), Qt::NoButton, Qt::LeftButton); // skips (3,2)
+        mouse(page->picField, QEvent::MouseButtonRelease, cellPoint(QPoint(4, 2)), Qt::LeftButton, Qt::NoButton);
+        QCOMPARE(tilesNow(p.address), expected);
+        QCOMPARE(f.images.history.steps(), 1);
+        const int changed = int(std::count_if(p.map.tiles.cbegin() + 2 * p.map.width + 2, p.map.tiles.cbegin() + 2 * p.map.width + 5,
+                                              [t](int c) { return c != t; }));
+        QCOMPARE(f.images.history.undoLabel(), QString("绘制 %1 %2 格").arg(page->war()->Name).arg(changed));
+        // Only the stream's bytes changed.
+        for (qsizetype i = 0; i < work().size(); ++i)
+            if (work()[i] != before[i])
+                QVERIFY(i >= p.map.streamStart() && i < p.map.streamStart() + p.map.budget);
+        f.window->menuUndo->trigger();
+        QCOMPARE(work(), before);
+        QCOMPARE(tilesNow(p.address), p.map.tiles);
+        f.window->menuRedo->trigger();
+        QCOMPARE(tilesNow(p.address), expected);
+    }
+
+    void rectangleAndFill()
+    {
+        const Painting p = startPainting();
+        const QByteArray before = work();
+        const int t = unusedTile(p.map);
+        chooseTile(t);
+        QVector<int> expected = p.map.tiles;
+        for (int y = 2; y <= 3; ++y)
+            for (int x = 2; x <= 3; ++x)
+                expected[y * p.map.width + x] = t;
+        if (int(encodeMap(expected).size()) > p.map.budget)
+            QSKIP("no room for a 2 x 2 rectangle on this map");
+        // Shift + drag: a preview while held, the rectangle on release.
+        mouse(page->picField, QEvent::MouseButtonPress, cellPoint(QPoint(3, 3)), Qt::LeftButton, Qt::LeftButton, Qt::ShiftModifier);
+        mouse(page->picField, QEvent::MouseMove, cellPoint(QPoint(2, 2)), Qt::NoButton, Qt::LeftButton, Qt::ShiftModifier);
+        QWidget *preview = page->picField->findChild<QWidget *>("paintPreview");
+        QVERIFY(preview && preview->isVisible());
+        QCOMPARE(preview->geometry(), QRect(QPoint(2, 2) * page->tile(), QSize(2, 2) * page->tile()));
+        QCOMPARE(tilesNow(p.address), p.map.tiles); // nothing painted before the release
+        mouse(page->picField, QEvent::MouseButtonRelease, cellPoint(QPoint(2, 2)), Qt::LeftButton, Qt::NoButton, Qt::ShiftModifier);
+        QCOMPARE(tilesNow(p.address), expected);
+        QCOMPARE(f.images.history.steps(), 1);
+
+        // Ctrl + click: the four-connected area of the tile clicked, here the rectangle.
+        const int back = p.map.tiles[2 * p.map.width + 2];
+        chooseTile(back);
+        QVector<int> filled = expected;
+        for (int &c : filled)
+            if (c == t)
+                c = back;
+        mouse(page->picField, QEvent::MouseButtonPress, cellPoint(QPoint(3, 2)), Qt::LeftButton, Qt::LeftButton, Qt::ControlModifier);
+        mouse(page->picField, QEvent::MouseButtonRelease, cellPoint(QPoint(3, 2)), Qt::LeftButton, Qt::NoButton, Qt::ControlModifier);
+        if (int(encodeMap(filled).size()) <= p.map.budget) {
+            QCOMPARE(tilesNow(p.address), filled);
+            QCOMPARE(f.images.history.steps(), 2);
+            f.window->menuUndo->trigger();
+            QCOMPARE(tilesNow(p.address), expected);
+        }
+        f.window->menuUndo->trigger();
+        QCOMPARE(work(), before);
+    }
+
+    void strokeStopsWhenTheBytesAreSpent()
+    {
+        const Painting p = startPainting();
+        const QByteArray before = work();
+        // A tile the map does not use, in diagonals across the map: every cell breaks up its row,
+        // far more than the room.
+        chooseTile(unusedTile(p.map));
+        const int h = p.map.height - 1;
+        mouse(page->picField, QEvent::MouseButtonPress, cellPoint(QPoint(0, 0)), Qt::LeftButton, Qt::LeftButton);
+        const int step = std::max(1, std::min(h, (p.map.width - 1) / 4));
+        for (int k = 1; k * step < p.map.width; ++k)
+            mouse(page->picField, QEvent::MouseMove, cellPoint(QPoint(k * step, k % 2 ? h : 0)), Qt::NoButton, Qt::LeftButton);
+        mouse(page->picField, QEvent::MouseButtonRelease, cellPoint(QPoint(0, 0)), Qt::LeftButton, Qt::NoButton);
+        QCOMPARE(f.window->statusBar()->currentMessage(), QString("地图数据已满"));
+        QCOMPARE(page->framePaint->lblMapBytes->palette().color(QPalette::WindowText), QColor(Qt::red));
+        const QVector<int> now = tilesNow(p.address);
+        QVERIFY(now != p.map.tiles);                               // the cells that fit are painted
+        QVERIFY(int(encodeMap(now).size()) <= p.map.budget);       // and the stream fits
+        QCOMPARE(work().mid(p.map.streamStart() + p.map.budget), before.mid(p.map.streamStart() + p.map.budget));
+        QCOMPARE(f.images.history.steps(), 1);
+        f.window->menuUndo->trigger();
+        QCOMPARE(work(), before);
+    }
+
+    void modesAndMapsThatCannotBePainted()
+    {
+        const Painting p = startPainting();
+        // While painting, a marker does not drag and a picture opens nothing.
+        QLabel *m = child("lblDef_1");
+        if (m) {
+            const QPoint at = m->pos();
+            drag(m, {QPointF(T, 0) * 2});
+            QCOMPARE(m->pos(), at);
+        }
+        if (QLabel *pic = child("imgDef_1")) {
+            doubleClick(pic);
+            QVERIFY(!page->UnitEditMode);
+        }
+        // The map's size bytes differ from the built-in ones: the page says why, and writes nothing.
+        work()[p.address] = char(work()[p.address] ^ 1);
+        const QByteArray before = work();
+        page->timerField_Timer();
+        QCOMPARE(f.window->statusBar()->currentMessage(), QString("地图尺寸与自带文件不同，无法绘制"));
+        mouse(page->picField, QEvent::MouseButtonPress, cellPoint(QPoint(1, 1)), Qt::LeftButton, Qt::LeftButton);
+        mouse(page->picField, QEvent::MouseButtonRelease, cellPoint(QPoint(1, 1)), Qt::LeftButton, Qt::NoButton);
+        QCOMPARE(work(), before);
+        work()[p.address] = char(work()[p.address] ^ 1);
+        // Back in "布阵" after painting, markers drag as before.
+        page->optPlace->click();
+        page->timerField_Timer();
+        QLabel *marker = child("lblAct_1");
+        QVERIFY(marker);
+        const QPoint start = tileOf(marker);
+        for (const QPoint &s : {QPoint(1, 0), QPoint(-1, 0), QPoint(0, 1), QPoint(0, -1)})
+            if (page->IsFreeTile(start.x() + s.x(), start.y() + s.y())) {
+                drag(marker, {QPointF(s) * T});
+                QCOMPARE(tileOf(marker), start + s);
+                break;
+            }
+    }
+
+    void savedExecutableHoldsThePaintedMap()
+    {
+        const Painting p = startPainting();
+        const int t = p.map.tiles[p.map.width + 1];
+        chooseTile(t);
+        mouse(page->picField, QEvent::MouseButtonPress, cellPoint(QPoint(2, 1)), Qt::LeftButton, Qt::LeftButton);
+        mouse(page->picField, QEvent::MouseButtonRelease, cellPoint(QPoint(2, 1)), Qt::LeftButton, Qt::NoButton);
+        const QVector<int> painted = tilesNow(p.address);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("painted.exe");
+        f.dialogs.answers = {path};
+        QVERIFY(f.window->menuSave_Click());
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray saved = file.readAll();
+        // Decoded as the game reads it: size bytes before the width byte, runs from M + 3.
+        QVector<int> decoded;
+        const int width = quint8(saved[p.address]) + 1;
+        const int height = quint8(saved[p.address - 1]) + 1;
+        for (qint64 i = p.address + 3; decoded.size() < width * height;) {
+            const int code = quint8(saved[i++]);
+            if (code >= 0x2E) {
+                decoded.append(code);
+            } else {
+                const int tile = quint8(saved[i++]);
+                for (int k = 0; k < code && decoded.size() < width * height; ++k)
+                    decoded.append(tile);
+            }
+        }
+        QCOMPARE(decoded, painted);
     }
 
     void unitDescriptionOfOddUnits()

@@ -19,9 +19,10 @@ inline void enter(QLineEdit *box, const QString &text)
 }
 
 // A mouse event delivered to a widget, as the window system does (positions in its pixels).
-inline void mouse(QWidget *w, QEvent::Type type, QPointF pos, Qt::MouseButton button, Qt::MouseButtons buttons)
+inline void mouse(QWidget *w, QEvent::Type type, QPointF pos, Qt::MouseButton button, Qt::MouseButtons buttons,
+                  Qt::KeyboardModifiers modifiers = Qt::NoModifier)
 {
-    QMouseEvent e(type, pos, w->mapToGlobal(pos), button, buttons, Qt::NoModifier);
+    QMouseEvent e(type, pos, w->mapToGlobal(pos), button, buttons, modifiers);
     QApplication::sendEvent(w, &e);
 }
 
