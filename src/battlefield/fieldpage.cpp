@@ -5,6 +5,7 @@
 #include "battlefield/fieldview.h"
 #include "battlefield/paintpanel.h"
 #include "battlefield/painttool.h"
+#include "battlefield/placementtool.h"
 #include "battlefield/mapdata.h"
 #include "controls/flexgrid.h"
 #include "image/mymodule.h"
@@ -60,11 +61,6 @@ QString statText(const std::optional<int> &value)
     return value ? QString::number(*value) : QStringLiteral("?");
 }
 
-int roundTiles(double pixels, int tile)
-{
-    return int(std::nearbyint(pixels / tile)); // ties to even
-}
-
 // The marker's number at any zoom: 10 pixels on a 16-pixel tile.
 QFont markerFont(int tile)
 {
@@ -80,6 +76,7 @@ FieldPage::FieldPage(ByteImages &images, const QString &editorFolder, QTabWidget
                      QWidget *parent)
     : QWidget(parent), m_images(images), m_folder(editorFolder), m_stabField(stabField), m_types(types)
 {
+    m_placement = new PlacementTool(*this, m_images);
     buildLayout();
 
     timerField = new QTimer(this);
@@ -333,7 +330,7 @@ QLabel *FieldPage::addMarker(Side side, int i, int x, int y)
     marker->setGeometry(x * tile(), y * tile(), tile(), tile());
     marker->setCursor(Qt::PointingHandCursor);
     marker->setMouseTracking(true);
-    marker->installEventFilter(this);
+    marker->installEventFilter(m_placement);
     m_markers[side].append(marker);
     m_sideOf.insert(marker, side);
     return marker;
@@ -386,7 +383,7 @@ QLabel *FieldPage::addPicture(int team, int i, ArmyMen *unit, const QString &tag
     picture->resize(tile(), tile());
     picture->setCursor(Qt::PointingHandCursor);
     picture->setMouseTracking(true);
-    picture->installEventFilter(this);
+    picture->installEventFilter(m_placement);
     m_pictures[team].append(picture);
     m_pictureOf.insert(picture, {team, i});
     return picture;
@@ -459,7 +456,7 @@ void FieldPage::RefreshUnitBitmaps()
 
 void FieldPage::ClearFieldMarkers()
 {
-    endDrag();
+    m_placement->endDrag();
     const auto removeAll = [](QVector<QLabel *> &controls) {
         while (!controls.isEmpty())
             delete controls.takeLast();
@@ -587,6 +584,11 @@ bool FieldPage::IsFreeTile(int x, int y) const
     return m_war && x > 0 && x < m_war->Width - 1 && y > 0 && y < m_war->Height - 1;
 }
 
+QString FieldPage::sideCaption(Side side)
+{
+    return QString::fromUtf8(SideCaptions[side]);
+}
+
 QString FieldPage::UnitDescription(const ArmyMen &unit)
 {
     QString type = QStringLiteral("自定义");
@@ -621,132 +623,6 @@ void FieldPage::ShowUnitInEditFrame(const ArmyMen &unit)
     showEntry(cboEnemyEdit[2], unit.tItem());
     showEntry(cboEnemyEdit[3], unit.tAI());
     txtEnemyEdit[1]->setText(unit.tMagic());
-}
-
-void FieldPage::beginDrag(QLabel *control, const QPointF &pos)
-{
-    DragStart = pos;
-    endDrag();
-    QLabel *marker = m_pictureOf.contains(control) ? UnitMarkerOf(control) : control;
-    if (!marker || UnitEditMode)
-        return;
-    const Side side = m_sideOf.value(marker);
-    m_dragCaption = QStringLiteral("移动 %1 %2").arg(QString::fromUtf8(SideCaptions[side]), marker->text());
-    m_dragFrom = tileOf(marker);
-    m_dragMarker = marker;
-    m_images.history.begin(m_dragCaption);
-}
-
-void FieldPage::endDrag()
-{
-    if (!m_dragMarker)
-        return;
-    const QPoint to = tileOf(m_dragMarker);
-    m_images.history.setLabel(m_dragCaption + QStringLiteral(" (%1,%2) => (%3,%4)")
-                                                  .arg(m_dragFrom.x()).arg(m_dragFrom.y()).arg(to.x()).arg(to.y()));
-    m_images.history.end();
-    m_dragMarker = nullptr;
-}
-
-void FieldPage::markerMouse(QLabel *marker, QEvent *event)
-{
-    auto *e = static_cast<QMouseEvent *>(event);
-    if (event->type() == QEvent::MouseButtonPress) {
-        if (e->button() == Qt::LeftButton)
-            beginDrag(marker, e->position());
-        return;
-    }
-    if (event->type() == QEvent::MouseButtonRelease) {
-        if (e->button() == Qt::LeftButton)
-            endDrag();
-        return;
-    }
-    if (event->type() != QEvent::MouseMove)
-        return;
-    if (e->buttons() & Qt::LeftButton)
-        DragMarker(marker, e->position());
-    const QPoint t = tileOf(marker);
-    showTile(QStringLiteral("%1,%2").arg(t.x()).arg(t.y()));
-}
-
-void FieldPage::pictureMouse(QLabel *picture, const Picture &which, QEvent *event)
-{
-    auto *e = static_cast<QMouseEvent *>(event);
-    switch (event->type()) {
-    case QEvent::MouseButtonPress:
-        if (e->button() == Qt::LeftButton)
-            beginDrag(picture, e->position());
-        return;
-    case QEvent::MouseButtonRelease:
-        if (e->button() == Qt::LeftButton)
-            endDrag();
-        return;
-    case QEvent::MouseButtonDblClick:
-        if (e->button() == Qt::LeftButton)
-            openUnit(picture, which);
-        return;
-    case QEvent::MouseMove:
-        break;
-    default:
-        return;
-    }
-    if (!UnitEditMode) {
-        if (const ArmyMen *unit = unitOf(which.team, which.index)) {
-            txtArmyMen->setPlainText(QString(UnitDescription(*unit)).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
-            ShowUnitInEditFrame(*unit);
-        }
-        if (e->buttons() & Qt::LeftButton)
-            DragMarker(picture, e->position());
-    }
-    const QPoint t = tileOf(picture);
-    showTile(QStringLiteral("%1,%2").arg(t.x()).arg(t.y()));
-}
-
-void FieldPage::DragMarker(QLabel *control, const QPointF &pos)
-{
-    if (UnitEditMode)
-        return;
-    const int dx = roundTiles(pos.x() - DragStart.x(), tile());
-    const int dy = roundTiles(pos.y() - DragStart.y(), tile());
-    const QPoint to = tileOf(control) + QPoint(dx, dy);
-    if ((dx == 0 && dy == 0) || !IsFreeTile(to.x(), to.y()))
-        return;
-    // The mouse position is relative to the control, so the anchor stays: after the move the
-    // next step counts from the new tile.
-    if (m_pictureOf.contains(control)) {
-        QLabel *marker = UnitMarkerOf(control);
-        if (!marker)
-            return;
-        marker->hide();
-        control->move(to * tile());
-        marker->move(to * tile());
-        if (chkShowLoc->isChecked())
-            marker->show();
-        writePosition(marker, to);
-    } else {
-        control->move(to * tile());
-        writePosition(control, to);
-    }
-}
-
-bool FieldPage::writePosition(QLabel *marker, const QPoint &tile)
-{
-    const Side side = m_sideOf.value(marker);
-    const int n = int(m_markers[side].indexOf(marker)) + 1;
-    FieldInfo &w = *m_war;
-    switch (side) {
-    case AttackOne:
-        return w.setActX(0, n, tile.x()) && w.setActY(0, n, tile.y());
-    case AttackTwo:
-        if (w.HelpNumber != 0)
-            return w.setHelpX(n, tile.x()) && w.setHelpY(n, tile.y());
-        return w.setActX(1, n, tile.x()) && w.setActY(1, n, tile.y());
-    case DefenceOne:
-        return w.setDefX(0, n, tile.x()) && w.setDefY(0, n, tile.y());
-    case DefenceTwo:
-        return w.setDefX(1, n, tile.x()) && w.setDefY(1, n, tile.y());
-    }
-    return false;
 }
 
 void FieldPage::openUnit(QLabel *picture, const Picture &which)
@@ -850,18 +726,8 @@ bool FieldPage::eventFilter(QObject *watched, QEvent *event)
     const QEvent::Type type = event->type();
     const bool mouse = type == QEvent::MouseButtonPress || type == QEvent::MouseMove ||
                        type == QEvent::MouseButtonRelease || type == QEvent::MouseButtonDblClick;
-    if (mouse) {
-        auto *label = qobject_cast<QLabel *>(watched);
-        if (label && m_sideOf.contains(label)) {
-            markerMouse(label, event);
-            return true;
-        }
-        if (label && m_pictureOf.contains(label)) {
-            pictureMouse(label, m_pictureOf.value(label), event);
-            return true;
-        }
+    if (mouse)
         return QWidget::eventFilter(watched, event);
-    }
     auto *field = qobject_cast<QWidget *>(watched);
     if (type == QEvent::FocusIn) {
         for (QLineEdit *box : txtEnemyEdit)

@@ -16,6 +16,7 @@ class EnemyTypePage;
 class FieldSurface;
 class FieldView;
 class PaintPanel;
+class PlacementTool;
 class QRadioButton;
 class QCheckBox;
 class QComboBox;
@@ -97,6 +98,7 @@ public:
     // A tile inside the map's inner ring that holds no marker.
     bool IsFreeTile(int x, int y) const;
     static QString UnitDescription(const ArmyMen &unit);
+    static QString sideCaption(Side side); // "攻击方一队" ...
     void ShowUnitInEditFrame(const ArmyMen &unit);
 
     void btnEditOk_Click();
@@ -107,6 +109,8 @@ public:
     Armys *armys() const { return m_armys.get(); }
     bool UnitEditMode = false;
     ArmyMen *CurrentUnit = nullptr;
+
+    friend class PlacementTool;
 
 signals:
     // A war was drawn (by the timer, or directly after opening a file).
@@ -135,13 +139,6 @@ private:
     void frameUnit(const QLabel *picture);
     void showTile(const QString &position);
 
-    void markerMouse(QLabel *marker, QEvent *event);
-    void pictureMouse(QLabel *picture, const Picture &which, QEvent *event);
-    // A drag from press to release is one step of the history.
-    void beginDrag(QLabel *control, const QPointF &pos);
-    void endDrag();
-    void DragMarker(QLabel *control, const QPointF &pos);
-    bool writePosition(QLabel *marker, const QPoint &tile);
     void openUnit(QLabel *picture, const Picture &which);
     void leaveUnitEdit();
     void editFrameEnter(QWidget *field);
@@ -159,8 +156,5 @@ private:
     QHash<QLabel *, Side> m_sideOf;
     QHash<QLabel *, Picture> m_pictureOf;
     QHash<QString, QPixmap> m_unitBitmaps; // by file path
-    QPointF DragStart;                      // pixels, in the control pressed
-    QLabel *m_dragMarker = nullptr;         // the marker a drag moves, while the button is held
-    QString m_dragCaption;
-    QPoint m_dragFrom;
+    PlacementTool *m_placement;
 };
