@@ -20,6 +20,7 @@
 #include "tables/recordeditor.h"
 #include "tables/shieldpage.h"
 
+#include <QBuffer>
 #include <QCloseEvent>
 #include <QDropEvent>
 #include <QKeyEvent>
@@ -115,6 +116,7 @@ frmVeskEdit::frmVeskEdit(ByteImages &images, Dialogs &dialogs, const EditorPaths
     enemyTypePage->setObjectName(QStringLiteral("tabEnemyType"));
     fieldPage = new FieldPage(m_images, m_paths.dataFolder(), stabField, enemyTypePage);
     fieldPage->setObjectName(QStringLiteral("tabFieldArmy"));
+    connect(fieldPage, &FieldPage::exportMapRequested, this, &frmVeskEdit::exportMapPicture);
     stabField->addTab(fieldPage, QStringLiteral("战场部队"));
     stabField->addTab(enemyTypePage, QStringLiteral("部队类型"));
 
@@ -457,6 +459,22 @@ void frmVeskEdit::dropEvent(QDropEvent *event)
     event->acceptProposedAction();
     if (offerToSave())
         openFile(path);
+}
+
+void frmVeskEdit::exportMapPicture()
+{
+    const QString path = m_dialogs.saveFileName(QStringLiteral("导出地图图片"), QStringLiteral("PNG 图片 (*.png)|*.png"),
+                                                fieldPage->txtFieldInfo->text().section(u' ', 0, 0) + QStringLiteral(".png"));
+    if (path.isEmpty())
+        return;
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    if (!fieldPage->mapPicture().save(&buffer, "PNG") || !writeWholeFile(path, png)) {
+        saveFailed();
+        return;
+    }
+    statusBar()->showMessage(QStringLiteral("已保存 ") + path);
 }
 
 void frmVeskEdit::saveFailed()

@@ -98,6 +98,8 @@ public:
     // True when a file was written.
     bool menuSave_Click();
     void menuExit_Click();
+    // Saves the battlefield page's map as shown as a PNG picture.
+    void exportMapPicture();
     void menuUndo_Click();
     void menuRedo_Click();
 

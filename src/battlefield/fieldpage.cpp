@@ -177,6 +177,10 @@ void FieldPage::buildLayout()
     modes->addWidget(optPlace);
     modes->addWidget(optPaint);
     switches->addLayout(modes);
+    btnExportMap = new QPushButton(QStringLiteral("导出地图图片..."), this);
+    btnExportMap->setObjectName(QStringLiteral("btnExportMap"));
+    connect(btnExportMap, &QPushButton::clicked, this, &FieldPage::exportMapRequested);
+    switches->addWidget(btnExportMap);
     switches->addStretch(1);
 
     txtArmyMen = makeSourceBox(this, "txtArmyMen");
@@ -479,6 +483,11 @@ void FieldPage::ClearGridLines()
 void FieldPage::chkShowLine_Click()
 {
     picFieldContainer->setGridLines(chkShowLine->isChecked() && m_war);
+}
+
+QImage FieldPage::mapPicture() const
+{
+    return picField->grab().toImage();
 }
 
 bool FieldPage::painting() const

@@ -65,6 +65,7 @@ public:
     QRadioButton *optPlace; // "布阵": markers and units are placed (the default)
     QRadioButton *optPaint; // "地形": the ground is painted
     PaintPanel *framePaint;
+    QPushButton *btnExportMap; // "导出地图图片..."
     QLabel *lblColor[4];
     QWidget *shapeEdit;
     QGroupBox *frameEnemyEdit;
@@ -112,7 +113,12 @@ public:
 
     friend class PlacementTool;
 
+    // The map as shown, at the current zoom, with the markers, pictures and lines shown on it.
+    QImage mapPicture() const;
+
 signals:
+    // "导出地图图片..." was clicked.
+    void exportMapRequested();
     // A war was drawn (by the timer, or directly after opening a file).
     void warDrawn();
 

@@ -821,6 +821,28 @@ private slots:
         QCOMPARE(decoded, painted);
     }
 
+    void exportingThePictureOfTheMap()
+    {
+        showWar(1);
+        page->chkShowLine->click();
+        page->picFieldContainer->setZoom(200);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("war.png");
+        f.dialogs.answers = {path};
+        page->btnExportMap->click();
+        QCOMPARE(f.dialogs.dialogTitles.last(), QString("导出地图图片"));
+        const QImage saved(path);
+        QCOMPARE(saved.size(), page->picField->size()); // at the zoom shown
+        // The markers are in it, where they stand.
+        QLabel *m = child("lblAct_1");
+        QCOMPARE(saved.pixelColor(m->geometry().topLeft() + QPoint(1, 1)), QColor(0, 0, 255));
+        QCOMPARE(f.window->statusBar()->currentMessage(), "已保存 " + path);
+        // Cancelled: nothing.
+        f.dialogs.answers = {QString()};
+        page->btnExportMap->click();
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 1);
+    }
+
     void unitDescriptionOfOddUnits()
     {
         // A reference to type 0 and an own record with codes that have no entry.
