@@ -94,7 +94,7 @@ Map makeMap(Rng &rng, int index, int width, int height, QChar type)
             t = Flowers;
         m.tiles[i] = t;
     }
-    // The first map opens on a lake two rows deep: a run of 45 water tiles and more.
+    // The first map opens on a lake two rows deep.
     if (index == 0)
         for (int x = 0; x < width * 2; ++x)
             m.tiles[x] = Water;
@@ -124,7 +124,8 @@ Map makeMap(Rng &rng, int index, int width, int height, QChar type)
 }
 
 // Row-major run-length stream: a tile byte (0x2E and up) is one cell; a byte n up to 0x2D
-// repeats the next byte n times. Runs continue across rows.
+// repeats the next byte n times. The game's maps are stored row by row: no run crosses the end
+// of a row, which leaves a repainted map room to spare.
 QByteArray encode(const Map &m, bool withEmptyRun)
 {
     QByteArray out;
@@ -135,9 +136,9 @@ QByteArray encode(const Map &m, bool withEmptyRun)
     const int n = int(m.tiles.size());
     for (int i = 0; i < n;) {
         int run = 1;
-        while (i + run < n && run < 0x2D && m.tiles[i + run] == m.tiles[i])
+        while ((i + run) % m.width != 0 && run < 0x2D && m.tiles[i + run] == m.tiles[i])
             ++run;
-        if (run == 1) {
+        if (run == 1 && m.tiles[i] >= 0x2E) {
             out += char(m.tiles[i]);
         } else {
             out += char(run);
