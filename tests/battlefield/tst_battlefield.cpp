@@ -1,13 +1,19 @@
 #include "battlefield/armys.h"
 #include "battlefield/fieldedit.h"
 #include "battlefield/fieldinfo.h"
+#include "battlefield/mapcodec.h"
 #include "battlefield/mapdata.h"
 #include "image/mymodule.h"
 #include "tables/gametables.h"
 
 #include <QCoreApplication>
+#include <QRandomGenerator>
 #include <QSet>
 #include <QTest>
+
+#include <algorithm>
+#include <iterator>
+#include <limits>
 
 namespace {
 
@@ -35,6 +41,58 @@ QList<QPoint> positions(const FieldInfo &w)
     for (int i = 1; i <= w.HelpNumber; ++i)
         all.append(QPoint(w.HelpX(i), w.HelpY(i)));
     return all;
+}
+
+// The shortest stream for tiles over every tokenisation the decoder reads: a literal byte for a
+// tile of 0x2E or more, a run of 1 to 45 equal tiles for any tile (the last run may reach past
+// the end, as the decoder allows).
+int shortestLength(const QVector<int> &tiles)
+{
+    const qsizetype n = tiles.size();
+    QVector<int> best(n + 1, 0); // best[i]: shortest stream for the cells from i on
+    for (qsizetype i = n - 1; i >= 0; --i) {
+        best[i] = std::numeric_limits<int>::max();
+        if (tiles[i] >= 0x2E)
+            best[i] = 1 + best[i + 1];
+        for (qsizetype run = 1; run <= 45; ++run) {
+            const qsizetype end = std::min(i + run, n);
+            if (tiles[end - 1] != tiles[i])
+                break;
+            best[i] = std::min(best[i], 2 + best[end]);
+        }
+    }
+    return best[0];
+}
+
+// A random grid of stretches of equal tiles, from a few cells to over two runs of 45, of tiles
+// on both sides of 0x2E.
+QVector<int> randomTiles(QRandomGenerator &rng, int cells)
+{
+    static const int edges[] = {0x00, 0x01, 0x2C, 0x2D, 0x2E, 0x2F, 0xFF};
+    QVector<int> tiles;
+    while (tiles.size() < cells) {
+        const int tile = rng.bounded(3) == 0 ? edges[rng.bounded(int(std::size(edges)))] : rng.bounded(256);
+        const int length = rng.bounded(4) == 0 ? rng.bounded(1, 100) : rng.bounded(1, 4);
+        tiles.insert(tiles.size(), std::min(length, cells - int(tiles.size())), tile);
+    }
+    return tiles;
+}
+
+// Writes a map of width x height with its stream at m + 3 into image.
+void putMap(QByteArray &image, qint64 m, int width, int height, const QByteArray &stream)
+{
+    image[m - 1] = char(height - 1);
+    image[m] = char(width - 1);
+    image.replace(m + 3, stream.size(), stream);
+}
+
+// The map address of every row of the built-in catalogue.
+QList<qint64> builtInMapAddresses()
+{
+    QList<qint64> addresses;
+    for (const QString &row : GetResString(9).split('*'))
+        addresses.append(row.section('|', 0, 0).toLongLong(nullptr, 16));
+    return addresses;
 }
 
 } // namespace
@@ -254,6 +312,134 @@ private slots:
         QCOMPARE(fields.tileFolder("B"), QString("/editor/Loc1"));
         QCOMPARE(fields.tileFolder("D"), QString("/editor/Loc"));
         QCOMPARE(FieldEdit::typeDigit("C"), QString("2"));
+    }
+
+    // Random grids of every size from 1 x 1 to 32 x 32: the encoding decodes to the grid, no
+    // tokenisation the decoder reads is shorter, and a write touches only the stream's bytes,
+    // and none when the stream does not fit the bytes the pristine map had.
+    void encoderOverRandomGrids()
+    {
+        QRandomGenerator rng(19);
+        const qint64 m = 16;
+        QByteArray junk(4 * 1024, '\0');
+        for (char &c : junk)
+            c = char(rng.bounded(256));
+        int written = 0;
+        int refused = 0;
+        for (int height = 1; height <= 32; ++height)
+            for (int width = 1; width <= 32; ++width) {
+                const QByteArray where = QByteArray::number(width) + " x " + QByteArray::number(height);
+                const QVector<int> tiles = randomTiles(rng, width * height);
+                const QByteArray stream = encodeMap(tiles);
+                QVERIFY2(stream.size() == shortestLength(tiles), where.constData());
+                QByteArray laid = junk;
+                putMap(laid, m, width, height, stream);
+                QVERIFY2(decodeMap(laid, m).tiles == tiles, where.constData());
+
+                // The pristine map holds other tiles; its shortest stream is the budget.
+                const QVector<int> old = randomTiles(rng, width * height);
+                ByteImages images;
+                images.PristineImage = junk;
+                putMap(images.PristineImage, m, width, height, encodeMap(old));
+                images.WorkImage = images.PristineImage;
+                const PaintableMap map = paintableMap(images, m);
+                QVERIFY2(map.paintable() && map.tiles == old, where.constData());
+                const bool fits = stream.size() <= map.budget;
+                QByteArray expected = images.WorkImage;
+                if (fits)
+                    expected.replace(m + 3, stream.size(), stream);
+                QCOMPARE(writeMap(images, map, tiles), fits);
+                QVERIFY2(images.WorkImage == expected, where.constData());
+                ++(fits ? written : refused);
+            }
+        QVERIFY(written > 100 && refused > 100);
+    }
+
+    // Every built-in map re-encodes within its budget. One cell painted on each changes that cell
+    // of its picture and no byte outside the new stream, as one step that undo takes back. The
+    // room of each map (its budget less its shortest stream) is printed.
+    void builtInMapsRepaint()
+    {
+        ByteImages images;
+        images.PristineImage = m_pristine;
+        images.WorkImage = m_pristine;
+        QRandomGenerator rng(46);
+        QVector<int> rooms;
+        for (qint64 m : builtInMapAddresses()) {
+            const QByteArray where = QByteArray::number(m, 16);
+            const PaintableMap map = paintableMap(images, m);
+            QVERIFY2(map.paintable(), qPrintable(map.refusal));
+            QCOMPARE(map.tiles, decodeMap(m_pristine, m).tiles);
+            const int room = map.budget - int(encodeMap(map.tiles).size());
+            QVERIFY2(room >= 0, where.constData());
+            rooms.append(room);
+
+            // Random cells until one fits: a map with no room takes only a cell that keeps the
+            // stream's length, and the cells refused before it write nothing.
+            QVector<int> painted;
+            bool written = false;
+            for (int tries = 0; !written && tries < 100; ++tries) {
+                painted = map.tiles;
+                const int cell = rng.bounded(int(painted.size()));
+                painted[cell] = painted[cell] == 0x2F ? 0x30 : 0x2F;
+                EditStep step(images, QStringLiteral("绘制"));
+                written = writeMap(images, map, painted);
+            }
+            QVERIFY2(written, where.constData());
+            const QByteArray stream = encodeMap(painted);
+            QVERIFY2(decodeMap(images.WorkImage, m).tiles == painted, where.constData());
+            QVERIFY2(images.WorkImage.left(m + 3) == m_pristine.left(m + 3), where.constData());
+            QVERIFY2(images.WorkImage.mid(m + 3 + stream.size()) == m_pristine.mid(m + 3 + stream.size()), where.constData());
+            QCOMPARE(images.history.steps(), 1);
+            images.history.undo(images.WorkImage);
+            QVERIFY2(images.WorkImage == m_pristine, where.constData());
+            images.history.clear();
+        }
+        QCOMPARE(rooms.size(), 46);
+        std::sort(rooms.begin(), rooms.end());
+        qInfo("Room to paint in the built-in maps: smallest %d, median %g, largest %d bytes", rooms.first(),
+              (rooms[22] + rooms[23]) / 2.0, rooms.last());
+    }
+
+    // Maps that cannot be painted say why, and nothing is written.
+    void unpaintableMaps()
+    {
+        ByteImages images;
+        images.PristineImage = m_pristine;
+        const qint64 m = builtInMapAddresses().first();
+        const auto refusal = [&]() {
+            const QByteArray before = images.WorkImage;
+            const PaintableMap map = paintableMap(images, m);
+            const QVector<int> tiles(qsizetype(map.width) * map.height, 0x2E);
+            if (writeMap(images, map, tiles) || images.WorkImage != before)
+                return QStringLiteral("written");
+            return map.refusal;
+        };
+        // Size bytes that differ from the pristine map's.
+        for (qint64 sizeByte : {m - 1, m}) {
+            images.WorkImage = m_pristine;
+            images.WorkImage[sizeByte] = char(byteAt(m_pristine, sizeByte) - 1);
+            QCOMPARE(refusal(), QStringLiteral("地图尺寸与自带文件不同，无法绘制"));
+        }
+        // A map at the end of the image, two cells wide: its stream reaches past the end in the
+        // pristine image, in the work image, or in both.
+        const qint64 size = m_pristine.size();
+        const QByteArray whole("\x2E\x2E", 2);
+        const QByteArray cut("\x01\x2E", 2);
+        const QList<QPair<QByteArray, QByteArray>> ends = {{cut, whole}, {whole, cut}, {cut, cut}};
+        for (const auto &[pristine, work] : ends) {
+            putMap(images.PristineImage, size - 5, 2, 1, pristine);
+            images.WorkImage = images.PristineImage;
+            images.WorkImage.replace(size - 2, 2, work);
+            const PaintableMap map = paintableMap(images, size - 5);
+            QCOMPARE(map.refusal, QStringLiteral("地图数据超出文件末尾，无法绘制"));
+            QVERIFY(!writeMap(images, map, {0x2E, 0x2E}));
+            QCOMPARE(images.WorkImage.right(2), work);
+        }
+        putMap(images.PristineImage, size - 5, 2, 1, whole);
+        images.WorkImage = images.PristineImage;
+        QVERIFY(paintableMap(images, size - 5).paintable());
+        QCOMPARE(paintableMap(images, size - 2).refusal, QStringLiteral("地图地址超出文件范围，无法绘制"));
     }
 
     void warRows()
