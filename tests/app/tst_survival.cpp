@@ -4,6 +4,7 @@
 // test itself wrote (all undone at the end).
 #include "battlefield/enemytypepage.h"
 #include "battlefield/fieldpage.h"
+#include "battlefield/fieldsurface.h"
 #include "controls/flexgrid.h"
 #include "editorfolder.h"
 #include "image/mymodule.h"
@@ -24,6 +25,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QTabWidget>
@@ -197,6 +199,14 @@ private:
                 QVERIFY(!page->UnitEditMode);
             }
         }
+        // The last war's map painted: a cell with the brush, and a pick with the right button.
+        page->optPaint->click();
+        mouse(page->picField, QEvent::MouseButtonPress, QPointF(20, 20), Qt::RightButton, Qt::RightButton);
+        mouse(page->picField, QEvent::MouseButtonRelease, QPointF(20, 20), Qt::RightButton, Qt::NoButton);
+        mouse(page->picField, QEvent::MouseButtonPress, QPointF(40, 24), Qt::LeftButton, Qt::LeftButton);
+        mouse(page->picField, QEvent::MouseMove, QPointF(60, 40), Qt::NoButton, Qt::LeftButton);
+        mouse(page->picField, QEvent::MouseButtonRelease, QPointF(60, 40), Qt::LeftButton, Qt::NoButton);
+        page->optPlace->click();
     }
 
 private slots:
