@@ -5,6 +5,7 @@
 #include "battlefield/fieldinfo.h"
 #include "battlefield/fieldpage.h"
 #include "battlefield/fieldview.h"
+#include "battlefield/mapcodec.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -156,6 +157,63 @@ void BM_ZoomLargestWar(benchmark::State &state)
     }
 }
 BENCHMARK(BM_ZoomLargestWar)->Unit(benchmark::kMillisecond);
+
+// The largest map, ready to paint, in images of its own (the budget comes from PristineImage).
+struct LargestMap {
+    ByteImages images;
+    PaintableMap map;
+
+    LargestMap()
+    {
+        images.PristineImage = images.WorkImage = images.OpenedImage = loadBuiltInImage();
+        FieldEdit fields(images, VESKEDIT_PROGRAM_DIR);
+        FieldInfo war(images);
+        war.SetWarField(largestWar(fields), fields);
+        map = paintableMap(images, war.Address.toLongLong(nullptr, 16));
+    }
+
+    // As the painting tool writes a change: the length for the meter, then the stream, one step.
+    bool paint(const QVector<int> &tiles)
+    {
+        const EditStep step(images, QStringLiteral("绘制"));
+        return encodeMap(tiles).size() <= map.budget && writeMap(images, map, tiles);
+    }
+};
+
+// One cell of the largest map painted, flowers and forest in turn, so that every iteration writes.
+void BM_PaintOneCell(benchmark::State &state)
+{
+    LargestMap l;
+    QVector<int> tiles = l.map.tiles;
+    const qsizetype cell = tiles.size() / 2 + l.map.width / 2;
+    bool forest = tiles[cell] == 0x2F;
+    for (auto _ : state) {
+        tiles[cell] = forest ? 0x30 : 0x2F;
+        if (!l.paint(tiles)) {
+            state.SkipWithError("the cell did not fit");
+            break;
+        }
+        forest = !forest;
+    }
+    state.counters["cells"] = double(tiles.size());
+}
+BENCHMARK(BM_PaintOneCell)->Unit(benchmark::kMicrosecond);
+
+// The whole largest map filled with one tile, water and grass in turn.
+void BM_FillWholeMap(benchmark::State &state)
+{
+    LargestMap l;
+    bool water = true;
+    for (auto _ : state) {
+        if (!l.paint(QVector<int>(l.map.tiles.size(), water ? 0x32 : 0x2E))) {
+            state.SkipWithError("the fill did not fit");
+            break;
+        }
+        water = !water;
+    }
+    state.counters["cells"] = double(l.map.tiles.size());
+}
+BENCHMARK(BM_FillWholeMap)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 
