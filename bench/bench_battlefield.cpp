@@ -4,7 +4,10 @@
 #include "battlefield/fieldedit.h"
 #include "battlefield/fieldinfo.h"
 #include "battlefield/fieldpage.h"
+#include "battlefield/fieldsurface.h"
 #include "battlefield/fieldview.h"
+#include "battlefield/paintpanel.h"
+#include "battlefield/painttool.h"
 #include "battlefield/mapcodec.h"
 
 #include <QApplication>
@@ -12,6 +15,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QRadioButton>
 #include <QTabWidget>
 
 #include "benchmain.h"
@@ -26,6 +30,7 @@ ByteImages &images()
         ByteImages b;
         b.WorkImage = loadBuiltInImage();
         b.OpenedImage = b.WorkImage;
+        b.PristineImage = b.WorkImage;
         return b;
     }();
     return i;
@@ -214,6 +219,46 @@ void BM_FillWholeMap(benchmark::State &state)
     state.counters["cells"] = double(l.map.tiles.size());
 }
 BENCHMARK(BM_FillWholeMap)->Unit(benchmark::kMicrosecond);
+
+// The same on the page, on the largest war in "地形", through the painting tool and with the
+// repaint: a click of the brush on one cell (arg 0), or a Ctrl + click filling the whole map,
+// made one tile beforehand (arg 1). Two tiles in turn, so that each click writes.
+void BM_PaintOnThePage(benchmark::State &state)
+{
+    Page p;
+    FieldEdit fields(images(), VESKEDIT_PROGRAM_DIR);
+    p.page->cboWarField->setCurrentIndex(largestWar(fields) - 1);
+    p.page->timerField_Timer();
+    const bool fill = state.range(0) == 1;
+    if (fill) {
+        PaintableMap whole = paintableMap(images(), p.page->war()->Address.toLongLong(nullptr, 16));
+        writeMap(images(), whole, QVector<int>(whole.tiles.size(), 0x2E));
+        p.page->timerField_Timer();
+    }
+    p.page->optPaint->click();
+    QApplication::processEvents();
+    const PaintableMap map = p.page->framePaint->tool->map();
+    const QPoint cell(map.width / 2, map.height / 2);
+    const int here = map.tiles[cell.y() * map.width + cell.x()];
+    const int tiles[2] = {here, fill ? 0x32 : map.tiles[cell.y() * map.width + cell.x() - 1]};
+    const QPointF at = QPointF(cell * p.page->tile()) + QPointF(3, 3);
+    const Qt::KeyboardModifiers modifiers = fill ? Qt::ControlModifier : Qt::NoModifier;
+    const auto send = [&](QEvent::Type type, Qt::MouseButtons buttons) {
+        QMouseEvent e(type, at, p.page->picField->mapToGlobal(at), Qt::LeftButton, buttons, modifiers);
+        QApplication::sendEvent(p.page->picField, &e);
+    };
+    int i = 0;
+    for (auto _ : state) {
+        p.page->framePaint->tool->setTile(tiles[++i % 2]);
+        send(QEvent::MouseButtonPress, Qt::LeftButton);
+        send(QEvent::MouseButtonRelease, Qt::NoButton);
+        QApplication::processEvents();
+    }
+    if (images().history.steps() == 0)
+        state.SkipWithError("nothing was painted");
+    images().load(loadBuiltInImage());
+}
+BENCHMARK(BM_PaintOnThePage)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 

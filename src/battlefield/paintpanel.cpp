@@ -20,6 +20,9 @@ PaintPanel::PaintPanel(ByteImages &images, FieldView &view, QWidget *parent)
 
     lblMapBytes = new QLabel(this);
     lblMapBytes->setObjectName(QStringLiteral("lblMapBytes"));
+    // Of a fixed size, so that a new count repaints the label and lays out nothing.
+    lblMapBytes->setFixedSize(lblMapBytes->fontMetrics().horizontalAdvance(QStringLiteral("地图数据 0000 / 0000 字节")) + 8,
+                              lblMapBytes->fontMetrics().height() + 4);
     lstTiles = new QListWidget(this);
     lstTiles->setObjectName(QStringLiteral("lstTiles"));
     lstTiles->setViewMode(QListView::IconMode);
@@ -81,7 +84,10 @@ void PaintPanel::selectTile(int code)
 void PaintPanel::showMeter(int used, int budget, bool full)
 {
     lblMapBytes->setText(QStringLiteral("地图数据 %1 / %2 字节").arg(used).arg(budget));
-    QPalette pal = lblMapBytes->palette();
-    pal.setColor(QPalette::WindowText, full ? QColor(Qt::red) : palette().color(QPalette::WindowText));
-    lblMapBytes->setPalette(pal);
+    const QColor ink = full ? QColor(Qt::red) : palette().color(QPalette::WindowText);
+    if (lblMapBytes->palette().color(QPalette::WindowText) != ink) {
+        QPalette pal = lblMapBytes->palette();
+        pal.setColor(QPalette::WindowText, ink);
+        lblMapBytes->setPalette(pal);
+    }
 }
