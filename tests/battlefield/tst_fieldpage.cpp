@@ -684,6 +684,18 @@ private slots:
         QCOMPARE(tilesNow(p.address), p.map.tiles);
         f.window->menuRedo->trigger();
         QCOMPARE(tilesNow(p.address), expected);
+        // Every war fought on the same battlefield shows the painted map.
+        const int warCount = page->cboWarField->count();
+        for (int id = 1; id <= warCount; ++id) {
+            showWar(id);
+            if (page->war()->Address.toLongLong(nullptr, 16) == p.address && id != p.war) {
+                const QImage shown = page->picField->map().toImage();
+                const QPoint c(3 * page->tile() + 2, 2 * page->tile() + 2);
+                showWar(p.war);
+                QCOMPARE(page->picField->map().toImage().pixel(c), shown.pixel(c));
+                break;
+            }
+        }
     }
 
     void rectangleAndFill()
