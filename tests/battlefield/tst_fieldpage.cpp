@@ -702,42 +702,67 @@ private slots:
     {
         const Painting p = startPainting();
         const QByteArray before = work();
+        const int w = p.map.width;
+        // A 2 x 2 block of one tile, to paint over and fill back.
+        QPoint at;
+        for (int y = 1; y + 2 < p.map.height && at.isNull(); ++y)
+            for (int x = 1; x + 2 < w && at.isNull(); ++x) {
+                const int c = p.map.tiles[y * w + x];
+                if (p.map.tiles[y * w + x + 1] == c && p.map.tiles[(y + 1) * w + x] == c && p.map.tiles[(y + 1) * w + x + 1] == c)
+                    at = QPoint(x, y);
+            }
+        QVERIFY(!at.isNull());
+        const int back = p.map.tiles[at.y() * w + at.x()];
         const int t = unusedTile(p.map);
         chooseTile(t);
         QVector<int> expected = p.map.tiles;
-        for (int y = 2; y <= 3; ++y)
-            for (int x = 2; x <= 3; ++x)
-                expected[y * p.map.width + x] = t;
+        for (int y = at.y(); y <= at.y() + 1; ++y)
+            for (int x = at.x(); x <= at.x() + 1; ++x)
+                expected[y * w + x] = t;
         if (int(encodeMap(expected).size()) > p.map.budget)
             QSKIP("no room for a 2 x 2 rectangle on this map");
         // Shift + drag: a preview while held, the rectangle on release.
-        mouse(page->picField, QEvent::MouseButtonPress, cellPoint(QPoint(3, 3)), Qt::LeftButton, Qt::LeftButton, Qt::ShiftModifier);
-        mouse(page->picField, QEvent::MouseMove, cellPoint(QPoint(2, 2)), Qt::NoButton, Qt::LeftButton, Qt::ShiftModifier);
+        const QPoint corner = at + QPoint(1, 1);
+        mouse(page->picField, QEvent::MouseButtonPress, cellPoint(corner), Qt::LeftButton, Qt::LeftButton, Qt::ShiftModifier);
+        mouse(page->picField, QEvent::MouseMove, cellPoint(at), Qt::NoButton, Qt::LeftButton, Qt::ShiftModifier);
         QWidget *preview = page->picField->findChild<QWidget *>("paintPreview");
         QVERIFY(preview && preview->isVisible());
-        QCOMPARE(preview->geometry(), QRect(QPoint(2, 2) * page->tile(), QSize(2, 2) * page->tile()));
+        QCOMPARE(preview->geometry(), QRect(at * page->tile(), QSize(2, 2) * page->tile()));
         QCOMPARE(tilesNow(p.address), p.map.tiles); // nothing painted before the release
-        mouse(page->picField, QEvent::MouseButtonRelease, cellPoint(QPoint(2, 2)), Qt::LeftButton, Qt::NoButton, Qt::ShiftModifier);
+        mouse(page->picField, QEvent::MouseButtonRelease, cellPoint(at), Qt::LeftButton, Qt::NoButton, Qt::ShiftModifier);
         QCOMPARE(tilesNow(p.address), expected);
         QCOMPARE(f.images.history.steps(), 1);
-
-        // Ctrl + click: the four-connected area of the tile clicked, here the rectangle.
-        const int back = p.map.tiles[2 * p.map.width + 2];
-        chooseTile(back);
-        QVector<int> filled = expected;
-        for (int &c : filled)
-            if (c == t)
-                c = back;
-        mouse(page->picField, QEvent::MouseButtonPress, cellPoint(QPoint(3, 2)), Qt::LeftButton, Qt::LeftButton, Qt::ControlModifier);
-        mouse(page->picField, QEvent::MouseButtonRelease, cellPoint(QPoint(3, 2)), Qt::LeftButton, Qt::NoButton, Qt::ControlModifier);
-        if (int(encodeMap(filled).size()) <= p.map.budget) {
-            QCOMPARE(tilesNow(p.address), filled);
-            QCOMPARE(f.images.history.steps(), 2);
-            f.window->menuUndo->trigger();
-            QCOMPARE(tilesNow(p.address), expected);
-        }
+        QCOMPARE(f.images.history.undoLabel(), QString("绘制 %1 4 格").arg(page->war()->Name));
         f.window->menuUndo->trigger();
         QCOMPARE(work(), before);
+        f.window->menuRedo->trigger();
+        QCOMPARE(tilesNow(p.address), expected);
+        const QByteArray painted = work();
+
+        // Ctrl + click: the four-connected area of the tile clicked, here the rectangle, filled
+        // back with the tile it had.
+        chooseTile(back);
+        mouse(page->picField, QEvent::MouseButtonPress, cellPoint(at), Qt::LeftButton, Qt::LeftButton, Qt::ControlModifier);
+        mouse(page->picField, QEvent::MouseButtonRelease, cellPoint(at), Qt::LeftButton, Qt::NoButton, Qt::ControlModifier);
+        QCOMPARE(tilesNow(p.address), p.map.tiles);
+        QCOMPARE(f.images.history.steps(), 2);
+        f.window->menuUndo->trigger();
+        QCOMPARE(work(), painted);
+        f.window->menuRedo->trigger();
+        QCOMPARE(tilesNow(p.address), p.map.tiles);
+
+        // A rectangle that does not fit as a whole paints nothing: a column of a new tile down
+        // the whole map breaks every row, far more than the room.
+        chooseTile(unusedTile(p.map));
+        const QByteArray filledBack = work();
+        const int x = w / 2;
+        mouse(page->picField, QEvent::MouseButtonPress, cellPoint(QPoint(x, 0)), Qt::LeftButton, Qt::LeftButton, Qt::ShiftModifier);
+        mouse(page->picField, QEvent::MouseMove, cellPoint(QPoint(x, p.map.height - 1)), Qt::NoButton, Qt::LeftButton, Qt::ShiftModifier);
+        mouse(page->picField, QEvent::MouseButtonRelease, cellPoint(QPoint(x, p.map.height - 1)), Qt::LeftButton, Qt::NoButton, Qt::ShiftModifier);
+        QCOMPARE(work(), filledBack);
+        QCOMPARE(f.images.history.steps(), 2);
+        QCOMPARE(f.window->statusBar()->currentMessage(), QString("地图数据已满，未绘制"));
+        QVERIFY(!page->picField->findChild<QWidget *>("paintPreview"));
     }
 
     void strokeStopsWhenTheBytesAreSpent()
