@@ -1,11 +1,12 @@
 // The battlefield readers on what a corrupt file can hold: a war row of any text, a map at any
-// address of an image of any size, an army of any length at any address, and every getter and
+// address of an image of any size, painted and written back within its bytes, an army of any length at any address, and every getter and
 // setter of the units it finds. Input: three bytes of address, the war row up to a line break,
 // then the image.
 #include "battlefield/armytype.h"
 #include "battlefield/enemytype.h"
 #include "battlefield/fieldedit.h"
 #include "battlefield/fieldinfo.h"
+#include "battlefield/mapcodec.h"
 #include "battlefield/mapdata.h"
 
 #include <cstddef>
@@ -30,6 +31,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     static TileSet tiles(QStringLiteral("/nonexistent"));
     if (map.width <= 40 && map.height <= 40 && data[2] % 16 == 0)
         (void)paintMap(map, tiles); // now and then: painting is slow and reads nothing
+
+    // The same map made paintable against a pristine image of the other half of the input, and
+    // written back with one cell changed: within its budget or not at all.
+    images.PristineImage = images.WorkImage;
+    if (images.PristineImage.size() > 4)
+        images.PristineImage.replace(images.PristineImage.size() / 2, 1, "\x7F");
+    const PaintableMap paintable = paintableMap(images, address % (images.WorkImage.size() + 2));
+    if (paintable.paintable() && !paintable.tiles.isEmpty() && paintable.tiles.size() <= 4096) {
+        QVector<int> tiles = paintable.tiles;
+        tiles[data[1] % tiles.size()] = data[0];
+        const QByteArray before = images.WorkImage;
+        const bool written = writeMap(images, paintable, tiles);
+        for (qsizetype i = 0; i < before.size(); ++i)
+            if (before[i] != images.WorkImage[i] &&
+                (!written || i < paintable.streamStart() || i >= paintable.streamStart() + paintable.budget))
+                __builtin_trap();
+        if (written && decodeMap(images.WorkImage, paintable.offset).tiles != tiles)
+            __builtin_trap();
+        images.history.clear();
+    }
 
 
     // A war row of any text, and its coordinates read and written.

@@ -81,7 +81,9 @@ bool writeMap(ByteImages &images, const PaintableMap &map, const QVector<int> &t
     const QByteArray stream = encodeMap(tiles);
     if (stream.size() > map.budget || map.streamStart() + stream.size() > images.WorkImage.size())
         return false;
+    // Only the bytes that change: a stroke rewrites the stream for every cell it paints.
     for (qsizetype i = 0; i < stream.size(); ++i)
-        images.write(map.streamStart() + i, quint8(stream[i]));
+        if (images.WorkImage[map.streamStart() + i] != stream[i])
+            images.write(map.streamStart() + i, quint8(stream[i]));
     return true;
 }
