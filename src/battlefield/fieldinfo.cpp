@@ -123,6 +123,16 @@ qint64 FieldInfo::helpOffset(int lngID, int which) const
     return list < 0 ? -1 : list + 2 * qint64(lngID - 1) + which;
 }
 
+qint64 FieldInfo::actOffset(int LocType, int lngID) const
+{
+    return validLoc(LocType) ? countedOffset(ActAddress[LocType], ActNumber[LocType], lngID, 0) : -1;
+}
+
+qint64 FieldInfo::defOffset(int LocType, int lngID) const
+{
+    return validLoc(LocType) ? countedOffset(DefAddress[LocType], DefNumber[LocType], lngID, 0) : -1;
+}
+
 int FieldInfo::readAt(qint64 offset) const
 {
     return offset >= 0 && offset < m_images.WorkImage.size() ? byteAt(m_images.WorkImage, offset) : -1;

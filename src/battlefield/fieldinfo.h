@@ -60,10 +60,14 @@ public:
     bool setHelpX(int lngID, int value);
     bool setHelpY(int lngID, int value);
 
+    // Offset of the X byte of an entry (Y follows it), or -1 when the list or entry does not exist.
+    qint64 actOffset(int LocType, int lngID) const;
+    qint64 defOffset(int LocType, int lngID) const;
+    qint64 helpOffset(int lngID, int which = 0) const;
+
 private:
     // Offset of a coordinate byte, or -1.
     qint64 countedOffset(const QString &address, int number, int lngID, int which) const;
-    qint64 helpOffset(int lngID, int which) const;
     int readAt(qint64 offset) const;
     bool writeAt(qint64 offset, int value, int limit);
 

@@ -51,11 +51,6 @@ protected:
     }
 };
 
-QString twoDigits(int n)
-{
-    return PadText(QString::number(n), QStringLiteral("0"), 2, true);
-}
-
 QString statText(const std::optional<int> &value)
 {
     return value ? QString::number(*value) : QStringLiteral("?");

@@ -138,6 +138,11 @@ QString ReplaceAll(const QString &text, const QString &find, const QString &repl
     }
 }
 
+QString twoDigits(int n)
+{
+    return PadText(QString::number(n), QStringLiteral("0"), 2, true);
+}
+
 QString hexByte(int value)
 {
     // Made once and shared: the grids and unit getters ask for these texts by the thousand.

@@ -46,6 +46,8 @@ QString TrimSpaces(const QString &text);
 
 // Two upper-case hexadecimal digits of a byte value.
 QString hexByte(int value);
+// A number of at least two decimal digits: "07", "12", "123".
+QString twoDigits(int n);
 
 // The change list: every CartridgeRange byte where WorkImage differs from PristineImage.
 // BuildChangeList shows "nothing to save" itself and returns false when there is no change.

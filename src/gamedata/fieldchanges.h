@@ -1,0 +1,37 @@
+#pragma once
+
+#include "gamedata/gamedata.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QVector>
+
+// What changed between two images, in the game's words: one line per field whose bytes differ,
+// in the order of the tables, their records and fields, then the bytes no field covers as
+// ranges. The line "我方人物 03 某某 · 等  级: 1 => 5" is its group and its text.
+struct FieldChange {
+    int table = -1; // GameData::TableId; -1 for bytes no field covers
+    int record = -1;
+    int slot = -1;
+    qint64 offset = 0;
+    qint64 size = 0;
+    QString group; // "我方人物 03 某某"; "" for bytes no field covers
+    QString text;  // "等  级: 1 => 5", "0006F000–0006F003: 4 字节"
+
+    QString line() const { return group.isEmpty() ? text : group + QStringLiteral(" · ") + text; }
+};
+
+// The group the window shows the uncovered byte ranges under.
+QString uncoveredGroup();
+
+// The changes from before to after, over the catalogue laid out on after. Bytes past the end of
+// the shorter image count as changed.
+QVector<FieldChange> describeChanges(const GameData::Catalogue &catalogue, const QByteArray &before,
+                                     const QByteArray &after);
+
+// The byte under the hex cursor as its read-out names it: "0006E2EC  我方人物 03 某某 · 等  级 = 5",
+// or only the address when no field holds it.
+QString describeByte(const GameData::Catalogue &catalogue, const QByteArray &image, qint64 offset);
+
+// The lines, one per change, as "导出..." writes them: UTF-8, CR LF.
+QByteArray changeListText(const QVector<FieldChange> &changes);

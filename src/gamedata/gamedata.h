@@ -1,0 +1,120 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+#include <optional>
+
+// The one description of the game's data: every table the editors know, its records and its
+// fields, with their captions, offsets, sizes and how each value is shown. The editor pages bind
+// their boxes to these fields; the change list, the hex read-out and the table files read them.
+namespace GameData {
+
+enum TableId {
+    Characters,
+    Classes,
+    Weapons,
+    Spells,
+    Shields,
+    ClassChanges,
+    LevelCoefficients,
+    TerrainEffects,
+    EnemyTypes,
+    Units,
+    Positions,
+    Maps,
+    TableCount
+};
+
+enum class Show {
+    Decimal,
+    Hex,
+    Code,     // an entry of the field's list, found by the list's two hexadecimal digits
+    Position, // two bytes, X and Y, shown as "(5,12)"
+    Map,      // a battlefield's tile stream; its changes are counted in cells
+};
+
+struct Field {
+    QString caption; // as the field's editor labels it
+    Show show = Show::Decimal;
+    QStringList codes;   // Show::Code: the list ("05飞鹰骑士")
+    int codeMask = 0xFF; // Show::Code: the bits the list names
+    // Fixed tables: the field of record r is the byte at base + stride * r.
+    qint64 base = -1;
+    int stride = 1;
+
+    qint64 offset(int record) const { return base + qint64(stride) * record; }
+    // A byte's text: a decimal or two hexadecimal digits, or its list entry ("9F?" for none).
+    QString valueText(int byte) const;
+};
+
+// Where one field of one record lies in the image. Start positions carry their entry number.
+struct Slot {
+    qint64 offset = 0;
+    int size = 1;
+    int field = 0;
+    int entry = 0; // Positions: 1 for the first entry of a side
+};
+
+struct Record {
+    QString name; // "03 某某", "第01战场"
+    QVector<Slot> parts;
+};
+
+struct Table {
+    TableId id = TableCount;
+    QString key;  // file name stem: "characters"
+    QString name; // as the tab shows it: "我方人物"
+    QVector<Field> fields;
+    QVector<Record> records;
+
+    // The caption of a slot as a line names it: "等  级", "攻击方一队 07".
+    QString slotCaption(const Slot &slot) const;
+};
+
+// A table whose layout does not depend on the image (Characters to EnemyTypes), built once;
+// for Units, Positions and Maps only the fields.
+const Table &fixedTable(TableId id);
+
+// A record's field as a line names it: "我方人物 03 某某 · 等  级".
+QString placeName(const Table &table, const Record &record, const Slot &slot);
+
+// Every table laid out over one image: the armies and start positions as the string table and
+// image place them, each map with the bytes its tile stream has in reference (the built-in
+// executable, whose stream lengths are the maps' room). Slots that lie outside the image are
+// left out.
+class Catalogue {
+public:
+    Catalogue(const QByteArray &image, const QByteArray &reference);
+
+    const QVector<Table> &tables() const { return m_tables; }
+    const Table &table(TableId id) const { return m_tables[id]; }
+
+    struct Place {
+        const Table *table;
+        const Record *record;
+        const Slot *slot;
+    };
+    // The field that holds a byte.
+    std::optional<Place> at(qint64 offset) const;
+    // Bytes the parts cover (each counted once).
+    qint64 coveredBytes(qint64 from, qint64 to) const;
+
+    // The value of a slot in an image, as its lines show it; "?" past the image's end.
+    static QString valueText(const Field &field, const Slot &slot, const QByteArray &image);
+
+private:
+    struct Index {
+        qint64 offset;
+        qint64 end;
+        int table;
+        int record;
+        int slot;
+    };
+    QVector<Table> m_tables;
+    QVector<Index> m_index; // by offset
+};
+
+} // namespace GameData
