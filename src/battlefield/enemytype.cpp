@@ -1,5 +1,6 @@
 #include "battlefield/enemytype.h"
 
+#include "gamedata/gamedata.h"
 #include "image/mymodule.h"
 
 CodeList::CodeList(const QString &pieces)
@@ -28,7 +29,7 @@ qint64 EnemyType::offset(int lngIndex, int byte) const
 {
     if (!validIndex(lngIndex))
         return -1;
-    const qint64 o = Base + 6 * qint64(lngIndex - 1) + byte;
+    const qint64 o = GameData::fixedTable(GameData::EnemyTypes).fields[byte].offset(lngIndex - 1);
     return o < m_images.WorkImage.size() ? o : -1;
 }
 

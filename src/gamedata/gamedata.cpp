@@ -316,7 +316,7 @@ QString placeName(const Table &table, const Record &record, const Slot &slot)
 Catalogue::Catalogue(const QByteArray &image, const QByteArray &reference)
 {
     ByteImages view;
-    view.WorkImage = image; // shared, never written
+    view.load(image); // shared, never written
     m_tables.reserve(TableCount);
     for (int i = 0; i < TableCount; ++i)
         m_tables.append(fixedTable(TableId(i)));

@@ -1,6 +1,7 @@
 #include "tables/characterpage.h"
 
 #include "image/mymodule.h"
+#include "gamedata/gamedata.h"
 #include "tables/gametables.h"
 #include "tables/recordeditor.h"
 #include "tables/tablewidgets.h"
@@ -15,19 +16,17 @@
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 
-using namespace GameTables;
-
 CharacterPage::CharacterPage(ByteImages &images, QWidget *parent) : QWidget(parent)
 {
-    static const char *captions[18] = {"职  业", "等  级", "最大HP", "经验值", "攻  击", "技  术",
-                                       "速  度", "运  气", "防  御", "魔  法", "物  品", "魔  防",
-                                       "攻成长", "技成长", "速成长", "运成长", "防成长", "HP成长"};
+    const GameData::Table &table = GameData::fixedTable(GameData::Characters);
+    // Label i names field labelField[i] of the description.
+    static const int labelField[18] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 17, 10, 11, 12, 13, 14, 15, 16};
     lstCharacter = makeList(this, "lstCharacter");
     const QStringList names = characterNames();
     for (int n = 0; n < names.size(); ++n)
         lstCharacter->addItem(hexByte(n + 1) + QStringLiteral(" => ") + names[n]);
     for (int i = 0; i < 18; ++i)
-        lblCharacter[i] = makeLabel(this, QStringLiteral("lblCharacter_%1").arg(i), QString::fromUtf8(captions[i]));
+        lblCharacter[i] = makeLabel(this, QStringLiteral("lblCharacter_%1").arg(i), table.fields[labelField[i]].caption);
     for (int i = 0; i < 17; ++i)
         txtCharacter[i] = makeField(this, QStringLiteral("txtCharacter_%1").arg(i));
     txtCharacter[9]->setText(QStringLiteral("物品")); // the item selector stands in its place
@@ -45,24 +44,18 @@ CharacterPage::CharacterPage(ByteImages &images, QWidget *parent) : QWidget(pare
     Text7->setMinimumHeight(Text7->fontMetrics().lineSpacing() * 10 + 12);
     (new QVBoxLayout(frameWorkMagic))->addWidget(Text7);
 
-    // Raw-data order: class, level .. defence, magic, magic defence, growths, item.
+    // Raw-data order, the order of the description: class, level .. defence, magic, magic
+    // defence, growths, item. Enter moves on to the next field.
     editor = new RecordEditor(images, lstCharacter, txtCharacterSource, this);
-    const auto record = [](int byte) {
-        return [byte](int p) { return qint64(CharacterBase + CharacterStride * p + byte); };
-    };
-    using Kind = RecordEditor::Kind;
-    editor->addField({cboCharacterWork, lblCharacter[0]->text(), Kind::Selector, record(0), txtCharacter[0],
-                      RecordEditor::Unmatched::Deselect});
+    QWidget *boxes[18] = {cboCharacterWork};
     for (int i = 0; i <= 8; ++i)
-        editor->addField({txtCharacter[i], lblCharacter[i + 1]->text(), i == 8 ? Kind::Hex : Kind::Decimal,
-                          record(i + 1), txtCharacter[i == 8 ? 10 : i + 1]});
-    editor->addField({txtCharacter[10], lblCharacter[11]->text(), Kind::Decimal,
-                      [](int p) { return qint64(CharacterMagicDefence + p); }, txtCharacter[11]});
-    for (int i = 11; i <= 16; ++i)
-        editor->addField({txtCharacter[i], lblCharacter[i + 1]->text(), Kind::Decimal,
-                          [i](int p) { return qint64(CharacterGrowth + 6 * p + (i - 11)); },
-                          i == 16 ? static_cast<QWidget *>(cboCharacterItem) : txtCharacter[i + 1]});
-    editor->addField({cboCharacterItem, lblCharacter[10]->text(), Kind::Selector, record(10), cboCharacterWork});
+        boxes[i + 1] = txtCharacter[i];
+    for (int i = 10; i <= 16; ++i)
+        boxes[i] = txtCharacter[i];
+    boxes[17] = cboCharacterItem;
+    for (int f = 0; f < 18; ++f)
+        editor->addField(boxes[f], table.fields[f], boxes[(f + 1) % 18],
+                         f == 0 ? RecordEditor::Unmatched::Deselect : RecordEditor::Unmatched::Keep);
 
     // Two columns of caption and field; the selectors sit where their captions say.
     auto *fields = new QGridLayout;

@@ -2,6 +2,7 @@
 
 #include "controls/flexgrid.h"
 #include "image/mymodule.h"
+#include "gamedata/gamedata.h"
 #include "tables/gametables.h"
 #include "tables/tablewidgets.h"
 
@@ -18,8 +19,12 @@
 using namespace GameTables;
 
 namespace {
-const int TableOf[3] = {ClassChangeBefore, ClassChangeAfter, ClassChangeLevel};
+// Before, after and level: the three fields of a class change.
+const GameData::Field &changeField(int i)
+{
+    return GameData::fixedTable(GameData::ClassChanges).fields[i];
 }
+} // namespace
 
 ClassChangePage::ClassChangePage(ByteImages &images, QWidget *parent) : QWidget(parent), m_images(images)
 {
@@ -32,10 +37,9 @@ ClassChangePage::ClassChangePage(ByteImages &images, QWidget *parent) : QWidget(
 
     frameChangeWork = new QGroupBox(QStringLiteral("职业转换编辑"), this);
     frameChangeWork->setObjectName(QStringLiteral("frameChangeWork"));
-    const char *captions[3] = {"原始职业", "可转职业", "必要等级"};
     auto *panel = new QGridLayout(frameChangeWork);
     for (int i = 0; i < 3; ++i) {
-        lblChangeWork[i] = makeLabel(frameChangeWork, QStringLiteral("lblChangeWork_%1").arg(i), QString::fromUtf8(captions[i]));
+        lblChangeWork[i] = makeLabel(frameChangeWork, QStringLiteral("lblChangeWork_%1").arg(i), changeField(i).caption);
         panel->addWidget(lblChangeWork[i], 0, i);
     }
     for (int i = 0; i < 2; ++i) {
@@ -69,10 +73,10 @@ QString ClassChangePage::classCell(int selector, int code) const
 
 void ClassChangePage::FillClassChangeGrid()
 {
-    const QStringList pieces = GetResString(12).split(u'|');
-    for (QComboBox *combo : cboChangeWork) {
+    for (int i = 0; i < 2; ++i) {
+        QComboBox *combo = cboChangeWork[i];
         combo->clear();
-        combo->addItems(pieces);
+        combo->addItems(changeField(i).codes);
         combo->setCurrentIndex(-1);
     }
     RefillClassChangeGrid();
@@ -82,9 +86,9 @@ void ClassChangePage::RefillClassChangeGrid()
 {
     FlexGridModel &g = msfChangeWork->grid();
     for (int r = 1; r <= ClassChangeCount; ++r) {
-        SetGridCell(g, r, 0, classCell(0, byteAt(m_images.WorkImage, ClassChangeBefore + r - 1)));
-        SetGridCell(g, r, 1, classCell(1, byteAt(m_images.WorkImage, ClassChangeAfter + r - 1)));
-        SetGridCell(g, r, 2, QString::number(byteAt(m_images.WorkImage, ClassChangeLevel + r - 1)));
+        SetGridCell(g, r, 0, classCell(0, byteAt(m_images.WorkImage, changeField(0).offset(r - 1))));
+        SetGridCell(g, r, 1, classCell(1, byteAt(m_images.WorkImage, changeField(1).offset(r - 1))));
+        SetGridCell(g, r, 2, QString::number(byteAt(m_images.WorkImage, changeField(2).offset(r - 1))));
     }
     msfChangeWork->fitColumns();
     for (int c = 0; c < 3; ++c)
@@ -111,7 +115,7 @@ void ClassChangePage::cboChangeWork_Click(int index, int entry)
     SetGridCell(msfChangeWork->grid(), row, index, text);
     {
         const EditStep step(m_images, lblChangeWork[index]->text(), EditHistory::Base::Hex);
-        m_images.write(TableOf[index] + row - 1, pieceCode(text));
+        m_images.write(changeField(index).offset(row - 1), pieceCode(text));
     }
     msfChangeWork_RowColChange();
 }
@@ -124,7 +128,7 @@ void ClassChangePage::txtChangeWork_Enter()
         SetGridCell(msfChangeWork->grid(), row, 2, text);
         {
             const EditStep step(m_images, lblChangeWork[2]->text(), EditHistory::Base::Decimal);
-            m_images.write(ClassChangeLevel + row - 1, text.toInt());
+            m_images.write(changeField(2).offset(row - 1), text.toInt());
         }
         msfChangeWork_RowColChange();
         cboChangeWork[0]->setFocus();

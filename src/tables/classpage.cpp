@@ -1,6 +1,6 @@
 #include "tables/classpage.h"
 
-#include "tables/gametables.h"
+#include "gamedata/gamedata.h"
 #include "tables/recordeditor.h"
 #include "tables/tablewidgets.h"
 
@@ -12,12 +12,9 @@
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 
-using namespace GameTables;
-
 ClassPage::ClassPage(ByteImages &images, QWidget *parent) : QWidget(parent)
 {
-    static const char *captions[9] = {"力  量", "技  术", "速  度", "运  气", "防  御",
-                                      "最大HP", "经验值", "移动力", "魔  防"};
+    const GameData::Table &table = GameData::fixedTable(GameData::Classes);
     lstWorkName = makeList(this, QStringLiteral("lstWorkName"));
     txtWorkSource = makeSourceBox(this, QStringLiteral("txtWorkSource"));
     txtExplain = makeHelpBox(this, QStringLiteral("txtExplain"),
@@ -28,20 +25,14 @@ ClassPage::ClassPage(ByteImages &images, QWidget *parent) : QWidget(parent)
     editor = new RecordEditor(images, lstWorkName, txtWorkSource, this);
     auto *fields = new QGridLayout;
     for (int i = 0; i < 9; ++i) {
-        lblWork[i] = makeLabel(this, QStringLiteral("lblWork_%1").arg(i), QString::fromUtf8(captions[i]));
+        lblWork[i] = makeLabel(this, QStringLiteral("lblWork_%1").arg(i), table.fields[i].caption);
         txtWork[i] = makeField(this, QStringLiteral("txtWork_%1").arg(i));
         fields->addWidget(lblWork[i], i, 0);
         fields->addWidget(txtWork[i], i, 1);
     }
     fields->setRowStretch(9, 1);
-    for (int i = 0; i < 9; ++i) {
-        std::function<qint64(int)> offset;
-        if (i < 7)
-            offset = [i](int p) { return qint64(ClassBase + ClassStride * p + i); };
-        else
-            offset = [base = i == 7 ? ClassMovement : ClassMagicDefence](int p) { return qint64(base + p); };
-        editor->addField({txtWork[i], lblWork[i]->text(), RecordEditor::Kind::Decimal, offset, txtWork[(i + 1) % 9]});
-    }
+    for (int i = 0; i < 9; ++i)
+        editor->addField(txtWork[i], table.fields[i], txtWork[(i + 1) % 9]);
 
     auto *right = new QVBoxLayout;
     right->addWidget(txtWorkSource, 1);

@@ -1,6 +1,6 @@
 #include "tables/itempage.h"
 
-#include "tables/gametables.h"
+#include "gamedata/gamedata.h"
 #include "tables/recordeditor.h"
 #include "tables/tablewidgets.h"
 
@@ -13,24 +13,19 @@
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 
-using namespace GameTables;
-
 ItemPage::ItemPage(ByteImages &images, Kind kind, QWidget *parent) : QWidget(parent)
 {
     const bool spells = kind == Kind::Spells;
     const QString prefix = spells ? QStringLiteral("Magic") : QStringLiteral("Weapon");
     m_fields = spells ? 5 : 4;
-    QStringList captions = {QStringLiteral("攻  击"), QStringLiteral("重  量"), QStringLiteral("命中率"),
-                            QStringLiteral("必  杀")};
-    if (spells)
-        captions << QStringLiteral("消耗HP");
-    captions << QStringLiteral("特  效");
-
+    const GameData::Table &table = GameData::fixedTable(spells ? GameData::Spells : GameData::Weapons);
+    QStringList captions;
+    for (const GameData::Field &f : table.fields)
+        captions << f.caption;
     list = makeList(this, QStringLiteral("lst") + prefix);
     source = makeSourceBox(this, QStringLiteral("txt") + prefix + QStringLiteral("Source"));
     cboEffect = makeSelector(this, QStringLiteral("cbo") + prefix,
-                             {QStringLiteral("00无"), QStringLiteral("01对怪物特效"), QStringLiteral("03对飞行部队特效"),
-                              QStringLiteral("04对骑士特效")});
+                             table.fields.constLast().codes);
     help = makeHelpBox(this, QStringLiteral("txt") + prefix + QStringLiteral("Help"),
                        spells ? QStringLiteral("治疗类魔法的攻击、重量、命中率、必杀和特效属性在游戏中无效。\n"
                                                "祈祷师的召唤魔法按召唤的生物消耗HP，其消耗HP的设定无效。")
@@ -49,20 +44,10 @@ ItemPage::ItemPage(ByteImages &images, Kind kind, QWidget *parent) : QWidget(par
     fields->addWidget(cboEffect, m_fields, 1);
     fields->setRowStretch(m_fields + 1, 1);
 
-    // The item code of list position p.
-    const int first = spells ? FirstSpell : 0;
     editor = new RecordEditor(images, list, source, this);
-    const int bases[4] = {ItemAttack, ItemWeight, ItemHitRate, ItemCritical};
-    for (int i = 0; i < 4; ++i)
-        editor->addField({txt[i], captions[i], RecordEditor::Kind::Decimal,
-                          [base = bases[i], first](int p) { return qint64(base + first + p); },
-                          i + 1 < m_fields ? static_cast<QWidget *>(txt[i + 1]) : cboEffect});
-    if (spells)
-        editor->addField({txt[4], captions[4], RecordEditor::Kind::Decimal,
-                          [](int p) { return qint64(SpellHpCost + p); }, cboEffect});
-    editor->addField({cboEffect, captions[m_fields], RecordEditor::Kind::Selector,
-                      [first](int p) { return qint64(ItemEffect + first + p); }, txt[0],
-                      RecordEditor::Unmatched::KeepAndOmitLine});
+    for (int i = 0; i < m_fields; ++i)
+        editor->addField(txt[i], table.fields[i], i + 1 < m_fields ? static_cast<QWidget *>(txt[i + 1]) : cboEffect);
+    editor->addField(cboEffect, table.fields[m_fields], txt[0], RecordEditor::Unmatched::KeepAndOmitLine);
 
     auto *right = new QVBoxLayout;
     right->addWidget(source, 1);

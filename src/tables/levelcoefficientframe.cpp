@@ -2,7 +2,7 @@
 
 #include "controls/flexgrid.h"
 #include "image/mymodule.h"
-#include "tables/gametables.h"
+#include "gamedata/gamedata.h"
 #include "tables/tablewidgets.h"
 
 #include <QGridLayout>
@@ -14,7 +14,13 @@
 #include <QScrollBar>
 #include <QTimer>
 
-using namespace GameTables;
+namespace {
+// The coefficient of level k, from 1.
+qint64 levelOffset(int k)
+{
+    return GameData::fixedTable(GameData::LevelCoefficients).fields[0].offset(k - 1);
+}
+} // namespace
 
 LevelCoefficientFrame::LevelCoefficientFrame(ByteImages &images, QWidget *parent)
     : QGroupBox(QStringLiteral("等级系数"), parent), m_images(images)
@@ -54,7 +60,7 @@ void LevelCoefficientFrame::FillLevelCoefficientGrid()
     FlexGridModel &g = msfExpLevel->grid();
     SetGridCell(g, 1, 0, QStringLiteral("系数"));
     for (int k = 1; k <= 19; ++k)
-        SetGridCell(g, 1, k, QString::number(byteAt(m_images.WorkImage, LevelCoefficientBase + k)));
+        SetGridCell(g, 1, k, QString::number(byteAt(m_images.WorkImage, levelOffset(k))));
     if (!msfExpLevel->currentIndex().isValid())
         msfExpLevel->setCurrentCell(1, 1);
     msfExpLevel_RowColChange();
@@ -63,7 +69,7 @@ void LevelCoefficientFrame::FillLevelCoefficientGrid()
 void LevelCoefficientFrame::msfExpLevel_RowColChange()
 {
     const int k = msfExpLevel->col();
-    const qint64 offset = LevelCoefficientBase + k;
+    const qint64 offset = levelOffset(k);
     txtExpLevel->setText(GetGridCell(msfExpLevel->grid(), msfExpLevel->row(), k));
     if (offset < m_images.WorkImage.size() && offset < m_images.OpenedImage.size()) {
         const int now = byteAt(m_images.WorkImage, offset);
@@ -90,7 +96,7 @@ void LevelCoefficientFrame::txtExpLevel_Enter()
     {
         const EditStep step(m_images, QStringLiteral("等级系数") + GetGridCell(msfExpLevel->grid(), 0, k).trimmed(),
                             EditHistory::Base::Decimal);
-        m_images.write(LevelCoefficientBase + k, text.toInt());
+        m_images.write(levelOffset(k), text.toInt());
     }
     SetGridCell(msfExpLevel->grid(), 1, k, QString::number(text.toInt()));
     msfExpLevel->setCurrentCell(1, k == 19 ? 1 : k + 1);

@@ -28,6 +28,23 @@ void RecordEditor::addField(const Field &field)
     }
 }
 
+void RecordEditor::addField(QWidget *editor, const GameData::Field &field, QWidget *next, Unmatched unmatched)
+{
+    using GameData::Show;
+    const Kind kind = field.show == Show::Code ? Kind::Selector : field.show == Show::Hex ? Kind::Hex : Kind::Decimal;
+    addField({editor, field.caption, kind, [field](int p) { return field.offset(p); }, next, unmatched});
+}
+
+void RecordEditor::showField(int record, int field)
+{
+    if (record < 0 || record >= m_list->count())
+        return;
+    m_list->setCurrentRow(record);
+    refresh();
+    if (field >= 0 && field < m_fields.size())
+        m_fields[field].editor->setFocus();
+}
+
 void RecordEditor::fillList(const QString &pieces)
 {
     m_list->clear();

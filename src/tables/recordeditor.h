@@ -1,5 +1,6 @@
 #pragma once
 
+#include "gamedata/gamedata.h"
 #include "image/byteimages.h"
 
 #include <QObject>
@@ -39,6 +40,10 @@ public:
 
     // Fields in the order of the raw-data lines.
     void addField(const Field &field);
+    // A field as the game data describes it: its caption, how it is shown and its offset.
+    void addField(QWidget *editor, const GameData::Field &field, QWidget *next, Unmatched unmatched = Unmatched::Keep);
+    // Selects a record and puts the focus in one of its fields (in the order they were added).
+    void showField(int record, int field);
 
     // Refills the list from "01骑士|02..." as "01 => 骑士" entries and selects the first.
     void fillList(const QString &pieces);

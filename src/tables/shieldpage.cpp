@@ -1,6 +1,6 @@
 #include "tables/shieldpage.h"
 
-#include "tables/gametables.h"
+#include "gamedata/gamedata.h"
 #include "tables/levelcoefficientframe.h"
 #include "tables/recordeditor.h"
 #include "tables/tablewidgets.h"
@@ -19,7 +19,8 @@ ShieldPage::ShieldPage(ByteImages &images, QWidget *parent) : QWidget(parent)
     frameShield = new QGroupBox(QStringLiteral("盾牌"), this);
     frameShield->setObjectName(QStringLiteral("frameShield"));
     lstShield = makeList(frameShield, QStringLiteral("lstShield"));
-    lblShield[0] = makeLabel(frameShield, QStringLiteral("lblShield_0"), QStringLiteral("效  果"));
+    const GameData::Field &effect = GameData::fixedTable(GameData::Shields).fields[0];
+    lblShield[0] = makeLabel(frameShield, QStringLiteral("lblShield_0"), effect.caption);
     txtShield[0] = makeField(frameShield, QStringLiteral("txtShield_0"));
     txtShieldSource = makeSourceBox(frameShield, QStringLiteral("txtShieldSource"));
     txtShieldHelp = makeHelpBox(frameShield, QStringLiteral("txtShieldHelp"),
@@ -29,8 +30,7 @@ ShieldPage::ShieldPage(ByteImages &images, QWidget *parent) : QWidget(parent)
     lstShield->setMaximumHeight(lstShield->fontMetrics().lineSpacing() * 7 + 12);
 
     editor = new RecordEditor(images, lstShield, txtShieldSource, this);
-    editor->addField({txtShield[0], lblShield[0]->text(), RecordEditor::Kind::Decimal,
-                      [](int p) { return qint64(GameTables::ShieldBase + p); }, nullptr});
+    editor->addField(txtShield[0], effect, nullptr);
 
     auto *field = new QGridLayout;
     field->addWidget(lblShield[0], 0, 0);

@@ -5,6 +5,7 @@
 #include "image/fileio.h"
 #include "image/gbk.h"
 #include "image/mymodule.h"
+#include "gamedata/gamedata.h"
 #include "tables/gametables.h"
 #include "tables/tablewidgets.h"
 
@@ -25,6 +26,12 @@ namespace {
 const QString FirstColumn = QStringLiteral("<") + QString(12, u' ');
 
 const char *TagProperty = "Tag"; // "1" on the active display option
+
+// The byte of grid cell (r, c), both from 1.
+qint64 cellOffset(int r, int c)
+{
+    return GameData::fixedTable(GameData::TerrainEffects).fields[c - 1].offset(r - 1);
+}
 
 QRadioButton *option(QWidget *parent, const char *name, const QString &caption, const char *tag)
 {
@@ -111,8 +118,8 @@ void TerrainPage::FillTerrainEffectGrid(bool keepPlace)
     const int left = msfFieldEffect->leftCol();
     FlexGridModel &g = msfFieldEffect->grid();
     QString format = FirstColumn;
-    for (int n = 1; n <= TerrainCols; ++n)
-        format += QStringLiteral("|<地形") + QString::number(n).rightJustified(2, u'0');
+    for (const GameData::Field &f : GameData::fixedTable(GameData::TerrainEffects).fields)
+        format += QStringLiteral("|<") + f.caption;
     msfFieldEffect->setFormatString(format);
     const QStringList rows = GetResString(13).split(u'|');
     for (int i = 1; i <= TerrainRows; ++i)
@@ -123,7 +130,7 @@ void TerrainPage::FillTerrainEffectGrid(bool keepPlace)
     msfFieldEffect->setRedraw(false);
     for (int r = 1; r <= TerrainRows; ++r)
         for (int c = 1; c <= TerrainCols; ++c) {
-            const qint64 offset = TerrainBase + TerrainCols * (r - 1) + (c - 1);
+            const qint64 offset = cellOffset(r, c);
             SetGridCell(g, r, c, offset < m_images.WorkImage.size() ? cellText(byteAt(m_images.WorkImage, offset)) : QString());
         }
     msfFieldEffect->setRedraw(true);
@@ -194,7 +201,7 @@ void TerrainPage::txtFieldEffect_Enter()
     const QString text = txtFieldEffect->text();
     const int r = msfFieldEffect->row();
     const int c = msfFieldEffect->col();
-    const qint64 offset = TerrainBase + TerrainCols * (r - 1) + (c - 1);
+    const qint64 offset = cellOffset(r, c);
     if (!(decimal() ? IsDecByte(text) : IsHexByte(text)) || offset >= m_images.WorkImage.size()) {
         if (offset < m_images.WorkImage.size())
             valueNotTaken(txtFieldEffect, QStringLiteral("地形效果"), decimal() ? DecByteAccepted : HexByteAccepted);
