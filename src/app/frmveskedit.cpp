@@ -1,10 +1,12 @@
 #include "app/frmveskedit.h"
 
 #include "app/frmabout.h"
+#include "app/frmchanges.h"
 #include "app/openfile.h"
 #include "battlefield/enemytypepage.h"
 #include "battlefield/fieldpage.h"
 #include "controls/flexgrid.h"
+#include "gamedata/gamedata.h"
 #include "hexview/frmfind.h"
 #include "hexview/hexpage.h"
 #include "hexview/stringpage.h"
@@ -76,6 +78,8 @@ frmVeskEdit::frmVeskEdit(ByteImages &images, Dialogs &dialogs, const EditorPaths
     menuSave = menuFile->addAction(QStringLiteral("保存(&S)"), this, &frmVeskEdit::menuSave_Click);
     menuSave->setObjectName(QStringLiteral("menuSave"));
     menuSave->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    menuPreview = menuFile->addAction(QStringLiteral("查看补丁(&P)..."), this, &frmVeskEdit::menuPreview_Click);
+    menuPreview->setObjectName(QStringLiteral("menuPreview"));
     menuRecent = menuFile->addMenu(QStringLiteral("最近打开的文件"));
     menuRecent->setObjectName(QStringLiteral("menuRecent"));
     fillRecentMenu();
@@ -94,6 +98,9 @@ frmVeskEdit::frmVeskEdit(ByteImages &images, Dialogs &dialogs, const EditorPaths
     menuFind = menuEdit->addAction(QStringLiteral("查找(&F)..."), this, &frmVeskEdit::showFindDialog);
     menuFind->setObjectName(QStringLiteral("menuFind"));
     menuFind->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    menuChanges = menuEdit->addAction(QStringLiteral("修改清单(&L)"), this, &frmVeskEdit::showChanges);
+    menuChanges->setObjectName(QStringLiteral("menuChanges"));
+    menuChanges->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
     menuAbout = menuBar()->addAction(QStringLiteral("关于[&A]"));
     menuAbout->setObjectName(QStringLiteral("menuAbout"));
     connect(menuAbout, &QAction::triggered, this, [this] { frmAbout(this).exec(); });
@@ -220,6 +227,130 @@ frmFind *frmVeskEdit::findDialog()
     return m_find;
 }
 
+frmChanges *frmVeskEdit::changesWindow()
+{
+    if (!m_changes) {
+        m_changes = new frmChanges(m_images, m_dialogs, frmChanges::Mode::Live, this);
+        connect(m_changes, &frmChanges::placeChosen, this, &frmVeskEdit::showPlace);
+    }
+    return m_changes;
+}
+
+frmChanges *frmVeskEdit::previewWindow() const
+{
+    return m_preview;
+}
+
+void frmVeskEdit::showChanges()
+{
+    frmChanges *f = changesWindow();
+    f->show();
+    f->raise();
+    f->activateWindow();
+}
+
+void frmVeskEdit::menuPreview_Click()
+{
+    if (m_locked)
+        return;
+    const QString path = m_dialogs.openFileName(QStringLiteral("查看补丁"),
+                                                QStringLiteral("补丁文件(*.txt *.ips *.bps)|*.txt;*.ips;*.bps"), QString());
+    if (path.isEmpty())
+        return;
+    // The readers apply the file to the built-in executable in a scratch set of images.
+    ByteImages scratch;
+    scratch.PristineImage = m_images.PristineImage;
+    if (fileKind(path) == FileKind::Executable || fileKind(path) == FileKind::Other || !loadFile(scratch, path, m_dialogs))
+        return;
+    if (!m_preview) {
+        m_preview = new frmChanges(m_images, m_dialogs, frmChanges::Mode::Preview, this);
+        connect(m_preview, &frmChanges::openRequested, this, [this](const QString &file) {
+            const QString path = file; // the preview may show another file by the time it opens
+            if (m_locked || !offerToSave())
+                return;
+            if (openFile(path))
+                m_preview->close();
+        });
+    }
+    m_preview->showPreview(path, m_images.PristineImage, scratch.WorkImage);
+    m_preview->show();
+    m_preview->raise();
+    m_preview->activateWindow();
+}
+
+void frmVeskEdit::showPlace(qint64 offset)
+{
+    using namespace GameData;
+    const Catalogue catalogue(m_images.WorkImage, m_images.PristineImage);
+    const auto place = catalogue.at(offset);
+    const int record = place ? int(place->record - place->table->records.constData()) : -1;
+    const int field = place ? place->slot->field : -1;
+    const auto inClassTab = [this](QWidget *page) {
+        stabAll->setCurrentWidget(SSTab1->parentWidget());
+        SSTab1->setCurrentWidget(page);
+    };
+    const auto inFieldTab = [this](QWidget *page) {
+        stabAll->setCurrentWidget(stabField->parentWidget());
+        stabField->setCurrentWidget(page);
+    };
+    activateWindow();
+    switch (place ? place->table->id : TableCount) {
+    case Characters:
+        stabAll->setCurrentWidget(characterPage);
+        characterPage->editor->showField(record, field);
+        return;
+    case Classes:
+        inClassTab(classPage);
+        classPage->editor->showField(record, field);
+        return;
+    case Weapons:
+    case Spells: {
+        ItemPage *page = place->table->id == Weapons ? weaponPage : magicPage;
+        stabAll->setCurrentWidget(page);
+        page->editor->showField(record, field);
+        return;
+    }
+    case Shields:
+        stabAll->setCurrentWidget(shieldPage);
+        shieldPage->editor->showField(record, field);
+        return;
+    case ClassChanges:
+        inClassTab(classChangePage);
+        classChangePage->showCell(record + 1, field);
+        return;
+    case LevelCoefficients:
+        stabAll->setCurrentWidget(shieldPage);
+        shieldPage->levelFrame->showLevel(record + 1);
+        return;
+    case TerrainEffects:
+        inClassTab(terrainPage);
+        terrainPage->showCell(record + 1, field + 1);
+        return;
+    case EnemyTypes:
+        inFieldTab(enemyTypePage);
+        enemyTypePage->showField(record + 1, field);
+        return;
+    case Units:
+        inFieldTab(fieldPage);
+        if (fieldPage->showUnit(place->record->number, place->record->item, field))
+            return;
+        break;
+    case Positions:
+        inFieldTab(fieldPage);
+        fieldPage->showWar(place->record->number);
+        return;
+    case Maps:
+        inFieldTab(fieldPage);
+        if (fieldPage->showBattlefield(place->record->number))
+            return;
+        break;
+    default:
+        break;
+    }
+    stabAll->setCurrentWidget(hexPage);
+    hexPage->GotoAddress(QString::number(offset, 16), false);
+}
+
 void frmVeskEdit::showFindDialog()
 {
     if (m_locked)
@@ -252,6 +383,7 @@ void frmVeskEdit::LockMainWindow(bool lock)
     menuSave->setEnabled(!lock);
     menuRecent->setEnabled(!lock);
     menuFind->setEnabled(!lock);
+    menuPreview->setEnabled(!lock);
     historyChanged();
     if (!lock && m_focusBeforeLock)
         m_focusBeforeLock->setFocus();
@@ -357,6 +489,8 @@ void frmVeskEdit::historyChanged()
     menuUndo->setEnabled(h.canUndo() && !m_locked);
     menuRedo->setEnabled(h.canRedo() && !m_locked);
     setWindowTitle(isModified() ? Caption + QStringLiteral(" *") : Caption);
+    if (m_changes)
+        m_changes->refresh();
 }
 
 void frmVeskEdit::menuUndo_Click()
@@ -414,6 +548,8 @@ bool frmVeskEdit::openFile(const QString &path)
     const int shown = stabAll->currentIndex();
     stabAll->setCurrentIndex(0);
     txtNowFileName->setText(path);
+    if (m_changes)
+        m_changes->setOpenedImage(m_images.WorkImage);
     refreshViews();
     stabAll->setCurrentIndex(shown);
     markSaved();
@@ -534,6 +670,10 @@ void frmVeskEdit::closeEvent(QCloseEvent *event)
     m_images.clear();
     if (m_find)
         m_find->close();
+    if (m_changes)
+        m_changes->close();
+    if (m_preview)
+        m_preview->close();
     event->accept();
 }
 

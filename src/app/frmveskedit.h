@@ -19,6 +19,7 @@ class ItemPage;
 class ShieldPage;
 class StringPage;
 class TerrainPage;
+class frmChanges;
 class frmFind;
 class QAction;
 class QLabel;
@@ -48,12 +49,14 @@ public:
     QMenu *menuFile;
     QAction *menuOpen;
     QAction *menuSave;
+    QAction *menuPreview; // "查看补丁(&P)..."
     QMenu *menuRecent; // menuRecent_0 .. the most recent file first
     QAction *menuExit;
     QMenu *menuEdit;
     QAction *menuUndo;
     QAction *menuRedo;
     QAction *menuFind;
+    QAction *menuChanges; // "修改清单(&L)"
     QAction *menuAbout;
     QTabWidget *stabAll;
     QTabWidget *stabField;
@@ -73,6 +76,15 @@ public:
 
     // The find dialog, created the first time it is shown.
     frmFind *findDialog();
+    // The change list, created the first time it is shown; and the last patch previewed.
+    frmChanges *changesWindow();
+    frmChanges *previewWindow() const;
+    void showChanges();
+    // Chooses a change list or patch and shows what it would change, WorkImage untouched.
+    void menuPreview_Click();
+    // Shows the field that holds a byte in its editor (tab, record, field focused), or the byte
+    // in the hex grid when no editor holds it.
+    void showPlace(qint64 offset);
 
     // Public routines of the hex grid.
     void GotoAddress(const QString &strAddress, bool blnTopRow);
@@ -136,6 +148,8 @@ private:
     EditorPaths m_paths;
     QString m_fileName; // the file dialog's last choice
     frmFind *m_find = nullptr;
+    frmChanges *m_changes = nullptr;
+    frmChanges *m_preview = nullptr;
     QPointer<QWidget> m_focusBeforeLock;
     QByteArray m_savedImage; // WorkImage as last opened or saved
     bool m_locked = false;

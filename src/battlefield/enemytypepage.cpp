@@ -119,6 +119,17 @@ void EnemyTypePage::selectType(int row)
     msfEnemyType_RowColChange();
 }
 
+void EnemyTypePage::showField(int row, int field)
+{
+    if (!EnemyType::validIndex(row))
+        return;
+    selectType(row);
+    msfEnemyType->scrollTo(msfEnemyType->currentIndex());
+    QWidget *const boxes[6] = {cboEType[0], cboEType[1], txtEType[0], cboEType[2], cboEType[3], txtEType[1]};
+    if (field >= 0 && field < 6)
+        boxes[field]->setFocus();
+}
+
 void EnemyTypePage::msfEnemyType_RowColChange()
 {
     if (!m_types)

@@ -36,6 +36,8 @@ public:
     void msfEnemyType_RowColChange();
     // Makes a row current (columns 1 to 6 selected) and shows it in the boxes.
     void selectType(int row);
+    // Selects type `row` (from 1) with the focus in field `field` (0 name to 5 magic).
+    void showField(int row, int field);
 
     EnemyType *enemyType() const { return m_types.get(); }
     // The raw-data text exactly as built, lines separated by CR LF.

@@ -275,6 +275,54 @@ void FieldPage::FillBattlefieldList()
     timerField_Timer();
 }
 
+void FieldPage::showWar(int war)
+{
+    if (!m_war || war < 1 || war > cboWarField->count())
+        return;
+    if (UnitEditMode)
+        btnEditCancel_Click();
+    cboWarField->setCurrentIndex(war - 1);
+    timerField_Timer();
+}
+
+bool FieldPage::showBattlefield(int battlefield)
+{
+    if (!m_war || !m_fields)
+        return false;
+    FieldInfo probe(m_images);
+    for (int k = 1; k <= cboWarField->count(); ++k)
+        if (probe.SetWarField(k, *m_fields) && probe.ID == battlefield) {
+            showWar(k);
+            return true;
+        }
+    return false;
+}
+
+bool FieldPage::showUnit(int army, int unit, int field)
+{
+    if (!m_war || !m_fields || !m_armys)
+        return false;
+    FieldInfo probe(m_images);
+    for (int k = 1; k <= cboWarField->count(); ++k) {
+        if (!probe.SetWarField(k, *m_fields) || !probe.FixedArmy
+            || (probe.FixedArmyID[0] != army && probe.FixedArmyID[1] != army))
+            continue;
+        showWar(k);
+        const ArmyType *wanted = m_armys->Item(army);
+        for (auto it = m_pictureOf.cbegin(); it != m_pictureOf.cend(); ++it) {
+            if (!wanted || unitOf(it->team, it->index) != wanted->Item(unit))
+                continue;
+            openUnit(it.key(), it.value());
+            QWidget *const boxes[7] = {nullptr, cboEnemyEdit[0], cboEnemyEdit[1], txtEnemyEdit[0],
+                                       cboEnemyEdit[2], cboEnemyEdit[3], txtEnemyEdit[1]};
+            if (CurrentUnit && CurrentUnit->Edit() && field >= 1 && field <= 6)
+                boxes[field]->setFocus();
+            return true;
+        }
+    }
+    return false;
+}
+
 void FieldPage::timerField_Timer()
 {
     timerField->stop();

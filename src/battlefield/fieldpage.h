@@ -94,6 +94,14 @@ public:
     // Shows the tools of the mode chosen.
     void modeChanged();
 
+    // Shows war `war` (from 1) at once; unit edit mode ends first.
+    void showWar(int war);
+    // Shows the first war whose battlefield is `battlefield` (from 1); false when none is.
+    bool showBattlefield(int battlefield);
+    // Shows the first war where unit `unit` of army `army` stands and opens it for editing with
+    // the focus in field `field` (0 its type, 1 to 6 name to magic); false when no war shows it.
+    bool showUnit(int army, int unit, int field);
+
     // The marker a unit picture stands on (tag "A03": marker 3 of defending team one), or none.
     QLabel *UnitMarkerOf(const QLabel *picture) const;
     // A tile inside the map's inner ring that holds no marker.

@@ -215,6 +215,8 @@ void addUnits(Table &t, ByteImages &view)
             const ArmyMen *unit = army->Item(m);
             Record rec;
             rec.name = QStringLiteral("部队%1 %2").arg(twoDigits(a), twoDigits(m));
+            rec.number = a;
+            rec.item = m;
             if (unit->Edit()) {
                 for (int k = 0; k < 6; ++k)
                     rec.parts.append(Slot{unit->address() + k, 1, k + 1, 0});
@@ -235,6 +237,7 @@ void addPositions(Table &t, ByteImages &view)
             continue;
         Record rec;
         rec.name = twoDigits(k) + u' ' + war.WarName;
+        rec.number = k;
         const auto side = [&](int f, int count, auto offset) {
             for (int i = 1; i <= count; ++i)
                 if (const qint64 o = offset(i); o >= 0)
@@ -268,7 +271,7 @@ void addMaps(Table &t, ByteImages &view, const QByteArray &reference)
             length = mapStreamLength(view.WorkImage, m + 3, cells);
         if (length <= 0 || length > 0x10000)
             continue;
-        t.records.append(Record{info.Name, {Slot{m + 3, int(length), 0, 0}}});
+        t.records.append(Record{info.Name, {Slot{m + 3, int(length), 0, 0}}, k, 0});
     }
 }
 

@@ -61,6 +61,9 @@ struct Slot {
 struct Record {
     QString name; // "03 某某", "第01战场"
     QVector<Slot> parts;
+    // Units: the army and the unit in it; Positions: the war; Maps: the battlefield (from 1).
+    int number = 0;
+    int item = 0;
 };
 
 struct Table {

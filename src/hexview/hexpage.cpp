@@ -1,6 +1,7 @@
 #include "hexview/hexpage.h"
 
 #include "controls/flexgrid.h"
+#include "gamedata/fieldchanges.h"
 #include "hexview/bytesearch.h"
 #include "hexview/hexcelldelegate.h"
 #include "hexview/hexgridmodel.h"
@@ -172,7 +173,13 @@ HexPage::HexPage(ByteImages &images, Dialogs &dialogs, const QStringList &byteTe
     rows->addWidget(scrollRows);
     rows->addStretch(1);
     layout->addLayout(rows, 1);
+    lblHexField = new QLabel(this);
+    lblHexField->setObjectName(QStringLiteral("lblHexField"));
+    lblHexField->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addWidget(lblHexField);
 }
+
+HexPage::~HexPage() = default;
 
 void HexPage::FillHexGrid(const QByteArray &imageToShow)
 {
@@ -180,6 +187,7 @@ void HexPage::FillHexGrid(const QByteArray &imageToShow)
     if (m_filling)
         return;
     const QScopedValueRollback<bool> filling(m_filling, true);
+    m_catalogue.reset(); // the built-in image may have been loaded since
     const QByteArray image = imageToShow;
     const QByteArray pristine = m_images.PristineImage;
     const qint64 n = SafeUBound(m_images.OpenedImage);
@@ -251,6 +259,16 @@ void HexPage::showCurrentByte()
     txtLoc->setText(addressText(offset));
     txtNew->setText(offset < m_images.PristineImage.size() ? hexByte(byteAt(m_images.PristineImage, offset)) : QString());
     txtNewValue->setText(hexByte(byteAt(m_images.WorkImage, offset)));
+    showField(offset);
+}
+
+void HexPage::showField(qint64 offset)
+{
+    if (!m_catalogue || m_catalogueRevision != m_images.history.revision()) {
+        m_catalogue = std::make_unique<GameData::Catalogue>(m_images.WorkImage, m_images.PristineImage);
+        m_catalogueRevision = m_images.history.revision();
+    }
+    lblHexField->setText(describeByte(*m_catalogue, m_images.WorkImage, offset));
 }
 
 void HexPage::tbarFind_ButtonClick(const QString &key)
@@ -348,6 +366,7 @@ void HexPage::txtNewValue_Enter()
     msfFileContent->setCurrentCell(row, col);
     gridModel->setText(row, col, text.toUpper());
     txtNewValue->setText(text.toUpper()); // confirmed: Ctrl+Z now reaches the image history
+    showField(offset);
     if (inCartridgeRange(offset) && offset < m_images.PristineImage.size())
         SetCellColor(offset, value != byteAt(m_images.PristineImage, offset) ? Red : White);
 }

@@ -4,6 +4,12 @@
 
 #include <QWidget>
 
+#include <memory>
+
+namespace GameData {
+class Catalogue;
+}
+
 class Dialogs;
 class FlexGrid;
 class HexGridModel;
@@ -25,6 +31,7 @@ class HexPage : public QWidget {
     Q_OBJECT
 public:
     HexPage(ByteImages &images, Dialogs &dialogs, const QStringList &byteTexts, QWidget *parent = nullptr);
+    ~HexPage() override;
 
     FlexGrid *msfFileContent;
     HexGridModel *gridModel;
@@ -44,6 +51,7 @@ public:
     QPushButton *btnFindDifferent;
     QRadioButton *optDownWay;
     QRadioButton *optUpWay;
+    QLabel *lblHexField; // the field that holds the current byte, and its value
 
     void FillHexGrid(const QByteArray &image);
     void GotoAddress(const QString &strAddress, bool blnTopRow);
@@ -64,6 +72,8 @@ protected:
 
 private:
     void showCurrentByte();
+    // The read-out line of the byte at offset.
+    void showField(qint64 offset);
     bool txtNewValue_KeyDown(int key);
     void txtNewValue_Enter();
     bool gridKeyPress(QKeyEvent *key);
@@ -73,4 +83,7 @@ private:
     ByteImages &m_images;
     Dialogs &m_dialogs;
     bool m_filling = false;
+    // The description laid out over WorkImage, as of a revision of its history.
+    std::unique_ptr<GameData::Catalogue> m_catalogue;
+    quint64 m_catalogueRevision = 0;
 };

@@ -49,6 +49,7 @@ bool EditHistory::write(QByteArray &image, qint64 offset, int value)
         begin(addressText(quint32(offset)), Base::Hex);
     const quint8 before = quint8(image.at(offset));
     image[offset] = char(value);
+    ++m_revision;
     auto it = std::find_if(m_open.changes.begin(), m_open.changes.end(),
                            [offset](const Change &c) { return c.offset == offset; });
     if (it == m_open.changes.end())
@@ -86,6 +87,7 @@ std::vector<quint32> EditHistory::undo(QByteArray &image)
     if (!canUndo() || m_depth > 0)
         return offsets;
     const Step &s = m_steps[size_t(--m_done)];
+    ++m_revision;
     for (auto it = s.changes.rbegin(); it != s.changes.rend(); ++it)
         if (it->offset < quint32(image.size())) {
             image[it->offset] = char(it->before);
@@ -101,6 +103,7 @@ std::vector<quint32> EditHistory::redo(QByteArray &image)
     if (!canRedo() || m_depth > 0)
         return offsets;
     const Step &s = m_steps[size_t(m_done++)];
+    ++m_revision;
     for (const Change &c : s.changes)
         if (c.offset < quint32(image.size())) {
             image[c.offset] = char(c.after);
@@ -116,6 +119,7 @@ void EditHistory::clear()
     m_done = 0;
     m_depth = 0;
     m_open = Step();
+    ++m_revision;
     notify();
 }
 

@@ -44,6 +44,9 @@ public:
     void clear();
 
     int steps() const { return int(m_steps.size()); }
+    // Counts every write, undo, redo and clear: views that keep something derived from the
+    // image compare it to know when to derive it again.
+    quint64 revision() const { return m_revision; }
     // Bytes the history holds, for the benchmarks.
     size_t memoryUse() const;
 
@@ -68,4 +71,5 @@ private:
     Step m_open;
     Base m_base = Base::None;
     bool m_labelSet = false;
+    quint64 m_revision = 0;
 };

@@ -108,6 +108,19 @@ void ClassChangePage::msfChangeWork_RowColChange()
     txtChangeWork->setText(GetGridCell(msfChangeWork->grid(), row, 2));
 }
 
+void ClassChangePage::showCell(int row, int col)
+{
+    if (row < 1 || row > ClassChangeCount || col < 0 || col > 2)
+        return;
+    msfChangeWork->setCurrentCell(row, col);
+    msfChangeWork->scrollTo(msfChangeWork->currentIndex());
+    msfChangeWork_RowColChange();
+    if (col < 2)
+        cboChangeWork[col]->setFocus();
+    else
+        txtChangeWork->setFocus();
+}
+
 void ClassChangePage::cboChangeWork_Click(int index, int entry)
 {
     const int row = msfChangeWork->row();

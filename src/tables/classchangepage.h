@@ -26,6 +26,8 @@ public:
     void FillClassChangeGrid();
     void RefillClassChangeGrid();
     void msfChangeWork_RowColChange();
+    // Selects grid row `row` (from 1) and focuses the box of column `col` (0 to 2).
+    void showCell(int row, int col);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -85,6 +85,16 @@ void LevelCoefficientFrame::msfExpLevel_RowColChange()
         txtExpLevel->setFocus();
 }
 
+void LevelCoefficientFrame::showLevel(int k)
+{
+    if (k < 1 || k > 19)
+        return;
+    msfExpLevel->setCurrentCell(1, k);
+    msfExpLevel->scrollTo(msfExpLevel->currentIndex());
+    msfExpLevel_RowColChange();
+    txtExpLevel->setFocus();
+}
+
 void LevelCoefficientFrame::txtExpLevel_Enter()
 {
     const QString text = txtExpLevel->text();

@@ -23,6 +23,8 @@ public:
 
     void FillLevelCoefficientGrid();
     void msfExpLevel_RowColChange();
+    // Selects level k (1 to 19) with the focus in the edit box.
+    void showLevel(int k);
     // The raw-data text exactly as built, lines separated by CR LF.
     QString rawText() const { return m_rawText; }
 

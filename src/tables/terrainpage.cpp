@@ -196,6 +196,16 @@ void TerrainPage::msfFieldEffect_RowColChange()
         txtFieldEffect->setFocus();
 }
 
+void TerrainPage::showCell(int r, int c)
+{
+    if (r < 1 || r > TerrainRows || c < 1 || c > TerrainCols)
+        return;
+    msfFieldEffect->setCurrentCell(r, c);
+    msfFieldEffect->scrollTo(msfFieldEffect->currentIndex());
+    msfFieldEffect_RowColChange();
+    txtFieldEffect->setFocus();
+}
+
 void TerrainPage::txtFieldEffect_Enter()
 {
     const QString text = txtFieldEffect->text();

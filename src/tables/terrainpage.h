@@ -36,6 +36,8 @@ public:
     void opt10_Click();
     void opt16_Click();
     void msfFieldEffect_RowColChange();
+    // Selects cell (r, c) of the grid, both from 1, with the focus in the edit box.
+    void showCell(int r, int c);
     bool decimal() const;
 
 protected:
