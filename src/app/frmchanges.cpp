@@ -91,11 +91,22 @@ void frmChanges::showPreview(const QString &path, const QByteArray &before, cons
 
 void frmChanges::fill(const QVector<FieldChange> &changes)
 {
-    // An unchanged list keeps the tree, its scroll position and its current line.
-    if (!m_changes.isEmpty() && changes.size() == m_changes.size()
-        && std::equal(changes.cbegin(), changes.cend(), m_changes.cbegin(),
-                      [](const FieldChange &a, const FieldChange &b) { return a.text == b.text && a.group == b.group; }))
+    // Lines of the same fields keep the tree, its scroll position and its current line; only
+    // their texts are set again.
+    const bool sameFields = !changes.isEmpty() && changes.size() == m_changes.size()
+        && std::equal(changes.cbegin(), changes.cend(), m_changes.cbegin(), [](const FieldChange &a, const FieldChange &b) {
+               return a.offset == b.offset && a.size == b.size && a.group == b.group;
+           });
+    if (sameFields) {
+        for (int g = 0, i = 0; g < treeChanges->topLevelItemCount(); ++g) {
+            QTreeWidgetItem *group = treeChanges->topLevelItem(g);
+            for (int k = 0; k < group->childCount(); ++k, ++i)
+                if (changes[i].text != m_changes[i].text)
+                    group->child(k)->setText(0, changes[i].text);
+        }
+        m_changes = changes;
         return;
+    }
     m_changes = changes;
     treeChanges->setUpdatesEnabled(false);
     treeChanges->clear();

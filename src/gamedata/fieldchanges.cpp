@@ -85,14 +85,19 @@ QVector<FieldChange> describeChanges(const Catalogue &catalogue, const QByteArra
         runStart = -1;
     };
     constexpr qint64 Block = 64;
+    const QVector<std::pair<qint64, qint64>> &covered = catalogue.covered();
+    auto span = covered.cbegin(); // the first covered span that ends after o
     for (qint64 o = 0; o < end;) {
         // Equal blocks are skipped whole: most of an image is unchanged.
         if (runStart < 0 && o + Block <= end && !differs(before, after, o, Block)) {
             o += Block;
             continue;
         }
+        while (span != covered.cend() && span->second <= o)
+            ++span;
+        const bool inField = span != covered.cend() && span->first <= o;
         const bool changed = o >= before.size() || o >= after.size() || before[o] != after[o];
-        if (changed && !catalogue.at(o)) {
+        if (changed && !inField) {
             if (runStart < 0)
                 runStart = o;
         } else {

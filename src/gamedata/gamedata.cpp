@@ -23,7 +23,7 @@ Field field(const char *caption, Show show, qint64 base, int stride, const QStri
     f.show = show;
     f.base = base;
     f.stride = stride;
-    f.codes = codes;
+    f.setCodes(codes);
     return f;
 }
 
@@ -283,15 +283,22 @@ QString Field::valueText(int byte) const
     case Show::Hex:
         return hexByte(byte);
     case Show::Code: {
-        const int code = byte & codeMask;
-        for (const QString &entry : codes)
-            if (pieceCode(entry) == code)
-                return entry;
-        return hexByte(code) + u'?';
+        const int code = byte & codeMask & 0xFF;
+        const QString entry = m_entryOf.value(code);
+        return entry.isEmpty() ? hexByte(code) + u'?' : entry;
     }
     default:
         return QString::number(byte);
     }
+}
+
+void Field::setCodes(const QStringList &list)
+{
+    codes = list;
+    m_entryOf = QVector<QString>(256);
+    for (const QString &entry : list)
+        if (const int code = pieceCode(entry); code >= 0 && m_entryOf[code].isEmpty())
+            m_entryOf[code] = entry;
 }
 
 QString Table::slotCaption(const Slot &slot) const
@@ -341,6 +348,12 @@ Catalogue::Catalogue(const QByteArray &image, const QByteArray &reference)
         }
     }
     std::sort(m_index.begin(), m_index.end(), [](const Index &a, const Index &b) { return a.offset < b.offset; });
+    for (const Index &i : m_index) {
+        if (!m_covered.isEmpty() && i.offset <= m_covered.last().second)
+            m_covered.last().second = std::max(m_covered.last().second, i.end);
+        else
+            m_covered.append({i.offset, i.end});
+    }
 }
 
 std::optional<Catalogue::Place> Catalogue::at(qint64 offset) const
@@ -363,15 +376,8 @@ std::optional<Catalogue::Place> Catalogue::at(qint64 offset) const
 qint64 Catalogue::coveredBytes(qint64 from, qint64 to) const
 {
     qint64 covered = 0;
-    qint64 reach = from;
-    for (const Index &i : m_index) {
-        const qint64 start = std::max(i.offset, reach);
-        const qint64 end = std::min(i.end, to);
-        if (end > start) {
-            covered += end - start;
-            reach = end;
-        }
-    }
+    for (const auto &[start, end] : m_covered)
+        covered += std::max<qint64>(0, std::min(end, to) - std::max(start, from));
     return covered;
 }
 

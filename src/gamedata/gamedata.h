@@ -6,6 +6,7 @@
 #include <QVector>
 
 #include <optional>
+#include <utility>
 
 // The one description of the game's data: every table the editors know, its records and its
 // fields, with their captions, offsets, sizes and how each value is shown. The editor pages bind
@@ -48,6 +49,11 @@ struct Field {
     qint64 offset(int record) const { return base + qint64(stride) * record; }
     // A byte's text: a decimal or two hexadecimal digits, or its list entry ("9F?" for none).
     QString valueText(int byte) const;
+    // Sets the list of a Show::Code field.
+    void setCodes(const QStringList &list);
+
+private:
+    QVector<QString> m_entryOf; // Show::Code: the entry of each code, empty for none
 };
 
 // Where one field of one record lies in the image. Start positions carry their entry number.
@@ -104,6 +110,8 @@ public:
     std::optional<Place> at(qint64 offset) const;
     // Bytes the parts cover (each counted once).
     qint64 coveredBytes(qint64 from, qint64 to) const;
+    // The bytes the slots cover, as sorted, disjoint [first, second) spans.
+    const QVector<std::pair<qint64, qint64>> &covered() const { return m_covered; }
 
     // The value of a slot in an image, as its lines show it; "?" past the image's end.
     static QString valueText(const Field &field, const Slot &slot, const QByteArray &image);
@@ -118,6 +126,7 @@ private:
     };
     QVector<Table> m_tables;
     QVector<Index> m_index; // by offset
+    QVector<std::pair<qint64, qint64>> m_covered;
 };
 
 } // namespace GameData
