@@ -112,11 +112,14 @@ void frmChanges::fill(const QVector<FieldChange> &changes)
     treeChanges->clear();
     QList<QTreeWidgetItem *> groups;
     QTreeWidgetItem *group = nullptr;
+    QFont bold = treeChanges->font();
+    bold.setBold(true);
     for (int i = 0; i < changes.size(); ++i) {
         const FieldChange &c = changes[i];
         const QString title = c.group.isEmpty() ? uncoveredGroup() : c.group;
         if (!group || group->text(0) != title) {
             group = new QTreeWidgetItem(QStringList(title));
+            group->setFont(0, bold);
             groups.append(group);
         }
         auto *line = new QTreeWidgetItem(group, QStringList(c.text));

@@ -307,6 +307,8 @@ bool FieldPage::showUnit(int army, int unit, int field)
         if (!probe.SetWarField(k, *m_fields) || !probe.FixedArmy
             || (probe.FixedArmyID[0] != army && probe.FixedArmyID[1] != army))
             continue;
+        if (painting())
+            optPlace->click(); // units are opened while placing
         showWar(k);
         const ArmyType *wanted = m_armys->Item(army);
         for (auto it = m_pictureOf.cbegin(); it != m_pictureOf.cend(); ++it) {

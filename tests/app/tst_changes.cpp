@@ -235,6 +235,35 @@ private slots:
         w->menuUndo->trigger();
         QVERIFY(shown().isEmpty());
 
+        // A unit that names an enemy type: another type chosen in the grid.
+        int refWar = 0;
+        for (int k = 1; k <= probe.AllWarName().size() && !refWar; ++k)
+            if (probe.SetWarField(k, fields) && probe.FixedArmy && probe.DefNumber[0] > 0) {
+                const ArmyType *army = armies.Item(probe.FixedArmyID[0]);
+                if (army && army->Number() > 0 && !army->Item(1)->Edit())
+                    refWar = k;
+            }
+        QVERIFY(refWar);
+        page->showWar(refWar);
+        const int refArmy = page->war()->FixedArmyID[0];
+        const int type = page->armys()->Item(refArmy)->Item(1)->TypeID(false).toInt();
+        doubleClick(page->findChild<QLabel *>("imgDef_1"));
+        const int other = type == 5 ? 6 : 5;
+        w->enemyTypePage->selectType(other);
+        w->enemyTypePage->btnEtypeEditOk->click();
+        QCOMPARE(shown(), QStringList(QString("战场部队 部队%1 01 · 类  型: %2 => %3")
+                                          .arg(twoDigits(refArmy), hexByte(type), hexByte(other))));
+        // Its line shows the unit again: its war, and the type in the grid.
+        page->showWar(1);
+        activate(QString("战场部队 部队%1 01").arg(twoDigits(refArmy)));
+        QCOMPARE(page->cboWarField->currentIndex() + 1, refWar);
+        QVERIFY(page->UnitEditMode);
+        QCOMPARE(w->stabField->currentWidget(), w->enemyTypePage);
+        QCOMPARE(w->enemyTypePage->msfEnemyType->row(), other);
+        page->btnEditCancel_Click();
+        w->menuUndo->trigger();
+        QVERIFY(shown().isEmpty());
+
         // A cell painted with the brush: its map counts one cell.
         page->showWar(1);
         page->optPaint->click();
@@ -260,6 +289,19 @@ private slots:
         mouse(page->picField, QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton);
         mouse(page->picField, QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton);
         QCOMPARE(shown(), QStringList(QString("战场地图 第01战场 · 地图: 1 格")));
+        // Its line shows the war in placing mode again when a unit is asked for.
+        activate("战场地图 第01战场");
+        QCOMPARE(page->cboWarField->currentIndex(), 0);
+        w->menuUndo->trigger();
+
+        // While painting, a unit's line brings back placing, where units are opened.
+        QVERIFY(page->optPaint->isChecked());
+        const qint64 unitAt = page->armys()->Item(refArmy)->Item(1)->address();
+        w->hexPage->GotoAddress(QString::number(unitAt, 16), false);
+        enter(w->hexPage->txtNewValue, hexByte(other));
+        activate(QString("战场部队 部队%1 01").arg(twoDigits(refArmy)));
+        QVERIFY(page->optPlace->isChecked());
+        QVERIFY(page->UnitEditMode);
     }
 
     void hexEditsUncoveredBytesAndTheSwitch()
