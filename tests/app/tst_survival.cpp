@@ -1,11 +1,14 @@
 // The whole program over corrupt images: the start-up sequence, every page and sub-page, the
 // first and last record of every list, every war drawn, a unit of each kind hovered and opened,
-// an edit undone and redone. Nothing may crash or hang, and no byte may change but those the
+// an edit undone and redone, the change list following it all and some of its lines shown in
+// their editors. Nothing may crash or hang, and no byte may change but those the
 // test itself wrote (all undone at the end).
+#include "app/frmchanges.h"
 #include "battlefield/enemytypepage.h"
 #include "battlefield/fieldpage.h"
 #include "battlefield/fieldsurface.h"
 #include "controls/flexgrid.h"
+#include "hexview/hexpage.h"
 #include "editorfolder.h"
 #include "image/mymodule.h"
 #include "input.h"
@@ -18,6 +21,7 @@
 #include "tables/levelcoefficientframe.h"
 #include "tables/shieldpage.h"
 #include "tables/terrainpage.h"
+#include "app/frmchanges.h"
 #include "app/frmveskedit.h"
 
 #include <QAction>
@@ -152,6 +156,7 @@ private:
 
     void visit(frmVeskEdit &w)
     {
+        w.showChanges(); // follows every step of the visit
         for (int t = 0; t < w.stabAll->count(); ++t) {
             w.stabAll->setCurrentIndex(t);
             QApplication::processEvents();
@@ -207,6 +212,16 @@ private:
         mouse(page->picField, QEvent::MouseMove, QPointF(60, 40), Qt::NoButton, Qt::LeftButton);
         mouse(page->picField, QEvent::MouseButtonRelease, QPointF(60, 40), Qt::LeftButton, Qt::NoButton);
         page->optPlace->click();
+
+        // A dozen lines of the change list shown in their editors, and the read-out of each byte.
+        const QVector<FieldChange> changes = w.changesWindow()->changes();
+        for (qsizetype i = 0; i < changes.size(); i += std::max<qsizetype>(1, changes.size() / 12)) {
+            w.showPlace(changes[i].offset);
+            if (page->UnitEditMode)
+                page->btnEditCancel->click();
+            w.hexPage->GotoAddress(QString::number(changes[i].offset, 16), false);
+        }
+        w.changesWindow()->close();
     }
 
 private slots:
