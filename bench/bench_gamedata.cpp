@@ -3,6 +3,7 @@
 #include "app/frmchanges.h"
 #include "gamedata/fieldchanges.h"
 #include "gamedata/gamedata.h"
+#include "fullychanged.h"
 #include "image/byteimages.h"
 #include "scripteddialogs.h"
 
@@ -14,25 +15,9 @@
 
 namespace {
 
-struct FullyChanged {
-    QByteArray pristine = loadBuiltInImage();
-    QByteArray work = pristine;
-    FullyChanged()
-    {
-        for (int i = CartridgeStart; i <= CartridgeEnd; ++i)
-            work[i] = char(~pristine[i]);
-    }
-};
-
-const FullyChanged &data()
-{
-    static const FullyChanged d;
-    return d;
-}
-
 void BM_CatalogueLayOut(benchmark::State &state)
 {
-    const FullyChanged &d = data();
+    const FullyChanged &d = fullyChanged();
     for (auto _ : state) {
         const GameData::Catalogue catalogue(d.pristine, d.pristine);
         benchmark::DoNotOptimize(catalogue.tables().size());
@@ -42,7 +27,7 @@ BENCHMARK(BM_CatalogueLayOut)->Unit(benchmark::kMillisecond);
 
 void BM_DescribeFullyChanged(benchmark::State &state)
 {
-    const FullyChanged &d = data();
+    const FullyChanged &d = fullyChanged();
     size_t lines = 0;
     for (auto _ : state) {
         const GameData::Catalogue catalogue(d.work, d.pristine);
@@ -60,9 +45,9 @@ struct Window {
     std::unique_ptr<frmChanges> window;
     explicit Window(bool full)
     {
-        images.PristineImage = data().pristine;
-        images.OpenedImage = data().pristine;
-        images.load(full ? data().work : data().pristine);
+        images.PristineImage = fullyChanged().pristine;
+        images.OpenedImage = fullyChanged().pristine;
+        images.load(full ? fullyChanged().work : fullyChanged().pristine);
         for (int k = 0; !full && k < 5; ++k)
             images.write(0x6E2D4 + 12 * k, k + 40);
         window = std::make_unique<frmChanges>(images, dialogs, frmChanges::Mode::Live);

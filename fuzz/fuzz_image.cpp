@@ -1,11 +1,12 @@
 // An executable of the right size whose contents are anything: the bytes of the input go over
 // the built-in image at a place picked by its first byte (maps, armies, position lists, enemy
 // types, the game tables, or anywhere), and every reader of the core walks the result as the
-// start-up sequence and the pages do.
+// start-up sequence, the pages and the change list do.
 #include "battlefield/armys.h"
 #include "battlefield/fieldedit.h"
 #include "battlefield/fieldinfo.h"
 #include "battlefield/mapdata.h"
+#include "gamedata/fieldchanges.h"
 #include "image/mymodule.h"
 #include "tables/gametables.h"
 
@@ -102,6 +103,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         for (int i = 1; lists && i <= std::min(war->DefNumber[0], 4); ++i)
             (void)war->DefX(0, i);
         (void)war->HelpY(1);
+    }
+
+    // Half the inputs: the whole description laid out over the result, the changes described by
+    // field, and the read-out of the first and last byte written.
+    if (data[0] & 8) {
+        const GameData::Catalogue catalogue(images->WorkImage, pristine);
+        (void)describeChanges(catalogue, pristine, images->WorkImage);
+        (void)describeByte(catalogue, images->WorkImage, at);
+        (void)describeByte(catalogue, images->WorkImage, at + std::max<qsizetype>(n, 1) - 1);
     }
     return 0;
 }
