@@ -4,6 +4,7 @@
 #include "battlefield/fieldedit.h"
 #include "battlefield/fieldinfo.h"
 #include "battlefield/mapcodec.h"
+#include "image/builtindata.h"
 #include "image/mymodule.h"
 #include "tables/gametables.h"
 
@@ -309,12 +310,14 @@ QString Table::slotCaption(const Slot &slot) const
 
 const Table &fixedTable(TableId id)
 {
-    static const std::array<Table, TableCount> tables = [] {
-        std::array<Table, TableCount> all;
+    // Built again when another string table is taken into use.
+    static std::array<Table, TableCount> tables;
+    static int generation = -1;
+    if (generation != stringTableGeneration()) {
         for (int i = 0; i < TableCount; ++i)
-            all[size_t(i)] = buildFixed(TableId(i));
-        return all;
-    }();
+            tables[size_t(i)] = buildFixed(TableId(i));
+        generation = stringTableGeneration();
+    }
     return tables[size_t(std::clamp(int(id), 0, TableCount - 1))];
 }
 

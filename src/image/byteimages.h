@@ -62,5 +62,5 @@ inline quint8 byteAt(const QByteArray &image, qint64 offset)
     return quint8(image.at(offset));
 }
 
-// The built-in executable, loaded afresh from the program's resources.
+// The built-in executable (or the reference named at start-up, see builtindata.h), loaded afresh.
 QByteArray loadBuiltInImage();

@@ -2,6 +2,7 @@
 #include "image/patches.h"
 
 #include "image/dialogs.h"
+#include "image/builtindata.h"
 #include "image/fileio.h"
 #include "image/gbk.h"
 
@@ -40,25 +41,6 @@ QString PadText(const QString &text, const QString &padChar, int width, bool pad
 }
 
 namespace {
-
-QHash<int, QString> loadStringTable()
-{
-    QHash<int, QString> table;
-    QFile f(QStringLiteral(":/strings/stringtable.txt"));
-    if (!f.open(QIODevice::ReadOnly))
-        return table;
-    const QList<QByteArray> lines = f.readAll().split('\n');
-    for (const QByteArray &line : lines) {
-        const qsizetype tab = line.indexOf('\t');
-        if (tab <= 0)
-            continue;
-        bool ok = false;
-        const int id = line.left(tab).toInt(&ok);
-        if (ok)
-            table.insert(id, QString::fromUtf8(line.mid(tab + 1)));
-    }
-    return table;
-}
 
 bool isAsciiDigit(QChar c)
 {
@@ -107,8 +89,7 @@ QString TrimSpaces(const QString &text)
 
 QString GetResString(int id)
 {
-    static const QHash<int, QString> table = loadStringTable();
-    return table.value(10000 + id);
+    return stringTable().value(10000 + id);
 }
 
 bool IsDecByte(const QString &text)
@@ -267,14 +248,7 @@ bool BuildChangeList(const ByteImages &images, QByteArray &out, const QString &f
 
 bool ReadChangeList(ByteImages &images, const QString &path, Dialogs &dialogs)
 {
-    QByteArray fileBytes;
-    QByteArray base = loadBuiltInImage();
-    if (!readWholeFile(path, fileBytes) || base.isEmpty() || !applyChangeList(fileBytes, base)) {
-        dialogs.message(Dialogs::Icon::Error, QStringLiteral("错误"), QStringLiteral("数据有误，无法读取！"));
-        return false;
-    }
-    images.load(base);
-    return true;
+    return ReadPatch(images, path, FileKind::ChangeList, dialogs);
 }
 
 FileKind fileKind(const QString &path)
@@ -301,21 +275,38 @@ bool BuildPatch(const ByteImages &images, FileKind kind, QByteArray &out, Dialog
     return true;
 }
 
-bool ReadPatch(ByteImages &images, const QString &path, FileKind kind, Dialogs &dialogs)
+std::optional<QByteArray> applyPatchFile(const QString &path, FileKind kind, const QByteArray &base, Dialogs &dialogs)
 {
-    QByteArray patch;
-    const QByteArray base = loadBuiltInImage();
+    QByteArray fileBytes;
+    const bool read = readWholeFile(path, fileBytes) && !base.isEmpty();
+    if (kind == FileKind::ChangeList) {
+        QByteArray result = base;
+        if (!read || !applyChangeList(fileBytes, result)) {
+            dialogs.message(Dialogs::Icon::Error, QStringLiteral("错误"), QStringLiteral("数据有误，无法读取！"));
+            return std::nullopt;
+        }
+        return result;
+    }
     std::optional<QByteArray> result;
-    if (readWholeFile(path, patch) && !base.isEmpty())
-        result = kind == FileKind::Bps ? Patches::applyBps(patch, base, TargetSize) : Patches::applyIps(patch, base, TargetSize);
-    if (!result && kind == FileKind::Bps && Patches::bpsForOtherSource(patch, base)) {
+    if (read)
+        result = kind == FileKind::Bps ? Patches::applyBps(fileBytes, base, TargetSize)
+                                       : Patches::applyIps(fileBytes, base, TargetSize);
+    if (!result && kind == FileKind::Bps && Patches::bpsForOtherSource(fileBytes, base)) {
         dialogs.message(Dialogs::Icon::Error, QStringLiteral("文件错误"), QStringLiteral("补丁与自带文件不符，无法使用！"));
-        return false;
+        return std::nullopt;
     }
     if (!result || result->size() != TargetSize) {
         dialogs.message(Dialogs::Icon::Error, QStringLiteral("错误"), QStringLiteral("补丁有误，无法读取！"));
-        return false;
+        return std::nullopt;
     }
+    return result;
+}
+
+bool ReadPatch(ByteImages &images, const QString &path, FileKind kind, Dialogs &dialogs)
+{
+    const std::optional<QByteArray> result = applyPatchFile(path, kind, loadBuiltInImage(), dialogs);
+    if (!result)
+        return false;
     images.load(*result);
     return true;
 }

@@ -75,6 +75,9 @@ bool BuildPatch(const ByteImages &images, FileKind kind, QByteArray &out, Dialog
 // malformed patch, a wrong checksum or a result of another size shows the error and changes
 // nothing; a BPS patch made for another base file gets a message of its own.
 bool ReadPatch(ByteImages &images, const QString &path, FileKind kind, Dialogs &dialogs);
+// The same for a change list (ChangeList), IPS or BPS patch file applied to base: the result, or
+// none after the message.
+std::optional<QByteArray> applyPatchFile(const QString &path, FileKind kind, const QByteArray &base, Dialogs &dialogs);
 
 // The pure halves of the two change-list routines above.
 // Empty result when the images do not differ inside CartridgeRange.
