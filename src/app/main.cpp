@@ -1,4 +1,5 @@
 #include "app/appsetup.h"
+#include "app/commandline.h"
 #include "app/frmstart.h"
 #include "app/frmveskedit.h"
 #include "app/qtdialogs.h"
@@ -51,9 +52,11 @@ int smokeTest(const EditorPaths &paths)
     return ok ? 0 : 1;
 }
 
-// --help and --version need no display: for them the program runs without its windows.
-std::unique_ptr<QCoreApplication> createApplication(int &argc, char *argv[])
+// Commands, --help and --version need no display: for them the program runs without its windows.
+std::unique_ptr<QCoreApplication> createApplication(int &argc, char *argv[], bool command)
 {
+    if (command)
+        return std::make_unique<QCoreApplication>(argc, argv);
     for (int i = 1; i < argc && qstrcmp(argv[i], "--") != 0; ++i)
         for (const char *option : {"-h", "-?", "--help", "--help-all", "-v", "--version"})
             if (qstrcmp(argv[i], option) == 0)
@@ -65,19 +68,33 @@ std::unique_ptr<QCoreApplication> createApplication(int &argc, char *argv[])
 
 int main(int argc, char *argv[])
 {
-    const std::unique_ptr<QCoreApplication> app = createApplication(argc, argv);
+    QStringList raw;
+    for (int i = 0; i < argc; ++i)
+        raw.append(QString::fromLocal8Bit(argv[i]));
+    const QString command = commandOf(raw);
+    const std::unique_ptr<QCoreApplication> app = createApplication(argc, argv, !command.isEmpty());
     setUpApplication(*app);
     QCommandLineParser parser;
     addProgramOptions(parser);
-    if (!parser.parse(QCoreApplication::arguments()) || parser.positionalArguments().size() > 1) {
-        QTextStream(stderr) << (parser.errorText().isEmpty() ? QStringLiteral("只能给出一个文件。") : parser.errorText())
-                            << '\n' << parser.helpText();
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    const bool windowArguments = parser.parse(QCoreApplication::arguments()) && parser.positionalArguments().size() <= 1
+        && !parser.isSet(QStringLiteral("output")) && !parser.isSet(QStringLiteral("base"));
+    if (!parser.errorText().isEmpty() || (command.isEmpty() && !windowArguments)) {
+        err << (parser.errorText().isEmpty() ? QStringLiteral("只能给出一个文件；-o 和 --base 只用于命令。") : parser.errorText())
+            << '\n' << parser.helpText();
         return 2;
     }
     if (parser.isSet(QStringLiteral("help")) || parser.optionNames().contains(QStringLiteral("help-all")))
         parser.showHelp(); // ends the program
     if (parser.isSet(QStringLiteral("version")))
         parser.showVersion();
+    // Another reference or string table: checked before anything reads them; a bad one ends the
+    // run before a window opens.
+    if (!useDataOptions(parser, err))
+        return 1;
+    if (!command.isEmpty())
+        return runCommand(parser, out, err);
     const EditorPaths paths = EditorPaths::forProgram(QCoreApplication::applicationDirPath());
     if (parser.isSet(QStringLiteral("smoke-test")))
         return smokeTest(paths);

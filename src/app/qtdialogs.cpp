@@ -74,6 +74,19 @@ QString QtDialogs::openFileName(const QString &title, const QString &filter, con
     return runDialog(QFileDialog::AcceptOpen, title, filter, fileName);
 }
 
+QStringList QtDialogs::openFileNames(const QString &title, const QString &filter, const QString &folder)
+{
+    QFileDialog dialog(QApplication::activeWindow(), title, folder);
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    dialog.setNameFilters(nameFilters(filter));
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles() : QStringList();
+}
+
+QString QtDialogs::folderName(const QString &title, const QString &folder)
+{
+    return QFileDialog::getExistingDirectory(QApplication::activeWindow(), title, folder);
+}
+
 QString QtDialogs::saveFileName(const QString &title, const QString &filter, const QString &fileName)
 {
     return runDialog(QFileDialog::AcceptSave, title, filter, fileName);

@@ -9,4 +9,6 @@ public:
     Answer askSave(const QString &title, const QString &text) override;
     QString openFileName(const QString &title, const QString &filter, const QString &fileName) override;
     QString saveFileName(const QString &title, const QString &filter, const QString &fileName) override;
+    QStringList openFileNames(const QString &title, const QString &filter, const QString &folder) override;
+    QString folderName(const QString &title, const QString &folder) override;
 };

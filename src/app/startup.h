@@ -4,12 +4,8 @@
 
 class Dialogs;
 class EditorPaths;
-class QCommandLineParser;
 class QWidget;
 struct ByteImages;
-
-// The program's options: an optional FILE, --help, --version and --smoke-test.
-void addProgramOptions(QCommandLineParser &parser);
 
 // The first window of a run. With a file named, the start dialog opens it unseen and hands over
 // to the main window, which is returned; with none, or when the file is refused (its message

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // Every message box and file dialog of the editor goes through this interface: the program
 // uses Qt's boxes, tests answer from a script.
@@ -20,4 +21,8 @@ public:
     // the dialog starts with. Returns the chosen path, or an empty text when cancelled.
     virtual QString openFileName(const QString &title, const QString &filter, const QString &fileName) = 0;
     virtual QString saveFileName(const QString &title, const QString &filter, const QString &fileName) = 0;
+    // Several existing files (none when cancelled), and a folder (an empty text when cancelled),
+    // each dialog starting in folder.
+    virtual QStringList openFileNames(const QString &title, const QString &filter, const QString &folder) = 0;
+    virtual QString folderName(const QString &title, const QString &folder) = 0;
 };

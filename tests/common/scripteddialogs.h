@@ -36,6 +36,13 @@ public:
         return answer(title, fileName);
     }
 
+    // One answer holds the files chosen, one a line.
+    QStringList openFileNames(const QString &title, const QString &, const QString &folder) override
+    {
+        return answer(title, folder).split(u'\n', Qt::SkipEmptyParts);
+    }
+    QString folderName(const QString &title, const QString &folder) override { return answer(title, folder); }
+
     QString lastText() const { return messages.isEmpty() ? QString() : messages.last().text; }
 
 private:

@@ -1,0 +1,290 @@
+#include "app/commandline.h"
+
+#include "app/openfile.h"
+#include "gamedata/fieldchanges.h"
+#include "gamedata/tablefiles.h"
+#include "image/builtindata.h"
+#include "image/byteimages.h"
+#include "image/dialogs.h"
+#include "image/fileio.h"
+#include "image/mymodule.h"
+
+#include <QCommandLineParser>
+#include <QFileInfo>
+#include <QTextStream>
+
+namespace {
+
+const QStringList Commands = {QStringLiteral("apply"), QStringLiteral("make-patch"), QStringLiteral("changes"),
+                              QStringLiteral("export"), QStringLiteral("import")};
+// Options that take a value: the word after them is never the command.
+const QStringList ValueOptions = {QStringLiteral("-o"), QStringLiteral("--output"), QStringLiteral("--base"),
+                                  QStringLiteral("--reference"), QStringLiteral("--strings")};
+
+enum Exit { Done = 0, Refused = 1, Usage = 2 };
+
+// The window's messages, written on standard error; no file is ever chosen.
+class ConsoleDialogs : public Dialogs {
+public:
+    explicit ConsoleDialogs(QTextStream &err) : m_err(err) {}
+    void message(Icon, const QString &, const QString &text) override { m_err << text << Qt::endl; }
+    Answer askSave(const QString &, const QString &) override { return Answer::Cancel; }
+    QString openFileName(const QString &, const QString &, const QString &) override { return QString(); }
+    QString saveFileName(const QString &, const QString &, const QString &) override { return QString(); }
+    QStringList openFileNames(const QString &, const QString &, const QString &) override { return {}; }
+    QString folderName(const QString &, const QString &) override { return QString(); }
+
+private:
+    QTextStream &m_err;
+};
+
+QString missingFile()
+{
+    return QStringLiteral("文件错误，请选择正确的文件！");
+}
+
+// The image a file holds: an executable, or a change list or patch applied to the reference.
+std::optional<QByteArray> loadImage(const QString &path, ConsoleDialogs &dialogs)
+{
+    ByteImages images;
+    if (!loadFile(images, path, dialogs))
+        return std::nullopt;
+    return images.WorkImage;
+}
+
+bool writeOut(const QString &path, const QByteArray &bytes, QTextStream &err)
+{
+    if (writeWholeFile(path, bytes))
+        return true;
+    err << QStringLiteral("文件保存失败！") << Qt::endl;
+    return false;
+}
+
+int usage(QTextStream &err, const QString &why)
+{
+    err << why << Qt::endl << QStringLiteral("用法见 veskedit --help") << Qt::endl;
+    return Usage;
+}
+
+int apply(const QCommandLineParser &parser, const QStringList &args, QTextStream &err)
+{
+    const QString output = parser.value(QStringLiteral("output"));
+    if (args.size() != 1 || output.isEmpty())
+        return usage(err, QStringLiteral("apply 需要一个补丁和 -o 输出文件。"));
+    const QString patch = args[0];
+    const FileKind kind = fileKind(patch);
+    if (kind != FileKind::ChangeList && kind != FileKind::Ips && kind != FileKind::Bps)
+        return usage(err, QStringLiteral("补丁须为修改清单（.txt）、IPS（.ips）或 BPS（.bps）文件。"));
+    ConsoleDialogs dialogs(err);
+    QByteArray base = loadBuiltInImage();
+    if (parser.isSet(QStringLiteral("base"))) {
+        const QString basePath = parser.value(QStringLiteral("base"));
+        if (!QFileInfo(basePath).isFile()) {
+            err << missingFile() << Qt::endl;
+            return Refused;
+        }
+        const std::optional<QByteArray> read = readExecutable(basePath, dialogs);
+        if (!read)
+            return Refused;
+        base = *read;
+    }
+    if (!QFileInfo(patch).isFile()) {
+        err << missingFile() << Qt::endl;
+        return Refused;
+    }
+    const std::optional<QByteArray> result = applyPatchFile(patch, kind, base, dialogs);
+    if (!result)
+        return Refused;
+    return writeOut(output, *result, err) ? Done : Refused;
+}
+
+int makePatch(const QCommandLineParser &parser, const QStringList &args, QTextStream &err)
+{
+    const QString output = parser.value(QStringLiteral("output"));
+    if (args.size() != 1 || output.isEmpty())
+        return usage(err, QStringLiteral("make-patch 需要一个可执行文件和 -o 输出文件。"));
+    const FileKind kind = fileKind(output);
+    if (kind != FileKind::ChangeList && kind != FileKind::Ips && kind != FileKind::Bps)
+        return usage(err, QStringLiteral("输出文件须以 .txt、.ips 或 .bps 结尾。"));
+    ConsoleDialogs dialogs(err);
+    const std::optional<QByteArray> image = loadImage(args[0], dialogs);
+    if (!image)
+        return Refused;
+    ByteImages images;
+    images.PristineImage = loadBuiltInImage();
+    images.load(*image);
+    QByteArray bytes;
+    const bool built = kind == FileKind::ChangeList
+        ? BuildChangeList(images, bytes, QFileInfo(output).fileName(), dialogs)
+        : BuildPatch(images, kind, bytes, dialogs);
+    return built && writeOut(output, bytes, err) ? Done : Refused;
+}
+
+int changes(const QStringList &args, QTextStream &out, QTextStream &err)
+{
+    if (args.isEmpty() || args.size() > 2)
+        return usage(err, QStringLiteral("changes 需要一个或两个文件。"));
+    ConsoleDialogs dialogs(err);
+    std::optional<QByteArray> before = loadBuiltInImage();
+    if (args.size() == 2)
+        before = loadImage(args[0], dialogs);
+    const std::optional<QByteArray> after = before ? loadImage(args.last(), dialogs) : std::nullopt;
+    if (!before || !after)
+        return Refused;
+    const GameData::Catalogue catalogue(*after, loadBuiltInImage());
+    for (const FieldChange &c : describeChanges(catalogue, *before, *after))
+        out << c.line() << '\n';
+    out.flush();
+    return Done;
+}
+
+int exportTables(const QStringList &args, QTextStream &err)
+{
+    if (args.size() != 2)
+        return usage(err, QStringLiteral("export 需要一个可执行文件和一个文件夹。"));
+    ConsoleDialogs dialogs(err);
+    const std::optional<QByteArray> image = loadImage(args[0], dialogs);
+    if (!image)
+        return Refused;
+    const QString fault = TableFiles::writeTables(args[1], GameData::Catalogue(*image, loadBuiltInImage()), *image);
+    if (!fault.isEmpty()) {
+        err << fault << Qt::endl;
+        return Refused;
+    }
+    return Done;
+}
+
+int importTables(const QCommandLineParser &parser, const QStringList &args, QTextStream &err)
+{
+    const QString output = parser.value(QStringLiteral("output"));
+    if (args.size() < 2 || output.isEmpty())
+        return usage(err, QStringLiteral("import 需要一个可执行文件、至少一个表格文件和 -o 输出文件。"));
+    ConsoleDialogs dialogs(err);
+    const std::optional<QByteArray> image = loadImage(args[0], dialogs);
+    if (!image)
+        return Refused;
+    ByteImages images;
+    images.PristineImage = loadBuiltInImage();
+    images.load(*image);
+    const GameData::Catalogue catalogue(images.WorkImage, images.PristineImage);
+    const TableFiles::Import import = TableFiles::importFiles(images, catalogue, args.mid(1));
+    if (!import.ok()) {
+        for (const TableFiles::Problem &p : import.problems)
+            err << p.text() << '\n';
+        err.flush();
+        return Refused;
+    }
+    return writeOut(output, images.WorkImage, err) ? Done : Refused;
+}
+
+} // namespace
+
+void addProgramOptions(QCommandLineParser &parser)
+{
+    parser.setApplicationDescription(QStringLiteral(
+        "苍岚战记外传 EMU + ROM 修改器。\n"
+        "不给命令时打开窗口；给出文件时直接打开它：可执行文件（.exe）、修改清单（.txt）、IPS 补丁（.ips）或 BPS 补丁（.bps）。\n"
+        "\n"
+        "命令（不打开窗口；结束码 0 完成，1 输入被拒绝，2 用法错误）：\n"
+        "  apply PATCH -o OUT.exe [--base EXE]   把修改清单、IPS 或 BPS 补丁应用到自带文件（或 EXE），写出 OUT\n"
+        "  make-patch EXE -o OUT.txt|.ips|.bps  按 OUT 的结尾写出 EXE 相对自带文件的修改清单或补丁\n"
+        "  changes FILE [FILE2]                 按字段列出文件相对自带文件（或两个文件之间）的修改\n"
+        "  export EXE DIR                       把 EXE 的各个表格写成 CSV 文件，放进 DIR\n"
+        "  import EXE FILE... -o OUT.exe        把 CSV 表格导入 EXE，写出 OUT；有错误时全部列出，不写入"));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("要打开的文件，或命令及其参数"),
+                                 QStringLiteral("[FILE | 命令 参数...]"));
+    parser.addOption(QCommandLineOption({QStringLiteral("o"), QStringLiteral("output")},
+                                        QStringLiteral("命令写出的文件"), QStringLiteral("OUT")));
+    parser.addOption(QCommandLineOption(QStringLiteral("base"), QStringLiteral("apply：应用补丁的可执行文件"),
+                                        QStringLiteral("EXE")));
+    parser.addOption(QCommandLineOption(QStringLiteral("reference"),
+                                        QStringLiteral("用另一个 712,704 字节的可执行文件代替自带文件作为比较基准"),
+                                        QStringLiteral("EXE")));
+    parser.addOption(QCommandLineOption(QStringLiteral("strings"),
+                                        QStringLiteral("用另一个字符串表（“编号<Tab>文字”各行）代替自带的字符串表"),
+                                        QStringLiteral("FILE")));
+    parser.addOption(QCommandLineOption(QStringLiteral("smoke-test"),
+                                        QStringLiteral("不显示窗口，在自带文件上运行启动过程，报告结果后退出（用于检查安装）")));
+}
+
+QString commandOf(const QStringList &arguments)
+{
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString &a = arguments[i];
+        if (a == QStringLiteral("--"))
+            return QString();
+        if (ValueOptions.contains(a)) {
+            ++i;
+            continue;
+        }
+        if (!a.startsWith(u'-'))
+            return Commands.contains(a) ? a : QString();
+    }
+    return QString();
+}
+
+bool useDataOptions(const QCommandLineParser &parser, QTextStream &err)
+{
+    if (parser.isSet(QStringLiteral("reference"))) {
+        const QString path = parser.value(QStringLiteral("reference"));
+        ConsoleDialogs dialogs(err);
+        if (!QFileInfo(path).isFile()) {
+            err << missingFile() << Qt::endl;
+            return false;
+        }
+        const std::optional<QByteArray> image = readExecutable(path, dialogs);
+        if (!image)
+            return false;
+        useReferenceImage(*image);
+    }
+    if (parser.isSet(QStringLiteral("strings"))) {
+        QByteArray bytes;
+        if (!readWholeFile(parser.value(QStringLiteral("strings")), bytes)) {
+            err << missingFile() << Qt::endl;
+            return false;
+        }
+        QString reason;
+        const std::optional<QHash<int, QString>> table = parseStringTable(bytes, &reason);
+        if (!table) {
+            err << reason << Qt::endl;
+            return false;
+        }
+        useStringTable(*table);
+    }
+    return true;
+}
+
+int runCommand(const QCommandLineParser &parser, QTextStream &out, QTextStream &err)
+{
+    const QStringList positional = parser.positionalArguments();
+    const QString command = positional.value(0);
+    const QStringList args = positional.mid(1);
+    if (parser.isSet(QStringLiteral("base")) && command != QStringLiteral("apply"))
+        return usage(err, QStringLiteral("--base 只用于 apply。"));
+    if (command == QStringLiteral("apply"))
+        return apply(parser, args, err);
+    if (command == QStringLiteral("make-patch"))
+        return makePatch(parser, args, err);
+    if (parser.isSet(QStringLiteral("output")) && command != QStringLiteral("import"))
+        return usage(err, QStringLiteral("-o 不用于 %1。").arg(command));
+    if (command == QStringLiteral("changes"))
+        return changes(args, out, err);
+    if (command == QStringLiteral("export"))
+        return exportTables(args, err);
+    if (command == QStringLiteral("import"))
+        return importTables(parser, args, err);
+    return usage(err, QStringLiteral("未知的命令：%1").arg(command));
+}
+
+int runCommandLine(const QStringList &arguments, QTextStream &out, QTextStream &err)
+{
+    QCommandLineParser parser;
+    addProgramOptions(parser);
+    if (!parser.parse(arguments))
+        return usage(err, parser.errorText());
+    if (!useDataOptions(parser, err))
+        return Refused;
+    return runCommand(parser, out, err);
+}
