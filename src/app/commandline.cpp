@@ -46,6 +46,10 @@ QString missingFile()
 // The image a file holds: an executable, or a change list or patch applied to the reference.
 std::optional<QByteArray> loadImage(const QString &path, ConsoleDialogs &dialogs)
 {
+    if (!QFileInfo(path).isFile()) {
+        dialogs.message(Dialogs::Icon::Error, QString(), missingFile());
+        return std::nullopt;
+    }
     ByteImages images;
     if (!loadFile(images, path, dialogs))
         return std::nullopt;

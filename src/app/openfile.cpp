@@ -10,12 +10,6 @@
 
 bool loadFile(ByteImages &images, const QString &path, Dialogs &dialogs)
 {
-    // A name from outside a file dialog may be a folder or gone.
-    const QFileInfo info(path);
-    if (!info.isFile() || !info.isReadable()) {
-        dialogs.message(Dialogs::Icon::Error, QStringLiteral("文件错误"), QStringLiteral("文件错误，请选择正确的文件！"));
-        return false;
-    }
     switch (const FileKind kind = fileKind(path)) {
     case FileKind::ChangeList:
         return ReadChangeList(images, path, dialogs);
@@ -23,6 +17,12 @@ bool loadFile(ByteImages &images, const QString &path, Dialogs &dialogs)
     case FileKind::Bps:
         return ReadPatch(images, path, kind, dialogs);
     default: {
+        // A name from outside a file dialog may be a folder or gone.
+        const QFileInfo info(path);
+        if (!info.isFile() || !info.isReadable()) {
+            dialogs.message(Dialogs::Icon::Error, QStringLiteral("文件错误"), QStringLiteral("文件错误，请选择正确的文件！"));
+            return false;
+        }
         const std::optional<QByteArray> bytes = readExecutable(path, dialogs);
         if (!bytes)
             return false;
