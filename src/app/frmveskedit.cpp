@@ -7,6 +7,7 @@
 #include "battlefield/fieldpage.h"
 #include "controls/flexgrid.h"
 #include "gamedata/gamedata.h"
+#include "gamedata/tablefiles.h"
 #include "hexview/frmfind.h"
 #include "hexview/hexpage.h"
 #include "hexview/stringpage.h"
@@ -23,6 +24,7 @@
 #include "tables/shieldpage.h"
 
 #include <QBuffer>
+#include <QDir>
 #include <QCloseEvent>
 #include <QDropEvent>
 #include <QKeyEvent>
@@ -80,6 +82,12 @@ frmVeskEdit::frmVeskEdit(ByteImages &images, Dialogs &dialogs, const EditorPaths
     menuSave->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     menuPreview = menuFile->addAction(QStringLiteral("查看补丁(&P)..."), this, &frmVeskEdit::menuPreview_Click);
     menuPreview->setObjectName(QStringLiteral("menuPreview"));
+    menuFile->addSeparator();
+    menuExportTables = menuFile->addAction(QStringLiteral("导出表格(&X)..."), this, &frmVeskEdit::menuExportTables_Click);
+    menuExportTables->setObjectName(QStringLiteral("menuExportTables"));
+    menuImportTables = menuFile->addAction(QStringLiteral("导入表格(&I)..."), this, &frmVeskEdit::menuImportTables_Click);
+    menuImportTables->setObjectName(QStringLiteral("menuImportTables"));
+    menuFile->addSeparator();
     menuRecent = menuFile->addMenu(QStringLiteral("最近打开的文件"));
     menuRecent->setObjectName(QStringLiteral("menuRecent"));
     fillRecentMenu();
@@ -278,6 +286,53 @@ void frmVeskEdit::menuPreview_Click()
     m_preview->activateWindow();
 }
 
+void frmVeskEdit::menuExportTables_Click()
+{
+    if (m_locked)
+        return;
+    const QString folder = m_dialogs.folderName(QStringLiteral("导出表格"), m_tableFolder);
+    if (folder.isEmpty())
+        return;
+    m_tableFolder = folder;
+    const GameData::Catalogue catalogue(m_images.WorkImage, m_images.PristineImage);
+    const QString fault = TableFiles::writeTables(folder, catalogue, m_images.WorkImage);
+    if (!fault.isEmpty()) {
+        m_dialogs.message(Dialogs::Icon::Error, QStringLiteral("文件错误"), fault);
+        return;
+    }
+    statusBar()->showMessage(QStringLiteral("已导出表格到 ") + QDir::toNativeSeparators(folder));
+}
+
+void frmVeskEdit::menuImportTables_Click()
+{
+    if (m_locked)
+        return;
+    const QStringList files =
+        m_dialogs.openFileNames(QStringLiteral("导入表格"), QStringLiteral("CSV 表格(*.csv)|*.csv"), m_tableFolder);
+    if (files.isEmpty())
+        return;
+    m_tableFolder = QFileInfo(files.constFirst()).path();
+    const GameData::Catalogue catalogue(m_images.WorkImage, m_images.PristineImage);
+    const TableFiles::Import import = TableFiles::importFiles(m_images, catalogue, files);
+    if (!import.ok()) {
+        // Every problem, up to what a message box can show.
+        constexpr int Shown = 30;
+        QStringList lines;
+        for (int i = 0; i < std::min<int>(Shown, int(import.problems.size())); ++i)
+            lines.append(import.problems[i].text());
+        if (import.problems.size() > Shown)
+            lines.append(QStringLiteral("……共 %1 处错误").arg(import.problems.size()));
+        m_dialogs.message(Dialogs::Icon::Error, QStringLiteral("导入失败，没有写入"), lines.join(u'\n'));
+        return;
+    }
+    if (import.writes.isEmpty()) {
+        statusBar()->showMessage(QStringLiteral("表格与当前内容相同，没有写入"));
+        return;
+    }
+    refreshViews(true);
+    statusBar()->showMessage(QStringLiteral("已") + import.label);
+}
+
 void frmVeskEdit::showPlace(qint64 offset)
 {
     using namespace GameData;
@@ -384,6 +439,8 @@ void frmVeskEdit::LockMainWindow(bool lock)
     menuRecent->setEnabled(!lock);
     menuFind->setEnabled(!lock);
     menuPreview->setEnabled(!lock);
+    menuExportTables->setEnabled(!lock);
+    menuImportTables->setEnabled(!lock);
     historyChanged();
     if (!lock && m_focusBeforeLock)
         m_focusBeforeLock->setFocus();

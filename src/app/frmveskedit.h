@@ -50,6 +50,8 @@ public:
     QAction *menuOpen;
     QAction *menuSave;
     QAction *menuPreview; // "查看补丁(&P)..."
+    QAction *menuExportTables; // "导出表格(&X)..."
+    QAction *menuImportTables; // "导入表格(&I)..."
     QMenu *menuRecent; // menuRecent_0 .. the most recent file first
     QAction *menuExit;
     QMenu *menuEdit;
@@ -82,6 +84,10 @@ public:
     void showChanges();
     // Chooses a change list or patch and shows what it would change, WorkImage untouched.
     void menuPreview_Click();
+    // Writes every table as a CSV file into a folder chosen; reads such files back into WorkImage
+    // as one step, or lists every problem and writes nothing.
+    void menuExportTables_Click();
+    void menuImportTables_Click();
     // Shows the field that holds a byte in its editor (tab, record, field focused), or the byte
     // in the hex grid when no editor holds it.
     void showPlace(qint64 offset);
@@ -147,6 +153,7 @@ private:
     Dialogs &m_dialogs;
     EditorPaths m_paths;
     QString m_fileName; // the file dialog's last choice
+    QString m_tableFolder; // where tables were last exported or imported
     frmFind *m_find = nullptr;
     frmChanges *m_changes = nullptr;
     frmChanges *m_preview = nullptr;
