@@ -127,10 +127,8 @@ void useStringTable(const QHash<int, QString> &table)
 {
     StringTableState &s = state();
     if (table.isEmpty()) {
-        s = StringTableState{};
         QFile f(QStringLiteral(":/strings/stringtable.txt"));
-        if (f.open(QIODevice::ReadOnly))
-            s.table = parseLines(f.readAll());
+        s.table = f.open(QIODevice::ReadOnly) ? parseLines(f.readAll()) : QHash<int, QString>();
     } else {
         s.table = table;
     }

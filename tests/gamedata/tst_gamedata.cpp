@@ -4,6 +4,8 @@
 #include "battlefield/mapcodec.h"
 #include "gamedata/fieldchanges.h"
 #include "gamedata/gamedata.h"
+#include "image/builtindata.h"
+#include "image/fileio.h"
 #include "image/mymodule.h"
 #include "tables/gametables.h"
 
@@ -219,6 +221,27 @@ private slots:
             QVERIFY2(text.contains(QStringLiteral("  ") + t.name + u' ' + t.records.constLast().name + QStringLiteral(" · ")),
                      qPrintable(text));
         }
+    }
+
+    // Another string table: the description follows it, and the built-in one comes back.
+    void anotherStringTable()
+    {
+        QByteArray bytes;
+        QVERIFY(readWholeFile(QT_TESTCASE_SOURCEDIR "/../fuzz/corpus/fuzz_strings/small.txt", bytes));
+        QString reason;
+        const auto table = parseStringTable(bytes, &reason);
+        QVERIFY2(table, qPrintable(reason));
+        useStringTable(*table);
+        const Catalogue cat(m_pristine, m_pristine);
+        QCOMPARE(fixedTable(Classes).records.size(), 2);
+        QCOMPARE(cat.table(Maps).records.size(), 2);
+        QCOMPARE(cat.table(Positions).records.size(), 2);
+        QCOMPARE(cat.table(Positions).records[1].name, QStringLiteral("02 山谷1"));
+        QCOMPARE(cat.table(Units).records.size(), 25);
+        useStringTable({});
+        QCOMPARE(fixedTable(Classes).records.size(), 23);
+        QVERIFY(!parseStringTable(bytes.replace("10013\t", "10014\t"), &reason));
+        QCOMPARE(reason, QStringLiteral("字符串表第 10013 条缺少"));
     }
 
     void shortOrStrangeImages()
