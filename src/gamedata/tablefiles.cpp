@@ -359,7 +359,7 @@ QSize Importer::mapSize(const Record &war)
     if (it != m_mapSizes.cend())
         return *it;
     ByteImages view;
-    view.WorkImage = m_image; // shared, never written
+    view.load(m_image); // shared, never written
     FieldEdit fields(view, QString());
     FieldInfo info(view);
     const QSize size = info.SetWarField(number, fields) ? QSize(info.Width, info.Height) : QSize();
@@ -464,7 +464,8 @@ QString writeTables(const QString &folder, const Catalogue &catalogue, const QBy
 QString decodeText(const QByteArray &bytes)
 {
     const QByteArray body = bytes.startsWith(Bom) ? bytes.mid(3) : bytes;
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    // The mark is gone already; a second one stays in the text.
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     const QString text = utf8.decode(body);
     return utf8.hasError() ? fromAnsi(body) : text;
 }
