@@ -4,15 +4,18 @@
 #include "app/frmveskedit.h"
 #include "app/openfile.h"
 #include "app/recentfiles.h"
+#include "app/recovery.h"
 #include "image/dialogs.h"
 #include "image/fileio.h"
 #include "image/mymodule.h"
 
 #include <QCloseEvent>
 #include <QDropEvent>
+#include <QFile>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTimer>
 #include <QMenuBar>
@@ -52,17 +55,94 @@ frmStart::frmStart(ByteImages &images, Dialogs &dialogs, const EditorPaths &path
     frameLayout->setSpacing(10);
     for (QPushButton *b : {btnOpenNewFile, btnOpenLastFile, btnOpenSystem, btnExit})
         frameLayout->addWidget(b);
+    frameRecovery = new QGroupBox(QStringLiteral("未保存的修改"), this);
+    frameRecovery->setObjectName(QStringLiteral("frameRecovery"));
+    lblRecovery = new QLabel(frameRecovery);
+    lblRecovery->setObjectName(QStringLiteral("lblRecovery"));
+    lblRecovery->setWordWrap(true);
+    btnRecover = new QPushButton(QStringLiteral("恢复未保存的修改"), frameRecovery);
+    btnRecover->setObjectName(QStringLiteral("btnRecover"));
+    btnRecover->setMinimumHeight(34);
+    btnDiscardRecovery = new QPushButton(QStringLiteral("放弃"), frameRecovery);
+    btnDiscardRecovery->setObjectName(QStringLiteral("btnDiscardRecovery"));
+    btnDiscardRecovery->setMinimumHeight(34);
+    connect(btnRecover, &QPushButton::clicked, this, &frmStart::btnRecover_Click);
+    connect(btnDiscardRecovery, &QPushButton::clicked, this, &frmStart::btnDiscardRecovery_Click);
+    auto *recoveryButtons = new QHBoxLayout;
+    recoveryButtons->addWidget(btnRecover, 1);
+    recoveryButtons->addWidget(btnDiscardRecovery);
+    auto *recoveryLayout = new QVBoxLayout(frameRecovery);
+    recoveryLayout->addWidget(lblRecovery);
+    recoveryLayout->addLayout(recoveryButtons);
+
     auto *layout = new QVBoxLayout(this);
     layout->setMenuBar(bar);
     layout->setContentsMargins(16, 12, 16, 16);
+    layout->addWidget(frameRecovery);
     layout->addWidget(frameChoice);
-    resize(380, 260);
+    QStringList damaged;
+    m_offers = findOrphanJournals(m_paths.journalFolder(), &damaged);
+    for (const QString &text : damaged)
+        m_dialogs.message(Dialogs::Icon::Error, QStringLiteral("恢复文件"), text);
+    showRecoveryOffer();
+    resize(380, frameRecovery->isHidden() ? 260 : 380);
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->geometry().center() - rect().center());
 
     setAcceptDrops(true);
     StartResult = 3;
     btnOpenLastFile->setEnabled(CheckPath(lastFilePath(), false, false, false));
+}
+
+void frmStart::showRecoveryOffer()
+{
+    frameRecovery->setHidden(m_offers.empty());
+    if (!m_offers.empty())
+        lblRecovery->setText(recoveryText(m_offers.front()));
+}
+
+void frmStart::btnRecover_Click()
+{
+    if (m_offers.empty())
+        return;
+    const std::optional<Recovered> recovered = recoverJournal(m_offers.front(), m_images, m_dialogs);
+    if (!recovered) {
+        if (!QFile::exists(m_offers.front().path)) { // moved aside: not offered again
+            m_offers.erase(m_offers.begin());
+            showRecoveryOffer();
+        }
+        return;
+    }
+    StartResult = 4;
+    CurrentFileText = recovered->fileText;
+    m_recoveredBase = recovered->base;
+    m_recovered = std::move(m_offers.front());
+    m_offers.erase(m_offers.begin());
+    close();
+}
+
+void frmStart::btnDiscardRecovery_Click()
+{
+    if (m_offers.empty())
+        return;
+    m_offers.front().discard();
+    m_offers.erase(m_offers.begin());
+    showRecoveryOffer();
+}
+
+JournalBase frmStart::journalBase() const
+{
+    switch (StartResult) {
+    case 1:
+        if (!m_lastFileUsed.isEmpty())
+            return JournalBase::of(JournalBase::Kind::LastFile, m_lastFileUsed, m_images.WorkImage);
+        break;
+    case 2:
+        return JournalBase::of(JournalBase::Kind::File, CurrentFileText, m_images.WorkImage);
+    default:
+        break;
+    }
+    return JournalBase::of(JournalBase::Kind::BuiltIn, QString(), m_images.WorkImage);
 }
 
 frmVeskEdit *frmStart::mainWindow() const
@@ -97,6 +177,7 @@ void frmStart::btnOpenLastFile_Click()
         }
         bytes = *last;
         CurrentFileText = QStringLiteral("上次保存的内容");
+        m_lastFileUsed = lastFilePath();
     } else {
         bytes = loadBuiltInImage();
         CurrentFileText = QStringLiteral("自带Rom文件");
@@ -164,11 +245,20 @@ void frmStart::closeEvent(QCloseEvent *event)
         emit programEnd();
         return;
     }
+    // Journals not chosen stay for the next start.
+    m_offers.clear();
     auto *w = new frmVeskEdit(m_images, m_dialogs, m_paths);
     w->setAttribute(Qt::WA_DeleteOnClose);
     w->txtNowFileName->setText(CurrentFileText);
     if (StartResult == 2)
         w->statusBar()->showMessage(openedMessage(CurrentFileText));
+    if (m_recovered) {
+        const int steps = int(m_recovered->contents.entries.size());
+        w->continueJournal(std::move(*m_recovered), m_recoveredBase);
+        w->statusBar()->showMessage(QStringLiteral("已恢复 %1 步未保存的修改").arg(steps));
+    } else {
+        w->startJournal(journalBase());
+    }
     w->show();
     w->timerInit->start();
     m_mainWindow = w;

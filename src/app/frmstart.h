@@ -2,6 +2,7 @@
 
 #include "image/byteimages.h"
 #include "image/editorpaths.h"
+#include "image/journal.h"
 
 #include <QPointer>
 #include <QString>
@@ -10,6 +11,7 @@
 class Dialogs;
 class QAction;
 class QGroupBox;
+class QLabel;
 class QPushButton;
 class frmVeskEdit;
 
@@ -20,7 +22,7 @@ class frmStart : public QWidget {
 public:
     frmStart(ByteImages &images, Dialogs &dialogs, const EditorPaths &paths, QWidget *parent = nullptr);
 
-    // 3 = exit, 0 = built-in image, 1 = last saved content, 2 = chosen file.
+    // 3 = exit, 0 = built-in image, 1 = last saved content, 2 = chosen file, 4 = recovered.
     int StartResult = 3;
     QString CurrentFileText;
 
@@ -30,11 +32,18 @@ public:
     QPushButton *btnOpenSystem;
     QPushButton *btnExit;
     QAction *menuAbout;
+    // Shown when an editor that is no longer running left unsaved steps.
+    QGroupBox *frameRecovery;
+    QLabel *lblRecovery;
+    QPushButton *btnRecover;
+    QPushButton *btnDiscardRecovery;
 
     void btnOpenNewFile_Click();
     void btnOpenLastFile_Click();
     void btnOpenSystem_Click();
     void btnExit_Click();
+    void btnRecover_Click();
+    void btnDiscardRecovery_Click();
     // Opens a file of any kind the editor takes, as btnOpenNewFile does after its file dialog:
     // on success the dialog closes and hands over to the main window.
     bool openFile(const QString &path);
@@ -52,6 +61,8 @@ protected:
 
 private:
     QString lastFilePath() const;
+    void showRecoveryOffer();
+    JournalBase journalBase() const;
 
     ByteImages &m_images;
     Dialogs &m_dialogs;
@@ -59,4 +70,8 @@ private:
     QString m_fileName; // the file dialog's last choice
     bool m_closed = false;
     QPointer<frmVeskEdit> m_mainWindow;
+    std::vector<JournalOffer> m_offers; // newest first
+    std::optional<JournalOffer> m_recovered;
+    QByteArray m_recoveredBase;
+    QString m_lastFileUsed; // LastFile.dat when it was opened
 };

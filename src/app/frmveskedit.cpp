@@ -64,7 +64,8 @@ QWidget *page(const QString &name)
 } // namespace
 
 frmVeskEdit::frmVeskEdit(ByteImages &images, Dialogs &dialogs, const EditorPaths &paths, QWidget *parent)
-    : QMainWindow(parent), m_images(images), m_dialogs(dialogs), m_paths(paths), m_recent(paths)
+    : QMainWindow(parent), m_images(images), m_dialogs(dialogs), m_paths(paths), m_recent(paths),
+      m_journal(paths.journalFolder())
 {
     setObjectName(QStringLiteral("frmVeskEdit"));
     setWindowTitle(Caption);
@@ -195,6 +196,16 @@ frmVeskEdit::frmVeskEdit(ByteImages &images, Dialogs &dialogs, const EditorPaths
 
     // The history reports every step; the caption mark compares with the image as opened.
     m_images.history.changed = [this] { historyChanged(); };
+    m_images.history.recorded = [this](EditHistory::Event event, const QString &label,
+                                       const std::vector<EditHistory::Change> &changes) {
+        m_journal.record(event, label, changes);
+        if (!m_journal.failure().isEmpty() && !m_journalFailureShown) {
+            m_journalFailureShown = true;
+            statusBar()->showMessage(QStringLiteral("无法写入恢复文件：") + m_journal.failure());
+        }
+    };
+    // Until the start dialog names the file, the steps start from the image as it is.
+    m_journal.start(JournalBase::of(JournalBase::Kind::BuiltIn, QString(), m_images.WorkImage));
     markSaved();
     qApp->installEventFilter(this);
 
@@ -206,6 +217,19 @@ frmVeskEdit::frmVeskEdit(ByteImages &images, Dialogs &dialogs, const EditorPaths
 frmVeskEdit::~frmVeskEdit()
 {
     m_images.history.changed = nullptr;
+    m_images.history.recorded = nullptr;
+}
+
+void frmVeskEdit::startJournal(const JournalBase &base)
+{
+    m_journal.start(base);
+}
+
+void frmVeskEdit::continueJournal(JournalOffer offer, const QByteArray &base)
+{
+    m_journal.adopt(std::move(offer));
+    m_savedImage = base;
+    historyChanged();
 }
 
 void frmVeskEdit::resizeEvent(QResizeEvent *event)
@@ -610,6 +634,7 @@ bool frmVeskEdit::openFile(const QString &path)
     refreshViews();
     stabAll->setCurrentIndex(shown);
     markSaved();
+    m_journal.start(JournalBase::of(JournalBase::Kind::File, path, m_images.WorkImage));
     fileDone(path, openedMessage(path));
     return true;
 }
@@ -687,6 +712,7 @@ bool frmVeskEdit::menuSave_Click()
             return false;
         }
         markSaved();
+        m_journal.start(JournalBase::of(JournalBase::Kind::File, path, m_images.WorkImage), &m_images.history);
         fileDone(path, QStringLiteral("已保存 ") + path);
         const QString lastFile = m_paths.lastFile();
         CheckPath(QFileInfo(lastFile).path(), true, true, false);
@@ -705,6 +731,7 @@ bool frmVeskEdit::menuSave_Click()
             return false;
         }
         markSaved();
+        m_journal.start(JournalBase::of(JournalBase::Kind::File, path, m_images.WorkImage), &m_images.history);
         fileDone(path, QStringLiteral("已保存 ") + path);
         return true;
     }
@@ -724,6 +751,8 @@ void frmVeskEdit::closeEvent(QCloseEvent *event)
     }
     qApp->removeEventFilter(this);
     m_images.history.changed = nullptr;
+    m_images.history.recorded = nullptr;
+    m_journal.discard();
     m_images.clear();
     if (m_find)
         m_find->close();

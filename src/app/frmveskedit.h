@@ -3,6 +3,7 @@
 #include "app/recentfiles.h"
 #include "image/byteimages.h"
 #include "image/editorpaths.h"
+#include "image/journal.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -127,6 +128,13 @@ public:
     // WorkImage differs from the image as last opened or saved.
     bool isModified() const;
 
+    // The recovery journal: the steps from now on start from base (the start dialog says which).
+    void startJournal(const JournalBase &base);
+    // Goes on with a journal whose steps were replayed onto base, which counts as last saved.
+    void continueJournal(JournalOffer offer, const QByteArray &base);
+    // The journal's file, once a step was written.
+    QString journalPath() const { return m_journal.path(); }
+
 protected:
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
@@ -160,5 +168,7 @@ private:
     QPointer<QWidget> m_focusBeforeLock;
     QByteArray m_savedImage; // WorkImage as last opened or saved
     bool m_locked = false;
+    bool m_journalFailureShown = false;
     RecentFiles m_recent;
+    Journal m_journal;
 };

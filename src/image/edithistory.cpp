@@ -78,7 +78,7 @@ void EditHistory::commit()
     if (int(m_steps.size()) > MaxSteps)
         m_steps.pop_front();
     m_done = int(m_steps.size());
-    notify();
+    notify(Event::Step, &m_steps.back());
 }
 
 std::vector<quint32> EditHistory::undo(QByteArray &image)
@@ -93,7 +93,7 @@ std::vector<quint32> EditHistory::undo(QByteArray &image)
             image[it->offset] = char(it->before);
             offsets.push_back(it->offset);
         }
-    notify();
+    notify(Event::Undo, &s);
     return offsets;
 }
 
@@ -109,7 +109,7 @@ std::vector<quint32> EditHistory::redo(QByteArray &image)
             image[c.offset] = char(c.after);
             offsets.push_back(c.offset);
         }
-    notify();
+    notify(Event::Redo, &s);
     return offsets;
 }
 
@@ -120,7 +120,37 @@ void EditHistory::clear()
     m_depth = 0;
     m_open = Step();
     ++m_revision;
-    notify();
+    notify(Event::Clear);
+}
+
+bool EditHistory::replay(QByteArray &image, const QString &label, const std::vector<Change> &changes)
+{
+    if (m_depth > 0)
+        return false;
+    for (const Change &c : changes)
+        if (c.offset >= quint32(image.size()) || quint8(image.at(c.offset)) != c.before)
+            return false;
+    begin(label);
+    setLabel(label);
+    for (const Change &c : changes)
+        write(image, c.offset, c.after);
+    end();
+    return true;
+}
+
+void EditHistory::restore(std::deque<Step> steps, int done)
+{
+    m_steps = std::move(steps);
+    m_depth = 0;
+    m_open = Step();
+    ++m_revision;
+    m_done = std::clamp(done, 0, int(m_steps.size()));
+    while (int(m_steps.size()) > MaxSteps) {
+        m_steps.pop_front();
+        m_done = std::max(0, m_done - 1);
+    }
+    if (changed)
+        changed();
 }
 
 size_t EditHistory::memoryUse() const

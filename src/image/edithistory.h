@@ -21,6 +21,11 @@ public:
         quint8 after;
     };
 
+    struct Step {
+        QString label;
+        std::vector<Change> changes;
+    };
+
     // Steps beyond this many drop the oldest.
     static constexpr int MaxSteps = 100000;
 
@@ -53,14 +58,27 @@ public:
     // Called after every recorded step, undo, redo and clear.
     std::function<void()> changed;
 
+    // What happened, for a journal: called before changed(), with the step's label and writes
+    // for a step, the step undone or redone for those, and nothing for a clear.
+    enum class Event { Step, Undo, Redo, Clear };
+    std::function<void(Event, const QString &label, const std::vector<Change> &changes)> recorded;
+
+    // Makes a step of writes already known (a journal read back): each offset inside image and
+    // holding its before value, or nothing is written and false is returned.
+    bool replay(QByteArray &image, const QString &label, const std::vector<Change> &changes);
+
+    // The steps as they stand and how many of them are in the image, for a journal that starts
+    // after a save; restore() takes them back over an image holding the first done of them.
+    const std::deque<Step> &stepList() const { return m_steps; }
+    int doneSteps() const { return m_done; }
+    void restore(std::deque<Step> steps, int done);
+
 private:
-    struct Step {
-        QString label;
-        std::vector<Change> changes;
-    };
     void commit();
-    void notify() const
+    void notify(Event event, const Step *step = nullptr) const
     {
+        if (recorded)
+            recorded(event, step ? step->label : QString(), step ? step->changes : std::vector<Change>());
         if (changed)
             changed();
     }

@@ -29,6 +29,8 @@ public:
     bool portable() const { return m_data == m_writable; }
 
     QString lastFile() const { return m_writable + QStringLiteral("/Data/LastFile.dat"); }
+    // The recovery journals of running and crashed editors.
+    QString journalFolder() const { return m_writable + QStringLiteral("/Data/Journal"); }
     QString shippedTerrainNames() const { return m_data + QStringLiteral("/地形名称.txt"); }
     // The terrain-name file the editor reads and the user edits; in the user's data folder it
     // is first copied from the shipped one.
