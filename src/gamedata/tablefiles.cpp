@@ -58,13 +58,16 @@ Sheet sheetOf(const Table &table)
             sheet.columns.append(Column{caption + QStringLiteral(" Y"), f, e, 1});
         }
     }
+    // The columns of each field and entry (a position has two, X and Y).
+    QHash<QPair<int, int>, QVector<int>> columnsOf;
+    for (int c = 0; c < sheet.columns.size(); ++c)
+        columnsOf[{sheet.columns[c].field, sheet.columns[c].entry}].append(c);
     sheet.slotAt.reserve(table.records.size());
     for (const Record &r : table.records) {
         QVector<int> at(sheet.columns.size(), -1);
-        for (int c = 0; c < sheet.columns.size(); ++c)
-            for (int s = 0; s < r.parts.size(); ++s)
-                if (r.parts[s].field == sheet.columns[c].field && r.parts[s].entry == sheet.columns[c].entry)
-                    at[c] = s;
+        for (int s = 0; s < r.parts.size(); ++s)
+            for (int c : columnsOf.value({r.parts[s].field, r.parts[s].entry}))
+                at[c] = s;
         sheet.slotAt.append(at);
     }
     return sheet;
