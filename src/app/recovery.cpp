@@ -62,16 +62,15 @@ std::optional<Recovered> recoverJournal(const JournalOffer &offer, ByteImages &i
         refuse(dialogs, changed);
         return std::nullopt;
     }
+    const QByteArray previous = images.WorkImage;
+    const QByteArray previousOpened = images.OpenedImage;
     images.load(loaded.WorkImage);
     images.OpenedImage = loaded.WorkImage;
     QString reason;
     if (!replayJournal(offer.contents, images, &reason)) {
-        images.load(loaded.WorkImage);
-        const QString aside = moveJournalAside(offer.path);
-        refuse(dialogs, QStringLiteral("恢复文件 %1 无法使用（%2），%3")
-                            .arg(QDir::toNativeSeparators(offer.path), reason,
-                                 aside.isEmpty() ? QStringLiteral("已删除。")
-                                                 : QStringLiteral("已移到 %1。").arg(QDir::toNativeSeparators(aside))));
+        images.load(previous);
+        images.OpenedImage = previousOpened;
+        refuse(dialogs, moveJournalAside(offer.path, reason));
         return std::nullopt;
     }
     return Recovered{loaded.WorkImage, baseText(base), int(offer.contents.entries.size())};

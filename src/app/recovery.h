@@ -21,5 +21,5 @@ QString recoveryText(const JournalOffer &offer);
 
 // Loads the base the journal names into images and replays its steps. A base file that is
 // gone or changed is named in a message and nothing is loaded; a journal whose steps do not fit
-// is moved aside with a message, and images hold the base alone.
+// is moved aside with a message, and images hold what they held before (without its history).
 std::optional<Recovered> recoverJournal(const JournalOffer &offer, ByteImages &images, Dialogs &dialogs);

@@ -347,16 +347,17 @@ void JournalOffer::discard()
         lock->unlock();
 }
 
-QString moveJournalAside(const QString &path)
+QString moveJournalAside(const QString &path, const QString &reason)
 {
     QString aside = path + QStringLiteral(".damaged");
     for (int i = 2; QFile::exists(aside); ++i)
         aside = path + QStringLiteral(".damaged%1").arg(i);
-    if (!QFile::rename(path, aside)) {
+    const bool moved = QFile::rename(path, aside);
+    if (!moved)
         QFile::remove(path); // never trusted again, even where it cannot be kept
-        return QString();
-    }
-    return aside;
+    return QStringLiteral("恢复文件 %1 无法使用（%2），%3")
+        .arg(QDir::toNativeSeparators(path), reason,
+             moved ? QStringLiteral("已移到 %1。").arg(QDir::toNativeSeparators(aside)) : QStringLiteral("已删除。"));
 }
 
 std::vector<JournalOffer> findOrphanJournals(const QString &folder, QStringList *damaged)
@@ -378,12 +379,9 @@ std::vector<JournalOffer> findOrphanJournals(const QString &folder, QStringList 
         else
             contents = readJournal(bytes, &reason);
         if (!contents) {
-            const QString aside = moveJournalAside(info.absoluteFilePath());
+            const QString message = moveJournalAside(info.absoluteFilePath(), reason);
             if (damaged)
-                damaged->append(QStringLiteral("恢复文件 %1 无法使用（%2），%3")
-                                    .arg(QDir::toNativeSeparators(info.absoluteFilePath()), reason,
-                                         aside.isEmpty() ? QStringLiteral("已删除。")
-                                                         : QStringLiteral("已移到 %1。").arg(QDir::toNativeSeparators(aside))));
+                damaged->append(message);
             lock->unlock();
             continue;
         }

@@ -77,8 +77,9 @@ struct JournalOffer {
 // are removed; unreadable ones are moved aside, and a message for each goes to damaged.
 std::vector<JournalOffer> findOrphanJournals(const QString &folder, QStringList *damaged = nullptr);
 
-// Moves a journal that cannot be trusted aside (".damaged" added to its name); the new path.
-QString moveJournalAside(const QString &path);
+// Moves a journal that cannot be trusted aside (".damaged" added to its name, or removed where
+// it cannot be renamed); the message that says so, with the reason.
+QString moveJournalAside(const QString &path, const QString &reason);
 
 // The journal one editor writes. The file is created at the first step after start(), with a
 // lock that names this process; it is written at once and synced to disk at least once a second.

@@ -285,6 +285,31 @@ private slots:
         QCOMPARE(journalsIn(journals(f)).size(), 1);
     }
 
+    // A journal whose checksums hold but whose step does not fit its base is set aside, not
+    // offered again, and the images stay empty.
+    void stepsThatDoNotFitAreSetAside()
+    {
+        EditorFolder f;
+        const QByteArray builtIn = loadBuiltInImage();
+        {
+            Journal j(journals(f));
+            j.start(JournalBase::of(JournalBase::Kind::BuiltIn, QString(), builtIn));
+            const quint8 old = byteAt(builtIn, CartridgeStart);
+            j.record(EditHistory::Event::Step, QStringLiteral("x"), {{quint32(CartridgeStart), quint8(old ^ 1), quint8(old ^ 2)}});
+        }
+        ByteImages images;
+        ScriptedDialogs dialogs;
+        frmStart start(images, dialogs, f.path());
+        QVERIFY(start.frameRecovery->isVisibleTo(&start));
+        QTest::mouseClick(start.btnRecover, Qt::LeftButton);
+        QVERIFY2(dialogs.lastText().contains("第 1 步与文件内容不符") && dialogs.lastText().contains("已移到"),
+                 qPrintable(dialogs.lastText()));
+        QVERIFY(start.frameRecovery->isHidden());
+        QVERIFY(!start.mainWindow());
+        QVERIFY(images.WorkImage.isEmpty());
+        QVERIFY(journalsIn(journals(f)).isEmpty());
+    }
+
     void aRunningEditorsJournalIsNotOffered()
     {
         EditorFolder f;
