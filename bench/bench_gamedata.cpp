@@ -37,6 +37,22 @@ void BM_DescribeFullyChanged(benchmark::State &state)
 }
 BENCHMARK(BM_DescribeFullyChanged)->Unit(benchmark::kMillisecond);
 
+// Described again with the lines of the round before kept, one byte written in between.
+void BM_DescribeAgain(benchmark::State &state)
+{
+    const FullyChanged &d = fullyChanged();
+    QByteArray work = d.work;
+    DescribeCache cache;
+    const GameData::Catalogue catalogue(work, d.pristine);
+    size_t lines = 0;
+    for (auto _ : state) {
+        work[0x6E2D5] = char(work[0x6E2D5] + 1);
+        lines = size_t(describeChanges(catalogue, d.pristine, work, &cache).size());
+    }
+    state.counters["lines"] = double(lines);
+}
+BENCHMARK(BM_DescribeAgain)->Unit(benchmark::kMillisecond);
+
 // The window shown over an image: state.range(0) 0 with a few changes, 1 with the whole
 // cartridge changed; each iteration writes one byte and lists again, as an edit does.
 struct Window {

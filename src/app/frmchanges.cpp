@@ -79,7 +79,7 @@ void frmChanges::refresh()
         return;
     const QByteArray &before = chkChangesSinceOpen->isChecked() ? m_opened : m_images.PristineImage;
     const GameData::Catalogue catalogue(m_images.WorkImage, m_images.PristineImage);
-    fill(describeChanges(catalogue, before, m_images.WorkImage));
+    fill(describeChanges(catalogue, before, m_images.WorkImage, &m_cache));
 }
 
 void frmChanges::showPreview(const QString &path, const QByteArray &before, const QByteArray &after)

@@ -61,4 +61,5 @@ private:
     QByteArray m_opened;
     QString m_previewPath;
     QVector<FieldChange> m_changes;
+    DescribeCache m_cache; // of the live list
 };

@@ -1,6 +1,7 @@
 #include "gamedata/fieldchanges.h"
 
 #include "battlefield/mapdata.h"
+#include "image/builtindata.h"
 #include "image/byteimages.h"
 #include "image/mymodule.h"
 
@@ -25,11 +26,35 @@ bool differs(const QByteArray &a, const QByteArray &b, qint64 offset, qint64 siz
     return std::memcmp(a.constData() + offset, b.constData() + offset, size_t(size)) != 0;
 }
 
-// A painted map: the cells whose tile differs; the bytes when either stream cannot be read.
+// The bytes [offset, offset + size) of image that it holds.
+QByteArray bytesOf(const QByteArray &image, qint64 offset, qint64 size)
+{
+    return image.mid(offset, std::clamp(image.size() - offset, qint64(0), size));
+}
+
+// Whether stored holds the bytes [offset, offset + size) of image, as bytesOf gave them.
+bool same(const QByteArray &stored, const QByteArray &image, qint64 offset, qint64 size)
+{
+    const qint64 held = std::clamp(image.size() - offset, qint64(0), size);
+    return stored.size() == held && std::memcmp(stored.constData(), image.constData() + offset, size_t(held)) == 0;
+}
+
+// The bytes a field's line is made from: a map's stream with the header before it (height and
+// width at four and three bytes before the stream).
+constexpr qint64 MapHeader = 4;
+std::pair<qint64, qint64> lineBytes(const Field &field, const Slot &slot)
+{
+    const qint64 from = field.show == Show::Map ? std::max<qint64>(0, slot.offset - MapHeader) : slot.offset;
+    return {from, slot.offset + slot.size - from};
+}
+
+// A painted map: the cells whose tile differs; the bytes when either stream cannot be read
+// within its own bytes.
 QString mapChange(const Slot &slot, const QByteArray &before, const QByteArray &after)
 {
-    const DecodedMap a = decodeMap(before, slot.offset - 3);
-    const DecodedMap b = decodeMap(after, slot.offset - 3);
+    const qint64 from = std::max<qint64>(0, slot.offset - MapHeader);
+    const DecodedMap a = decodeMap(before.mid(from, slot.offset + slot.size - from), slot.offset - 3 - from);
+    const DecodedMap b = decodeMap(after.mid(from, slot.offset + slot.size - from), slot.offset - 3 - from);
     if (a.complete() && b.complete() && a.width == b.width && a.height == b.height) {
         int cells = 0;
         for (qsizetype i = 0; i < a.tiles.size(); ++i)
@@ -49,9 +74,15 @@ QString uncoveredGroup()
     return QStringLiteral("其它字节");
 }
 
-QVector<FieldChange> describeChanges(const Catalogue &catalogue, const QByteArray &before, const QByteArray &after)
+QVector<FieldChange> describeChanges(const Catalogue &catalogue, const QByteArray &before, const QByteArray &after,
+                                     DescribeCache *cache)
 {
     QVector<FieldChange> changes;
+    const quint64 round = cache ? ++cache->m_round : 0;
+    if (cache && cache->m_strings != stringTableGeneration()) {
+        cache->m_lines.clear(); // the code lists name other things now
+        cache->m_strings = stringTableGeneration();
+    }
     const QVector<Table> &tables = catalogue.tables();
     for (int t = 0; t < tables.size(); ++t) {
         const Table &table = tables[t];
@@ -62,6 +93,18 @@ QVector<FieldChange> describeChanges(const Catalogue &catalogue, const QByteArra
                 if (!differs(before, after, slot.offset, slot.size))
                     continue;
                 const Field &field = table.fields[slot.field];
+                const auto [from, length] = lineBytes(field, slot);
+                DescribeCache::Line *known = nullptr;
+                if (cache) {
+                    known = &cache->m_lines[DescribeCache::Key{t, r, s, slot.offset}];
+                    if (known->round && known->field == slot.field && known->entry == slot.entry &&
+                        known->change.size == slot.size && known->recordName == record.name &&
+                        same(known->before, before, from, length) && same(known->after, after, from, length)) {
+                        known->round = round;
+                        changes.append(known->change);
+                        continue;
+                    }
+                }
                 FieldChange c{t, r, s, slot.offset, slot.size, table.name + u' ' + record.name, table.slotCaption(slot)};
                 if (field.show == Show::Map)
                     c.text += QStringLiteral(": ") + mapChange(slot, before, after);
@@ -69,43 +112,44 @@ QVector<FieldChange> describeChanges(const Catalogue &catalogue, const QByteArra
                     c.text += QStringLiteral(": ") + Catalogue::valueText(field, slot, before) + QStringLiteral(" => ")
                         + Catalogue::valueText(field, slot, after);
                 changes.append(c);
+                if (known)
+                    *known = DescribeCache::Line{bytesOf(before, from, length), bytesOf(after, from, length),
+                                                 record.name, slot.field, slot.entry, c, round};
             }
         }
     }
 
-    // Runs of changed bytes outside every slot.
+    // Runs of changed bytes outside every slot: each gap between covered spans is scanned, its
+    // equal bytes skipped a block at a time (most of an image is unchanged).
     const qint64 end = std::max(before.size(), after.size());
-    qint64 runStart = -1;
-    const auto close = [&](qint64 runEnd) {
-        if (runStart < 0)
-            return;
-        const qint64 size = runEnd - runStart;
-        changes.append(FieldChange{-1, -1, -1, runStart, size, QString(),
-                                   QStringLiteral("%1–%2: %3 字节").arg(address(runStart), address(runEnd - 1)).arg(size)});
-        runStart = -1;
-    };
+    const qint64 common = std::min(before.size(), after.size());
+    const auto changedAt = [&](qint64 o) { return o >= common || before[o] != after[o]; };
     constexpr qint64 Block = 64;
-    const QVector<std::pair<qint64, qint64>> &covered = catalogue.covered();
-    auto span = covered.cbegin(); // the first covered span that ends after o
-    for (qint64 o = 0; o < end;) {
-        // Equal blocks are skipped whole: most of an image is unchanged.
-        if (runStart < 0 && o + Block <= end && !differs(before, after, o, Block)) {
-            o += Block;
-            continue;
+    const auto scanGap = [&](qint64 o, qint64 to) {
+        while (o < to) {
+            while (o + Block <= std::min(to, common) && !differs(before, after, o, Block))
+                o += Block;
+            while (o < to && !changedAt(o))
+                ++o;
+            if (o >= to)
+                return;
+            const qint64 runStart = o;
+            while (o < to && changedAt(o))
+                ++o;
+            changes.append(FieldChange{-1, -1, -1, runStart, o - runStart, QString(),
+                                       QStringLiteral("%1–%2: %3 字节").arg(address(runStart), address(o - 1)).arg(o - runStart)});
         }
-        while (span != covered.cend() && span->second <= o)
-            ++span;
-        const bool inField = span != covered.cend() && span->first <= o;
-        const bool changed = o >= before.size() || o >= after.size() || before[o] != after[o];
-        if (changed && !inField) {
-            if (runStart < 0)
-                runStart = o;
-        } else {
-            close(o);
-        }
-        ++o;
+    };
+    qint64 gapStart = 0;
+    for (const auto &[first, second] : catalogue.covered()) {
+        if (first > gapStart)
+            scanGap(gapStart, std::min(first, end));
+        gapStart = std::max(gapStart, second);
     }
-    close(end);
+    scanGap(gapStart, end);
+    // Lines of fields no longer changed, or laid out elsewhere, go once they outnumber the rest.
+    if (cache && cache->m_lines.size() > 2 * changes.size() + 256)
+        cache->m_lines.removeIf([round](const auto &it) { return it.value().round != round; });
     return changes;
 }
 

@@ -3,6 +3,7 @@
 #include "gamedata/gamedata.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QString>
 #include <QVector>
 
@@ -24,10 +25,34 @@ struct FieldChange {
 // The group the window shows the uncovered byte ranges under.
 QString uncoveredGroup();
 
+// Lines described before, kept by field and bytes: describing an image again after one edit
+// formats only the lines whose field or bytes changed.
+class DescribeCache {
+private:
+    friend QVector<FieldChange> describeChanges(const GameData::Catalogue &, const QByteArray &, const QByteArray &,
+                                                DescribeCache *);
+    struct Key {
+        int table, record, slot;
+        qint64 offset;
+        friend bool operator==(const Key &, const Key &) = default;
+        friend size_t qHash(const Key &k, size_t seed = 0) { return qHashMulti(seed, k.table, k.record, k.slot, k.offset); }
+    };
+    struct Line {
+        QByteArray before, after; // the field's bytes in each image
+        QString recordName;
+        int field, entry;
+        FieldChange change;
+        quint64 round;
+    };
+    QHash<Key, Line> m_lines;
+    quint64 m_round = 0;
+    int m_strings = -1; // the string table the lines were named with
+};
+
 // The changes from before to after, over the catalogue laid out on after. Bytes past the end of
 // the shorter image count as changed.
 QVector<FieldChange> describeChanges(const GameData::Catalogue &catalogue, const QByteArray &before,
-                                     const QByteArray &after);
+                                     const QByteArray &after, DescribeCache *cache = nullptr);
 
 // The byte under the hex cursor as its read-out names it: "0006E2EC  我方人物 03 某某 · 等  级 = 5",
 // or only the address when no field holds it.

@@ -244,6 +244,47 @@ private slots:
         QCOMPARE(reason, QStringLiteral("字符串表第 10013 条缺少"));
     }
 
+    // Described again after each of many edits (armies and positions moved among them), with
+    // the before image switched and another string table in use for a while, the lines kept
+    // from the round before are those described afresh.
+    void aCacheGivesTheSameLines()
+    {
+        QByteArray small;
+        QVERIFY(readWholeFile(QT_TESTCASE_SOURCEDIR "/../fuzz/corpus/fuzz_strings/small.txt", small));
+        const auto table = parseStringTable(small);
+        QVERIFY(table);
+        const QVector<std::pair<qint64, qint64>> spans = Catalogue(m_pristine, m_pristine).covered();
+        QByteArray opened = m_pristine;
+        opened[0x6E2D5] = 9;
+        QByteArray image = m_pristine;
+        DescribeCache cache;
+        quint32 seed = 7;
+        const auto next = [&seed] { return seed = seed * 1664525u + 1013904223u; };
+        for (int round = 0; round < 300; ++round) {
+            for (int n = 1 + int(next() % 6); n > 0; --n) {
+                const auto &span = spans[int(next() % quint32(spans.size()))];
+                const qint64 o = next() % 3 ? span.first + qint64(next() % quint32(span.second - span.first))
+                                            : CartridgeStart + next() % (CartridgeEnd - CartridgeStart);
+                image[o] = char(next() >> 24);
+            }
+            if (round == 100)
+                useStringTable(*table);
+            if (round == 120)
+                useStringTable({});
+            const QByteArray &before = round % 50 < 25 ? m_pristine : opened;
+            const Catalogue cat(image, m_pristine);
+            const QVector<FieldChange> fresh = describeChanges(cat, before, image);
+            const QVector<FieldChange> kept = describeChanges(cat, before, image, &cache);
+            QCOMPARE(kept.size(), fresh.size());
+            for (int i = 0; i < fresh.size(); ++i) {
+                QCOMPARE(kept[i].line(), fresh[i].line());
+                QCOMPARE(kept[i].offset, fresh[i].offset);
+                QCOMPARE(kept[i].table, fresh[i].table);
+                QCOMPARE(kept[i].record, fresh[i].record);
+            }
+        }
+    }
+
     void shortOrStrangeImages()
     {
         // A short image keeps only the parts inside it; a blank one lays out without armies.
