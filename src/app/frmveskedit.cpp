@@ -569,7 +569,10 @@ void frmVeskEdit::historyChanged()
     menuRedo->setText(historyText(QStringLiteral("重做"), QStringLiteral("R"), h.redoLabel()));
     menuUndo->setEnabled(h.canUndo() && !m_locked);
     menuRedo->setEnabled(h.canRedo() && !m_locked);
-    setWindowTitle(isModified() ? Caption + QStringLiteral(" *") : Caption);
+    const bool modified = isModified();
+    setWindowTitle(modified ? Caption + QStringLiteral(" *") : Caption);
+    if (!modified)
+        m_journal.restart(h);
     if (m_changes)
         m_changes->refresh();
 }

@@ -421,6 +421,12 @@ void Journal::start(const JournalBase &base, const EditHistory *history)
     m_failure.clear();
 }
 
+void Journal::restart(const EditHistory &history)
+{
+    if (m_base && m_file)
+        start(JournalBase(*m_base), &history);
+}
+
 void Journal::record(EditHistory::Event event, const QString &label, const std::vector<EditHistory::Change> &changes)
 {
     if (event == EditHistory::Event::Clear) {

@@ -94,6 +94,9 @@ public:
     // The steps from now on start from base; what was written before is dropped. A history
     // that leads to base (a save) is written first, so that its steps can still be undone.
     void start(const JournalBase &base, const EditHistory *history = nullptr);
+    // The image is as last opened or saved again: nothing to recover until the next step, which
+    // starts a fresh file from the same base with history as it stands.
+    void restart(const EditHistory &history);
     // Writes down one event of the history (EditHistory::recorded). A clear ends the journal
     // until the next start().
     void record(EditHistory::Event event, const QString &label, const std::vector<EditHistory::Change> &changes);

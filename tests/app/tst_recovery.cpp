@@ -231,6 +231,15 @@ private slots:
         while (images.history.canUndo())
             w->menuUndo_Click();
         QVERIFY(images.WorkImage == loadBuiltInImage());
+        QVERIFY(!QFile::exists(path)); // nothing to recover: back to the file as opened
+        w->menuRedo_Click();
+        const std::optional<JournalContents> again = readJournal(fileBytes(path));
+        QCOMPARE(int(again->history.size()), images.history.steps());
+        QCOMPARE(int(again->entries.size()), 1);
+        ByteImages replayed;
+        replayed.load(loadBuiltInImage());
+        QVERIFY(replayJournal(*again, replayed));
+        QVERIFY(replayed.WorkImage == images.WorkImage);
 
         // Closing without saving, answered, removes the journal.
         dialogs.saveAnswers = {Dialogs::Answer::DontSave};
