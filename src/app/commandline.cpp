@@ -56,6 +56,19 @@ std::optional<QByteArray> loadImage(const QString &path, ConsoleDialogs &dialogs
     return images.WorkImage;
 }
 
+// A file to change: its image as WorkImage, the built-in executable as the reference; nothing
+// (its message shown) when it is refused.
+std::optional<ByteImages> openImages(const QString &path, ConsoleDialogs &dialogs)
+{
+    const std::optional<QByteArray> image = loadImage(path, dialogs);
+    if (!image)
+        return std::nullopt;
+    ByteImages images;
+    images.PristineImage = loadBuiltInImage();
+    images.load(*image);
+    return images;
+}
+
 bool writeOut(const QString &path, const QByteArray &bytes, QTextStream &err)
 {
     if (writeWholeFile(path, bytes))
@@ -111,12 +124,10 @@ int makePatch(const QCommandLineParser &parser, const QStringList &args, QTextSt
     if (kind != FileKind::ChangeList && kind != FileKind::Ips && kind != FileKind::Bps)
         return usage(err, QStringLiteral("输出文件须以 .txt、.ips 或 .bps 结尾。"));
     ConsoleDialogs dialogs(err);
-    const std::optional<QByteArray> image = loadImage(args[0], dialogs);
-    if (!image)
+    std::optional<ByteImages> opened = openImages(args[0], dialogs);
+    if (!opened)
         return Refused;
-    ByteImages images;
-    images.PristineImage = loadBuiltInImage();
-    images.load(*image);
+    ByteImages &images = *opened;
     QByteArray bytes;
     const bool built = kind == FileKind::ChangeList
         ? BuildChangeList(images, bytes, QFileInfo(output).fileName(), dialogs)
@@ -164,12 +175,10 @@ int importTables(const QCommandLineParser &parser, const QStringList &args, QTex
     if (args.size() < 2 || output.isEmpty())
         return usage(err, QStringLiteral("import 需要一个可执行文件、至少一个表格文件和 -o 输出文件。"));
     ConsoleDialogs dialogs(err);
-    const std::optional<QByteArray> image = loadImage(args[0], dialogs);
-    if (!image)
+    std::optional<ByteImages> opened = openImages(args[0], dialogs);
+    if (!opened)
         return Refused;
-    ByteImages images;
-    images.PristineImage = loadBuiltInImage();
-    images.load(*image);
+    ByteImages &images = *opened;
     const GameData::Catalogue catalogue(images.WorkImage, images.PristineImage);
     const TableFiles::Import import = TableFiles::importFiles(images, catalogue, args.mid(1));
     if (!import.ok()) {
