@@ -9,7 +9,8 @@ QWidget *openFirstWindow(const QString &file, ByteImages &images, Dialogs &dialo
 {
     auto *start = new frmStart(images, dialogs, paths);
     start->setAttribute(Qt::WA_DeleteOnClose);
-    if (!file.isEmpty() && start->openFile(QFileInfo(file).absoluteFilePath()))
+    // Unsaved steps of a gone editor are offered first: the file waits for the user's choice.
+    if (!file.isEmpty() && !start->offersRecovery() && start->openFile(QFileInfo(file).absoluteFilePath()))
         return start->mainWindow();
     start->show();
     return start;

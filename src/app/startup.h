@@ -9,5 +9,6 @@ struct ByteImages;
 
 // The first window of a run. With a file named, the start dialog opens it unseen and hands over
 // to the main window, which is returned; with none, or when the file is refused (its message
-// shown), the start dialog is shown and returned. Both delete themselves when closed.
+// shown), the start dialog is shown and returned. So it is, without opening the file, when an
+// editor that is gone left unsaved steps to recover. Both delete themselves when closed.
 QWidget *openFirstWindow(const QString &file, ByteImages &images, Dialogs &dialogs, const EditorPaths &paths);

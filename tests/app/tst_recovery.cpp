@@ -4,6 +4,7 @@
 #include "app/frmstart.h"
 #include "app/frmveskedit.h"
 #include "app/recovery.h"
+#include "app/startup.h"
 #include "editorfolder.h"
 #include "journalsession.h"
 #include "image/patches.h"
@@ -248,6 +249,29 @@ private slots:
         QTRY_VERIFY(!w);
         QVERIFY(!QFile::exists(path));
         QVERIFY(journalsIn(journals(f)).isEmpty());
+    }
+
+    // A file named on the command line waits while unsaved steps are on offer.
+    void aFileToOpenWaitsForTheOffer()
+    {
+        EditorFolder f;
+        const QString exe = f.filePath("game.exe");
+        writeWholeFile(exe, loadBuiltInImage());
+        leaveJournal(f, 2);
+        ByteImages images;
+        ScriptedDialogs dialogs;
+        QPointer<QWidget> first = openFirstWindow(exe, images, dialogs, f.path());
+        QVERIFY(qobject_cast<frmStart *>(first.data()));
+        QVERIFY(images.WorkImage.isEmpty());
+        QTest::mouseClick(static_cast<frmStart *>(first.data())->btnDiscardRecovery, Qt::LeftButton);
+        first->close();
+        QTRY_VERIFY(!first);
+
+        first = openFirstWindow(exe, images, dialogs, f.path()); // nothing on offer now
+        QVERIFY(qobject_cast<frmVeskEdit *>(first.data()));
+        QVERIFY(images.WorkImage == loadBuiltInImage());
+        first->close();
+        QTRY_VERIFY(!first);
     }
 
     void discardRemovesTheJournal()
