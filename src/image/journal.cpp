@@ -471,16 +471,23 @@ bool Journal::open()
     if (m_file)
         return true;
     if (!m_lock) {
+        // Named by time and process; a second journal of the same moment takes a number.
         QDir().mkpath(m_folder);
-        m_path = QDir(m_folder).filePath(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss-zzz")) +
-                                         QStringLiteral("-%1.journal").arg(QCoreApplication::applicationPid()));
-        auto lock = std::make_shared<QLockFile>(m_path + QStringLiteral(".lock"));
-        lock->setStaleLockTime(0);
-        if (!lock->tryLock(0)) {
-            fail(QStringLiteral("无法锁定 %1").arg(m_path));
+        const QString stem = QDir(m_folder).filePath(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss-zzz"))
+                                                     + QStringLiteral("-%1").arg(QCoreApplication::applicationPid()));
+        for (int n = 0; !m_lock && n < 100; ++n) {
+            const QString path = stem + (n ? QStringLiteral("-%1").arg(n) : QString()) + QStringLiteral(".journal");
+            auto lock = std::make_shared<QLockFile>(path + QStringLiteral(".lock"));
+            lock->setStaleLockTime(0);
+            if (!QFile::exists(path) && lock->tryLock(0)) {
+                m_lock = lock;
+                m_path = path;
+            }
+        }
+        if (!m_lock) {
+            fail(QDir::toNativeSeparators(m_folder));
             return false;
         }
-        m_lock = lock;
     }
     m_file = std::make_unique<QFile>(m_path);
     if (!m_file->open(QIODevice::WriteOnly | QIODevice::Truncate)) {

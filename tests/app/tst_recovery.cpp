@@ -17,6 +17,7 @@
 #include <QLockFile>
 #include <QProcess>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTest>
 #include <QtEndian>
 
@@ -361,7 +362,33 @@ private slots:
         QVERIFY(!second.journalPath().isEmpty());
         QVERIFY(second.journalPath() != running.journal.path());
         QCOMPARE(journalsIn(journals(f)).size(), 2);
+        // Two journals begun in the same moment of one process get names of their own.
+        JournalSession a(journals(f)), b(journals(f));
+        a.play(0);
+        b.play(0);
+        QVERIFY(a.journal.failure().isEmpty() && b.journal.failure().isEmpty());
+        QVERIFY(a.journal.path() != b.journal.path());
+        QCOMPARE(journalsIn(journals(f)).size(), 4);
         running.journal.discard();
+    }
+
+    // Where no journal can be written the window says so once and goes on editing.
+    void aJournalThatCannotBeWrittenIsNamed()
+    {
+        EditorFolder f;
+        writeWholeFile(f.filePath("Data"), "a file where the folder would be");
+        ByteImages images;
+        images.OpenedImage = loadBuiltInImage();
+        images.load(images.OpenedImage);
+        ScriptedDialogs dialogs;
+        frmVeskEdit w(images, dialogs, f.path());
+        images.write(CartridgeStart, byteAt(images.WorkImage, CartridgeStart) ^ 1);
+        QVERIFY2(w.statusBar()->currentMessage().startsWith("无法写入恢复文件："), qPrintable(w.statusBar()->currentMessage()));
+        w.statusBar()->clearMessage();
+        images.write(CartridgeStart + 1, byteAt(images.WorkImage, CartridgeStart + 1) ^ 1);
+        QVERIFY(w.statusBar()->currentMessage().isEmpty());
+        QVERIFY(w.windowTitle().endsWith(" *"));
+        QVERIFY(w.menuUndo->isEnabled());
     }
 
     void aDamagedJournalGetsAMessageAtStart()
