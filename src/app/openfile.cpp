@@ -1,5 +1,6 @@
 #include "app/openfile.h"
 
+#include "gamedata/patchmerge.h"
 #include "image/byteimages.h"
 #include "image/dialogs.h"
 #include "image/mymodule.h"
@@ -14,8 +15,13 @@ bool loadFile(ByteImages &images, const QString &path, Dialogs &dialogs)
     case FileKind::ChangeList:
         return ReadChangeList(images, path, dialogs);
     case FileKind::Ips:
-    case FileKind::Bps:
-        return ReadPatch(images, path, kind, dialogs);
+    case FileKind::Bps: {
+        // A patch of the executable, or of the bare cartridge shifted into place.
+        const auto read = PatchMerge::readPatchFile(path, kind, loadBuiltInImage(), dialogs);
+        if (read)
+            images.load(read->image());
+        return read.has_value();
+    }
     default: {
         // A name from outside a file dialog may be a folder or gone.
         const QFileInfo info(path);

@@ -48,9 +48,9 @@ std::pair<qint64, qint64> lineBytes(const Field &field, const Slot &slot)
     return {from, slot.offset + slot.size - from};
 }
 
-// A painted map: the cells whose tile differs; the bytes when either stream cannot be read
-// within its own bytes.
-QString mapChange(const Slot &slot, const QByteArray &before, const QByteArray &after)
+} // namespace
+
+QString mapChangeText(const Slot &slot, const QByteArray &before, const QByteArray &after)
 {
     const qint64 from = std::max<qint64>(0, slot.offset - MapHeader);
     const DecodedMap a = decodeMap(before.mid(from, slot.offset + slot.size - from), slot.offset - 3 - from);
@@ -66,8 +66,6 @@ QString mapChange(const Slot &slot, const QByteArray &before, const QByteArray &
         bytes += o >= before.size() || o >= after.size() || before[o] != after[o];
     return QStringLiteral("%1 字节").arg(bytes);
 }
-
-} // namespace
 
 QString uncoveredGroup()
 {
@@ -107,7 +105,7 @@ QVector<FieldChange> describeChanges(const Catalogue &catalogue, const QByteArra
                 }
                 FieldChange c{t, r, s, slot.offset, slot.size, table.name + u' ' + record.name, table.slotCaption(slot)};
                 if (field.show == Show::Map)
-                    c.text += QStringLiteral(": ") + mapChange(slot, before, after);
+                    c.text += QStringLiteral(": ") + mapChangeText(slot, before, after);
                 else
                     c.text += QStringLiteral(": ") + Catalogue::valueText(field, slot, before) + QStringLiteral(" => ")
                         + Catalogue::valueText(field, slot, after);

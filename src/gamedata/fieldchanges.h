@@ -58,5 +58,9 @@ QVector<FieldChange> describeChanges(const GameData::Catalogue &catalogue, const
 // or only the address when no field holds it.
 QString describeByte(const GameData::Catalogue &catalogue, const QByteArray &image, qint64 offset);
 
+// A painted map's change: the cells whose tile differs ("12 格"), or the bytes ("30 字节") when
+// either stream cannot be read within its own bytes.
+QString mapChangeText(const GameData::Slot &slot, const QByteArray &before, const QByteArray &after);
+
 // The lines, one per change, as "导出..." writes them: UTF-8, CR LF.
 QByteArray changeListText(const QVector<FieldChange> &changes);

@@ -22,6 +22,7 @@ void EditHistory::begin(const QString &caption, Base base)
     if (m_depth++ > 0)
         return; // joins the step already open
     m_open = Step{caption, {}};
+    m_openTop = -1;
     m_base = base;
     m_labelSet = false;
 }
@@ -50,12 +51,15 @@ bool EditHistory::write(QByteArray &image, qint64 offset, int value)
     const quint8 before = quint8(image.at(offset));
     image[offset] = char(value);
     ++m_revision;
-    auto it = std::find_if(m_open.changes.begin(), m_open.changes.end(),
-                           [offset](const Change &c) { return c.offset == offset; });
+    // Writes in rising order (a whole patch) need no search for an earlier write of the byte.
+    auto it = offset > m_openTop ? m_open.changes.end()
+                                 : std::find_if(m_open.changes.begin(), m_open.changes.end(),
+                                                [offset](const Change &c) { return c.offset == offset; });
     if (it == m_open.changes.end())
         m_open.changes.push_back({quint32(offset), before, quint8(value)});
     else
         it->after = quint8(value);
+    m_openTop = std::max(m_openTop, offset);
     if (own)
         end();
     return true;

@@ -87,6 +87,7 @@ private:
     int m_done = 0; // steps [0, m_done) are in the image
     int m_depth = 0;
     Step m_open;
+    qint64 m_openTop = -1; // the highest offset written in the open step
     Base m_base = Base::None;
     bool m_labelSet = false;
     quint64 m_revision = 0;
