@@ -1,6 +1,7 @@
 #include "app/frmveskedit.h"
 
 #include "app/frmabout.h"
+#include "app/frmapplypatch.h"
 #include "app/frmchanges.h"
 #include "app/openfile.h"
 #include "battlefield/enemytypepage.h"
@@ -83,6 +84,20 @@ frmVeskEdit::frmVeskEdit(ByteImages &images, Dialogs &dialogs, const EditorPaths
     menuSave->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     menuPreview = menuFile->addAction(QStringLiteral("查看补丁(&P)..."), this, &frmVeskEdit::menuPreview_Click);
     menuPreview->setObjectName(QStringLiteral("menuPreview"));
+    menuApplyPatch = menuFile->addAction(QStringLiteral("应用补丁(&A)..."), this, [this] {
+        if (!m_locked)
+            applyPatchFromMenu(this, m_images, m_dialogs, [this](const QString &label) {
+                refreshViews(true);
+                statusBar()->showMessage(label.isEmpty() ? QStringLiteral("没有写入任何字节") : QStringLiteral("已") + label);
+            });
+    });
+    menuApplyPatch->setObjectName(QStringLiteral("menuApplyPatch"));
+    menuApplyPatch->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
+    menuExportCartridgePatch = menuFile->addAction(QStringLiteral("导出卡带补丁(&C)..."), this, [this] {
+        if (const QString path = m_locked ? QString() : exportCartridgePatch(m_images, m_dialogs); !path.isEmpty())
+            statusBar()->showMessage(QStringLiteral("已导出卡带补丁 ") + path);
+    });
+    menuExportCartridgePatch->setObjectName(QStringLiteral("menuExportCartridgePatch"));
     menuFile->addSeparator();
     menuExportTables = menuFile->addAction(QStringLiteral("导出表格(&X)..."), this, &frmVeskEdit::menuExportTables_Click);
     menuExportTables->setObjectName(QStringLiteral("menuExportTables"));
@@ -463,6 +478,8 @@ void frmVeskEdit::LockMainWindow(bool lock)
     menuRecent->setEnabled(!lock);
     menuFind->setEnabled(!lock);
     menuPreview->setEnabled(!lock);
+    menuApplyPatch->setEnabled(!lock);
+    menuExportCartridgePatch->setEnabled(!lock);
     menuExportTables->setEnabled(!lock);
     menuImportTables->setEnabled(!lock);
     historyChanged();

@@ -51,6 +51,8 @@ public:
     QAction *menuOpen;
     QAction *menuSave;
     QAction *menuPreview; // "查看补丁(&P)..."
+    QAction *menuApplyPatch; // "应用补丁(&A)...", onto the work in hand
+    QAction *menuExportCartridgePatch; // "导出卡带补丁(&C)..."
     QAction *menuExportTables; // "导出表格(&X)..."
     QAction *menuImportTables; // "导入表格(&I)..."
     QMenu *menuRecent; // menuRecent_0 .. the most recent file first
