@@ -2,6 +2,7 @@
 
 #include "app/openfile.h"
 #include "gamedata/fieldchanges.h"
+#include "gamedata/patchmerge.h"
 #include "gamedata/tablefiles.h"
 #include "image/builtindata.h"
 #include "image/byteimages.h"
@@ -16,10 +17,10 @@
 namespace {
 
 const QStringList Commands = {QStringLiteral("apply"), QStringLiteral("make-patch"), QStringLiteral("changes"),
-                              QStringLiteral("export"), QStringLiteral("import")};
+                              QStringLiteral("export"), QStringLiteral("import"), QStringLiteral("merge")};
 // Options that take a value: the word after them is never the command.
 const QStringList ValueOptions = {QStringLiteral("-o"), QStringLiteral("--output"), QStringLiteral("--base"),
-                                  QStringLiteral("--reference"), QStringLiteral("--strings")};
+                                  QStringLiteral("--reference"), QStringLiteral("--strings"), QStringLiteral("--prefer")};
 
 enum Exit { Done = 0, Refused = 1, Usage = 2 };
 
@@ -92,6 +93,8 @@ int apply(const QCommandLineParser &parser, const QStringList &args, QTextStream
     const FileKind kind = fileKind(patch);
     if (kind != FileKind::ChangeList && kind != FileKind::Ips && kind != FileKind::Bps)
         return usage(err, QStringLiteral("补丁须为修改清单（.txt）、IPS（.ips）或 BPS（.bps）文件。"));
+    if (kind == FileKind::ChangeList && parser.isSet(QStringLiteral("cartridge")))
+        return usage(err, QStringLiteral("--cartridge 只用于 IPS 和 BPS 补丁。"));
     ConsoleDialogs dialogs(err);
     QByteArray base = loadBuiltInImage();
     if (parser.isSet(QStringLiteral("base"))) {
@@ -109,10 +112,15 @@ int apply(const QCommandLineParser &parser, const QStringList &args, QTextStream
         err << missingFile() << Qt::endl;
         return Refused;
     }
-    const std::optional<QByteArray> result = applyPatchFile(patch, kind, base, dialogs);
+    // An IPS is read as the flag says; a BPS names its base by its source size.
+    const bool cartridge = parser.isSet(QStringLiteral("cartridge"));
+    const auto result = PatchMerge::readPatchFile(patch, kind, base, dialogs,
+                                                  cartridge ? std::optional(PatchMerge::Base::Cartridge)
+                                                  : kind == FileKind::Ips ? std::optional(PatchMerge::Base::Executable)
+                                                                          : std::nullopt);
     if (!result)
         return Refused;
-    return writeOut(output, *result, err) ? Done : Refused;
+    return writeOut(output, result->image(), err) ? Done : Refused;
 }
 
 int makePatch(const QCommandLineParser &parser, const QStringList &args, QTextStream &err)
@@ -123,12 +131,21 @@ int makePatch(const QCommandLineParser &parser, const QStringList &args, QTextSt
     const FileKind kind = fileKind(output);
     if (kind != FileKind::ChangeList && kind != FileKind::Ips && kind != FileKind::Bps)
         return usage(err, QStringLiteral("输出文件须以 .txt、.ips 或 .bps 结尾。"));
+    const bool cartridge = parser.isSet(QStringLiteral("cartridge"));
+    if (kind == FileKind::ChangeList && cartridge)
+        return usage(err, QStringLiteral("--cartridge 只用于 IPS 和 BPS 补丁。"));
     ConsoleDialogs dialogs(err);
     std::optional<ByteImages> opened = openImages(args[0], dialogs);
     if (!opened)
         return Refused;
     ByteImages &images = *opened;
     QByteArray bytes;
+    if (cartridge) {
+        bytes = PatchMerge::encodeCartridgePatch(kind, images.PristineImage, images.WorkImage);
+        if (bytes.isEmpty())
+            err << QStringLiteral("没有进行任何修改，请修改后再保存！") << Qt::endl;
+        return !bytes.isEmpty() && writeOut(output, bytes, err) ? Done : Refused;
+    }
     const bool built = kind == FileKind::ChangeList
         ? BuildChangeList(images, bytes, QFileInfo(output).fileName(), dialogs)
         : BuildPatch(images, kind, bytes, dialogs);
@@ -190,6 +207,53 @@ int importTables(const QCommandLineParser &parser, const QStringList &args, QTex
     return writeOut(output, images.WorkImage, err) ? Done : Refused;
 }
 
+// Patches applied in turn onto BASE; conflicts listed, and settled only by --prefer.
+int mergePatches(const QCommandLineParser &parser, const QStringList &args, QTextStream &out, QTextStream &err)
+{
+    const QString output = parser.value(QStringLiteral("output"));
+    const QString prefer = parser.value(QStringLiteral("prefer"));
+    if (args.size() < 2 || output.isEmpty())
+        return usage(err, QStringLiteral("merge 需要一个可执行文件、至少一个补丁和 -o 输出文件。"));
+    if (parser.isSet(QStringLiteral("prefer")) && prefer != QStringLiteral("patch") && prefer != QStringLiteral("current"))
+        return usage(err, QStringLiteral("--prefer 只取 patch 或 current。"));
+    for (const QString &patch : args.mid(1)) {
+        const FileKind kind = fileKind(patch);
+        if (kind != FileKind::ChangeList && kind != FileKind::Ips && kind != FileKind::Bps)
+            return usage(err, QStringLiteral("补丁须为修改清单（.txt）、IPS（.ips）或 BPS（.bps）文件。"));
+    }
+    ConsoleDialogs dialogs(err);
+    std::optional<ByteImages> opened = openImages(args[0], dialogs);
+    if (!opened)
+        return Refused;
+    ByteImages &images = *opened;
+    int conflicts = 0;
+    for (const QString &path : args.mid(1)) {
+        if (!QFileInfo(path).isFile()) {
+            err << missingFile() << Qt::endl;
+            return Refused;
+        }
+        const auto read = PatchMerge::readPatchFile(path, fileKind(path), images.PristineImage, dialogs);
+        if (!read)
+            return Refused;
+        const QString name = QFileInfo(path).fileName();
+        const PatchMerge::Merge m = PatchMerge::mergeBytes(images.PristineImage, images.WorkImage, read->image());
+        int lines = 0;
+        if (m.conflicts > 0) {
+            const PatchMerge::MergeLines described =
+                PatchMerge::describeMerge(images.PristineImage, images.WorkImage, read->image(), m);
+            lines = described.conflictLines;
+            for (int i = 0; i < lines; ++i)
+                out << name << QStringLiteral(": ") << described.lines[i].line() << '\n';
+        }
+        conflicts += lines;
+        PatchMerge::applyMerge(images, m, prefer != QStringLiteral("patch"), name, lines);
+    }
+    out.flush();
+    if (conflicts > 0 && prefer.isEmpty())
+        return Refused;
+    return writeOut(output, images.WorkImage, err) ? Done : Refused;
+}
+
 } // namespace
 
 void addProgramOptions(QCommandLineParser &parser)
@@ -199,8 +263,9 @@ void addProgramOptions(QCommandLineParser &parser)
         "不给命令时打开窗口；给出文件时直接打开它：可执行文件（.exe）、修改清单（.txt）、IPS 补丁（.ips）或 BPS 补丁（.bps）。\n"
         "\n"
         "命令（不打开窗口；结束码 0 完成，1 输入被拒绝，2 用法错误）：\n"
-        "  apply PATCH -o OUT.exe [--base EXE]   把修改清单、IPS 或 BPS 补丁应用到自带文件（或 EXE），写出 OUT\n"
-        "  make-patch EXE -o OUT.txt|.ips|.bps  按 OUT 的结尾写出 EXE 相对自带文件的修改清单或补丁\n"
+        "  apply PATCH -o OUT.exe [--base EXE] [--cartridge]   把修改清单、IPS 或 BPS 补丁应用到自带文件（或 EXE），写出 OUT\n"
+        "  make-patch EXE -o OUT.txt|.ips|.bps [--cartridge]  按 OUT 的结尾写出 EXE 相对自带文件的修改清单或补丁\n"
+        "  merge BASE PATCH... -o OUT.exe [--prefer patch|current]   把补丁依次加到 BASE 上；有冲突时逐行列出，不写入\n"
         "  changes FILE [FILE2]                 按字段列出文件相对自带文件（或两个文件之间）的修改\n"
         "  export EXE DIR                       把 EXE 的各个表格写成 CSV 文件，放进 DIR\n"
         "  import EXE FILE... -o OUT.exe        把 CSV 表格导入 EXE，写出 OUT；有错误时全部列出，不写入"));
@@ -212,6 +277,10 @@ void addProgramOptions(QCommandLineParser &parser)
                                         QStringLiteral("命令写出的文件"), QStringLiteral("OUT")));
     parser.addOption(QCommandLineOption(QStringLiteral("base"), QStringLiteral("apply：应用补丁的可执行文件"),
                                         QStringLiteral("EXE")));
+    parser.addOption(QCommandLineOption(QStringLiteral("cartridge"),
+                                        QStringLiteral("apply、make-patch：补丁针对卡带文件（偏移从卡带开头算起）")));
+    parser.addOption(QCommandLineOption(QStringLiteral("prefer"), QStringLiteral("merge：冲突处取补丁（patch）或当前（current）的值"),
+                                        QStringLiteral("patch|current")));
     parser.addOption(QCommandLineOption(QStringLiteral("reference"),
                                         QStringLiteral("用另一个 712,704 字节的可执行文件代替自带文件作为比较基准"),
                                         QStringLiteral("EXE")));
@@ -276,10 +345,16 @@ int runCommand(const QCommandLineParser &parser, QTextStream &out, QTextStream &
     const QStringList args = positional.mid(1);
     if (parser.isSet(QStringLiteral("base")) && command != QStringLiteral("apply"))
         return usage(err, QStringLiteral("--base 只用于 apply。"));
+    if (parser.isSet(QStringLiteral("cartridge")) && command != QStringLiteral("apply") && command != QStringLiteral("make-patch"))
+        return usage(err, QStringLiteral("--cartridge 只用于 apply 和 make-patch。"));
+    if (parser.isSet(QStringLiteral("prefer")) && command != QStringLiteral("merge"))
+        return usage(err, QStringLiteral("--prefer 只用于 merge。"));
     if (command == QStringLiteral("apply"))
         return apply(parser, args, err);
     if (command == QStringLiteral("make-patch"))
         return makePatch(parser, args, err);
+    if (command == QStringLiteral("merge"))
+        return mergePatches(parser, args, out, err);
     if (parser.isSet(QStringLiteral("output")) && command != QStringLiteral("import"))
         return usage(err, QStringLiteral("-o 不用于 %1。").arg(command));
     if (command == QStringLiteral("changes"))

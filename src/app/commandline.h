@@ -10,8 +10,9 @@ class QTextStream;
 // one it runs without a display, prints its output on standard output and its messages (the
 // window's texts) on standard error, and ends with 0 (done), 1 (input refused) or 2 (wrong
 // usage):
-//   veskedit apply PATCH -o OUT.exe [--base EXE]
-//   veskedit make-patch EXE -o OUT.txt|OUT.ips|OUT.bps
+//   veskedit apply PATCH -o OUT.exe [--base EXE] [--cartridge]
+//   veskedit make-patch EXE -o OUT.txt|OUT.ips|OUT.bps [--cartridge]
+//   veskedit merge BASE PATCH... -o OUT.exe [--prefer patch|current]
 //   veskedit changes FILE [FILE2]
 //   veskedit export EXE DIR
 //   veskedit import EXE FILE... -o OUT.exe
