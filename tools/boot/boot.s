@@ -2,6 +2,10 @@
 ; cartridge's own bytes, and scrolls it with the d-pad. MMC1 (SLROM): 16 program banks of 16 KiB,
 ; the last fixed at $C000 with this program in it; 16 character banks of 8 KiB.
 ;
+; The two name tables side by side hold all 32 columns of cells the map may have, so scrolling
+; sideways only moves the picture. Their 15 rows of cells are a ring: scrolling down or up
+; draws the one row that comes into view over the one that leaves, in two frames.
+;
 ; The generator fills the tables at the start of this block (see boot.cfg) before it places
 ; the block at $C000 of the last bank.
 
@@ -44,17 +48,23 @@ left:       .res 1              ; first cell shown
 top:        .res 1
 max_left:   .res 1
 max_top:    .res 1
-row:        .res 1
+ring_top:   .res 1              ; the ring row that shows the top row: top mod 15
+slot:       .res 1              ; the ring row being drawn, and the map row drawn into it
+map_row:    .res 1
+pending:    .res 1              ; 1: its upper tiles still to write, 2: its lower ones
+rising:     .res 1              ; scrolling up: the view moves once the new row is written
 col:        .res 1
 tmp:        .res 1
+mask:       .res 1
 pad:        .res 1
 last_pad:   .res 1
 delay:      .res 1
 frames:     .res 1
 
 .segment "BSS"
-row_pattern: .res SCREEN_W
-palettes:    .res 256           ; palette of each cell on screen, 16 a row
+upper:      .res 64             ; the patterns of one row of cells: name table 0, then 1
+lower:      .res 64
+attributes: .res 128            ; copies of both attribute tables
 
 .macro mmc1_write reg
     sta reg
@@ -110,14 +120,43 @@ reset:
     lda #0
     mmc1_write MMC1_CHR0
 
+    lda #$80                    ; NMI each frame
+    sta PPUCTRL
     jsr decode_map
     jsr load_palette
     jsr draw_screen
     jsr wait_frame
-    jsr show
+    jsr set_scroll
+    lda #%00001010              ; background, also in the leftmost column
+    sta PPUMASK
 
 main:
     jsr wait_frame
+    lda pending                 ; a row coming into view, written in the time between frames
+    beq @scroll
+    cmp #1
+    bne @second
+    jsr write_upper
+    inc pending
+    jmp @scroll
+@second:
+    jsr write_lower
+    lda #0
+    sta pending
+    lda rising
+    beq @scroll
+    lda #0
+    sta rising
+    dec top
+    lda ring_top
+    clc
+    adc #SCREEN_H - 1
+    jsr mod15
+    sta ring_top
+@scroll:
+    jsr set_scroll
+    lda pending
+    bne main
     jsr read_pad
     lda pad
     and #$0F
@@ -137,12 +176,6 @@ main:
     sta delay
 @step:
     jsr move_view
-    bcc @done
-    lda #0
-    sta PPUMASK
-    jsr draw_screen
-    jsr wait_frame
-    jsr show
     jmp @done
 @idle:
     lda #1
@@ -152,20 +185,38 @@ main:
     sta last_pad
     jmp main
 
-; Rendering on, scrolled to the top left, NMI each frame.
-show:
-    lda #$80
+; Name table and scroll for the view; NMI each frame.
+set_scroll:
+    lda left
+    lsr a
+    lsr a
+    lsr a
+    lsr a
+    and #1
+    ora #$80
     sta PPUCTRL
-    lda #0
+    lda left
+    asl a
+    asl a
+    asl a
+    asl a
     sta PPUSCROLL
+    lda ring_top
+    asl a
+    asl a
+    asl a
+    asl a
     sta PPUSCROLL
-    lda #%00001010              ; background, also in the leftmost column
-    sta PPUMASK
     rts
 
+; A mod 15, for A below 30.
+mod15:
+    cmp #SCREEN_H
+    bcc :+
+    sbc #SCREEN_H
+:   rts
+
 wait_frame:
-    lda #$80
-    sta PPUCTRL
     lda frames
 @wait:
     cmp frames
@@ -191,29 +242,10 @@ read_pad:
     bne @bit
     rts
 
-; Moves the view one cell as the d-pad says; carry set when it moved.
+; Moves the view one cell as the d-pad says: sideways at once, down or up with a new row.
 move_view:
-    lda left
-    ldx top
-    sta col
-    stx row
     lda pad
-    and #$08                    ; up
-    beq @down
-    lda top
-    beq @down
-    dec top
-@down:
-    lda pad
-    and #$04
-    beq @left
-    lda top
-    cmp max_top
-    bcs @left
-    inc top
-@left:
-    lda pad
-    and #$02
+    and #$02                    ; left
     beq @right
     lda left
     beq @right
@@ -221,22 +253,51 @@ move_view:
 @right:
     lda pad
     and #$01
-    beq @compare
+    beq @down
     lda left
     cmp max_left
-    bcs @compare
+    bcs @down
     inc left
-@compare:
-    lda left
-    cmp col
-    bne @moved
+@down:
+    lda pad
+    and #$04
+    beq @up
     lda top
-    cmp row
-    bne @moved
+    cmp max_top
+    bcs @up
+    lda ring_top                ; the top row's ring row takes the row below the view
+    sta slot
+    lda top
     clc
-    rts
-@moved:
-    sec
+    adc #SCREEN_H
+    sta map_row
+    inc top
+    lda ring_top
+    clc
+    adc #1
+    jsr mod15
+    sta ring_top
+    jmp @draw
+@up:
+    lda pad
+    and #$08
+    beq @end
+    lda top
+    beq @end
+    lda ring_top                ; the bottom row's ring row takes the row above the view
+    clc
+    adc #SCREEN_H - 1
+    jsr mod15
+    sta slot
+    ldx top
+    dex
+    stx map_row
+    inc rising
+@draw:
+    jsr prepare_row
+    lda #1
+    sta pending
+@end:
     rts
 
 ; ---- The map: height - 1, width - 1, two bytes skipped, then the run-length tile stream. ----
@@ -384,130 +445,222 @@ load_palette:
     bne @copy
     rts
 
-; Fills the first name table from the view; rendering must be off.
+; Both name tables from the view; rendering must be off.
 draw_screen:
-    bit PPUSTATUS
-    lda #$20
-    sta PPUADDR
-    lda #$00
-    sta PPUADDR
-    sta row
+    lda #0
+    sta slot
 @row:
-    ; The patterns and palettes of this row's cells.
-    lda row
+    lda slot
     clc
     adc top
-    sta tmp                     ; map row
+    sta map_row
+    jsr prepare_row
+    jsr write_upper
+    jsr write_lower
+    inc slot
+    lda slot
+    cmp #SCREEN_H
+    bne @row
+    rts
+
+; The patterns of map row map_row into upper and lower, its palettes into the attribute copies
+; at ring row slot.
+prepare_row:
+    lda map_row
     lsr a
     lsr a
     lsr a
     clc
     adc #>MAP
     sta dst+1
-    lda tmp
+    lda map_row
     asl a
     asl a
     asl a
     asl a
     asl a
     sta dst
-    lda row
-    asl a
-    asl a
-    asl a
-    asl a
-    tax                         ; row * 16 into palettes
     lda #0
     sta col
 @cell:
-    lda row                     ; off the map: blank patterns, palette 0
-    clc
-    adc top
+    ldx #0                      ; off the map: blank patterns, palette 0
+    stx tmp
+    lda map_row
     cmp view_h
-    bcs @blank
+    bcs @patterns
     lda col
-    clc
-    adc left
     cmp view_w
-    bcs @blank
+    bcs @patterns
     tay
     lda (dst),y
     tay
     lda cell_palette,y
     and #3
-    sta palettes,x
-    lda cell_pattern,y
-    jmp @store
-@blank:
-    lda #0
-    sta palettes,x
-@store:
-    ldy col
-    sta row_pattern,y
-    inx
+    sta tmp
+    ldx cell_pattern,y
+@patterns:
+    lda col
+    asl a
+    tay
+    txa
+    sta upper,y
+    clc
+    adc #1
+    sta upper+1,y
+    adc #1
+    sta lower,y
+    adc #1
+    sta lower+1,y
+    ; The attribute byte of the cell: 8 a row of 2 x 2 cells, 64 a name table.
+    lda slot
+    and #$FE
+    asl a
+    asl a
+    sta mask
+    lda col
+    and #$0F
+    lsr a
+    ora mask
+    sta mask
+    lda col
+    and #$10
+    asl a
+    asl a
+    ora mask
+    tax
+    ; Its two bits: 0, 2, 4 or 6 up.
+    lda slot
+    and #1
+    asl a
+    asl a
+    sta mask
+    lda col
+    and #1
+    asl a
+    ora mask
+    tay
+    lda #3
+    sta mask
+@shift:
+    dey
+    bmi @set
+    asl tmp
+    asl mask
+    jmp @shift
+@set:
+    lda mask
+    eor #$FF
+    and attributes,x
+    ora tmp
+    sta attributes,x
     inc col
     lda col
-    cmp #SCREEN_W
-    bne @cell
-    ; Upper then lower half of the row's cells.
-    ldx #0
-@upper:
-    lda row_pattern,x
-    sta PPUDATA
-    clc
-    adc #1
-    sta PPUDATA
-    inx
-    cpx #SCREEN_W
-    bne @upper
-    ldx #0
-@lower:
-    lda row_pattern,x
-    clc
-    adc #2
-    sta PPUDATA
-    adc #1
-    sta PPUDATA
-    inx
-    cpx #SCREEN_W
-    bne @lower
-    inc row
-    lda row
-    cmp #SCREEN_H
-    beq @attributes
-    jmp @row
-@attributes:
+    cmp #32
+    beq :+
+    jmp @cell
+:   rts
 
-    ; Attributes: one byte for each 2 x 2 cells, the last row half off the screen.
+; The PPU address of ring row slot's upper (A = $00) or lower (A = $20) tiles in the name table
+; whose high byte is in X.
+row_address:
+    sta tmp
+    stx mask
+    bit PPUSTATUS
+    lda slot
+    lsr a
+    lsr a
+    clc
+    adc mask
+    sta PPUADDR
+    lda slot
+    asl a
+    asl a
+    asl a
+    asl a
+    asl a
+    asl a
+    ora tmp
+    sta PPUADDR
+    rts
+
+write_upper:
+    lda #$00
+    ldx #$20
+    jsr row_address
+    ldx #0
+@left:
+    lda upper,x
+    sta PPUDATA
+    inx
+    cpx #32
+    bne @left
+    lda #$00
+    ldx #$24
+    jsr row_address
+    ldx #32
+@right:
+    lda upper,x
+    sta PPUDATA
+    inx
+    cpx #64
+    bne @right
+    rts
+
+; The lower tiles and the attributes of ring row slot.
+write_lower:
+    lda #$20
+    ldx #$20
+    jsr row_address
+    ldx #0
+@left:
+    lda lower,x
+    sta PPUDATA
+    inx
+    cpx #32
+    bne @left
+    lda #$20
+    ldx #$24
+    jsr row_address
+    ldx #32
+@right:
+    lda lower,x
+    sta PPUDATA
+    inx
+    cpx #64
+    bne @right
+    lda slot
+    and #$FE
+    asl a
+    asl a
+    sta tmp                     ; the attribute row, times 8
     lda #$23
     sta PPUADDR
-    lda #$C0
+    lda tmp
+    ora #$C0
     sta PPUADDR
-    ldx #0                      ; top left cell of the block, in palettes
-@attribute:
-    lda palettes+17,x           ; bottom right
-    asl a
-    asl a
-    ora palettes+16,x           ; bottom left
-    asl a
-    asl a
-    ora palettes+1,x            ; top right
-    asl a
-    asl a
-    ora palettes,x              ; top left
+    ldx tmp
+    ldy #8
+@attributes0:
+    lda attributes,x
     sta PPUDATA
     inx
-    inx
-    txa
-    and #$0F
-    bne @attribute
-    txa
-    clc
-    adc #16                     ; next pair of rows
+    dey
+    bne @attributes0
+    lda #$27
+    sta PPUADDR
+    lda tmp
+    ora #$C0
+    sta PPUADDR
+    lda tmp
+    ora #64
     tax
-    beq @end
-    jmp @attribute
-@end:
+    ldy #8
+@attributes1:
+    lda attributes,x
+    sta PPUDATA
+    inx
+    dey
+    bne @attributes1
     rts
 
 .segment "VECTORS"
