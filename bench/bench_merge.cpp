@@ -66,6 +66,7 @@ void BM_MergeWrite(benchmark::State &state)
     for (auto _ : state) {
         state.PauseTiming();
         images.load(d.work);
+        images.WorkImage.detach(); // as an image being edited is
         state.ResumeTiming();
         written = PatchMerge::applyMerge(images, merge, false, QStringLiteral("whole.bps"), 1);
     }

@@ -181,16 +181,6 @@ Merge mergeBytes(const QByteArray &pristine, const QByteArray &work, const QByte
     return m;
 }
 
-std::vector<EditHistory::Change> Merge::writes(const QByteArray &work, bool keepCurrent) const
-{
-    std::vector<EditHistory::Change> out;
-    out.reserve(bytes.size());
-    for (const Byte &b : bytes)
-        if (!(keepCurrent && b.conflict))
-            out.push_back({b.offset, quint8(work[b.offset]), b.value});
-    return out;
-}
-
 MergeLines describeMerge(const QByteArray &pristine, const QByteArray &work, const QByteArray &patched,
                          const Merge &merge)
 {
@@ -252,16 +242,17 @@ MergeLines describeMerge(const QByteArray &pristine, const QByteArray &work, con
 
 int applyMerge(ByteImages &images, const Merge &merge, bool keepCurrent, const QString &name, int conflictLines)
 {
-    const std::vector<EditHistory::Change> writes = merge.writes(images.WorkImage, keepCurrent);
-    if (writes.empty())
+    const int count = int(merge.bytes.size()) - (keepCurrent ? merge.conflicts : 0);
+    if (count == 0)
         return 0;
-    const QString label =
-        QStringLiteral("应用补丁 %1（%2 字节，%3 处冲突）").arg(name).arg(writes.size()).arg(conflictLines);
+    const QString label = QStringLiteral("应用补丁 %1（%2 字节，%3 处冲突）").arg(name).arg(count).arg(conflictLines);
     EditStep step(images, label);
     images.history.setLabel(label);
-    for (const EditHistory::Change &c : writes)
-        images.write(c.offset, c.after);
-    return int(writes.size());
+    images.history.reserve(size_t(count));
+    for (const Merge::Byte &b : merge.bytes)
+        if (!(keepCurrent && b.conflict))
+            images.write(b.offset, b.value);
+    return count;
 }
 
 QByteArray encodeCartridgePatch(FileKind kind, const QByteArray &pristine, const QByteArray &work)

@@ -70,9 +70,6 @@ struct Merge {
     std::vector<Byte> bytes; // rising offsets; bytes the work already holds are left out
     int conflicts = 0;       // conflicting bytes
     bool changes = false;    // the patch changes anything at all
-
-    // The bytes written by "应用" (every one) or with the current values kept at conflicts.
-    std::vector<EditHistory::Change> writes(const QByteArray &work, bool keepCurrent) const;
 };
 Merge mergeBytes(const QByteArray &pristine, const QByteArray &work, const QByteArray &patched);
 

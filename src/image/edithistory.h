@@ -34,6 +34,12 @@ public:
     void setLabel(const QString &label);
     void end();
     bool stepOpen() const { return m_depth > 0; }
+    // Room for n more writes in the open step (a write of many bytes at once).
+    void reserve(size_t n)
+    {
+        if (m_depth > 0)
+            m_open.changes.reserve(m_open.changes.size() + n);
+    }
 
     // Writes one byte of image and records it; false (and nothing written) outside the image.
     bool write(QByteArray &image, qint64 offset, int value);

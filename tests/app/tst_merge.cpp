@@ -338,6 +338,7 @@ private slots:
         QCOMPARE(window->lblApplyCount->text(), QString("1 处修改，0 处冲突"));
         QVERIFY(!window->btnApplyKeep->isEnabled());
         window->btnApply->click();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QCOMPARE(f.images.WorkImage, with({{inCartridge, level}}));
         w->menuUndo->trigger();
 
