@@ -48,6 +48,10 @@
 namespace {
 const QString DefaultFileName = QStringLiteral("苍岚战记外传修改版");
 const QString Caption = QStringLiteral("苍岚战记外传 EMU + ROM 修改器");
+// The tabs after the hex grid's.
+const QString TabCaptions[] = {QStringLiteral("我方人物"),       QStringLiteral("敌方部队"), QStringLiteral("职业、地形设定"),
+                               QStringLiteral("武器设定"),       QStringLiteral("魔法设定"),
+                               QStringLiteral("盾牌、等级系数设定"), QStringLiteral("字符处理")};
 
 // Text of an undo or redo entry: the step's label, or the plain entry when there is none.
 QString historyText(const QString &verb, const QString &key, const QString &label)
@@ -126,6 +130,65 @@ frmVeskEdit::frmVeskEdit(ByteImages &images, Dialogs &dialogs, const EditorPaths
     stabAll->setObjectName(QStringLiteral("stabAll"));
     stabAll->setUsesScrollButtons(false);
 
+    hexPage = new HexPage(m_images, m_dialogs, HexByteText);
+    hexPage->setObjectName(QStringLiteral("tabAddress"));
+    connect(hexPage, &HexPage::lockMainWindow, this, &frmVeskEdit::LockMainWindow);
+    connect(hexPage, &HexPage::findRequested, this, &frmVeskEdit::showFindDialog);
+    stabAll->addTab(hexPage, QStringLiteral("地址编辑"));
+    // The other pages are made after the window is first painted (createPages); until then each
+    // tab holds an empty page under its caption.
+    for (const QString &caption : TabCaptions)
+        stabAll->addTab(new QWidget, caption);
+
+    auto *fileRow = new QHBoxLayout;
+    fileRow->addWidget(lblNowFile);
+    fileRow->addWidget(txtNowFileName, 1);
+    auto *layout = new QVBoxLayout(central);
+    layout->addLayout(fileRow);
+    layout->addWidget(stabAll, 1);
+    setCentralWidget(central);
+    statusBar()->setObjectName(QStringLiteral("statusBar"));
+    setAcceptDrops(true);
+
+    timerInit = new QTimer(this);
+    timerInit->setObjectName(QStringLiteral("timerInit"));
+    timerInit->setSingleShot(true);
+    timerInit->setInterval(20);
+    connect(timerInit, &QTimer::timeout, this, &frmVeskEdit::timerInit_Timer);
+
+    m_views = {hexPage};
+
+    // The history reports every step; the journal writes it down, the views that keep what they
+    // read learn which bytes it wrote, and the caption mark compares with the image as opened.
+    m_images.history.changed = [this] { historyChanged(); };
+    m_images.history.recorded = [this](EditHistory::Event event, const QString &label,
+                                       const std::vector<EditHistory::Change> &changes) {
+        startPendingJournal();
+        m_journal.record(event, label, changes);
+        if (!m_journal.failure().isEmpty() && !m_journalFailureShown) {
+            m_journalFailureShown = true;
+            statusBar()->showMessage(QStringLiteral("无法写入恢复文件：") + m_journal.failure());
+        }
+        if (event == EditHistory::Event::Clear)
+            return;
+        const WrittenBytes written(event, changes);
+        for (ImageView *view : m_views)
+            view->imageWritten(written);
+    };
+    // Until the start dialog names the file, the steps start from the image as it is.
+    m_journal.start(JournalBase::of(JournalBase::Kind::BuiltIn, QString(), m_images.WorkImage));
+    markSaved();
+    qApp->installEventFilter(this);
+
+    resize(DefaultSize);
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        move(windowPosition(screen->geometry(), frameGeometry().size()));
+}
+
+void frmVeskEdit::createPages()
+{
+    if (characterPage)
+        return;
     stabField = new QTabWidget;
     stabField->setObjectName(QStringLiteral("stabField"));
     enemyTypePage = new EnemyTypePage(m_images);
@@ -154,14 +217,9 @@ frmVeskEdit::frmVeskEdit(ByteImages &images, Dialogs &dialogs, const EditorPaths
         l->addWidget(tabs);
         return w;
     };
-    hexPage = new HexPage(m_images, m_dialogs, HexByteText);
-    hexPage->setObjectName(QStringLiteral("tabAddress"));
-    connect(hexPage, &HexPage::lockMainWindow, this, &frmVeskEdit::LockMainWindow);
-    connect(hexPage, &HexPage::findRequested, this, &frmVeskEdit::showFindDialog);
     stringPage = new StringPage;
     stringPage->setObjectName(QStringLiteral("tabString"));
 
-    stabAll->addTab(hexPage, QStringLiteral("地址编辑"));
     characterPage = new CharacterPage(m_images);
     characterPage->setObjectName(QStringLiteral("tabCharacter"));
     weaponPage = new ItemPage(m_images, ItemPage::Kind::Weapons);
@@ -170,29 +228,15 @@ frmVeskEdit::frmVeskEdit(ByteImages &images, Dialogs &dialogs, const EditorPaths
     magicPage->setObjectName(QStringLiteral("tabMagic"));
     shieldPage = new ShieldPage(m_images);
     shieldPage->setObjectName(QStringLiteral("tabShield"));
-    stabAll->addTab(characterPage, QStringLiteral("我方人物"));
-    stabAll->addTab(nested(QStringLiteral("tabField"), stabField), QStringLiteral("敌方部队"));
-    stabAll->addTab(nested(QStringLiteral("tabClassTerrain"), SSTab1), QStringLiteral("职业、地形设定"));
-    stabAll->addTab(weaponPage, QStringLiteral("武器设定"));
-    stabAll->addTab(magicPage, QStringLiteral("魔法设定"));
-    stabAll->addTab(shieldPage, QStringLiteral("盾牌、等级系数设定"));
-    stabAll->addTab(stringPage, QStringLiteral("字符处理"));
-
-    auto *fileRow = new QHBoxLayout;
-    fileRow->addWidget(lblNowFile);
-    fileRow->addWidget(txtNowFileName, 1);
-    auto *layout = new QVBoxLayout(central);
-    layout->addLayout(fileRow);
-    layout->addWidget(stabAll, 1);
-    setCentralWidget(central);
-    statusBar()->setObjectName(QStringLiteral("statusBar"));
-    setAcceptDrops(true);
-
-    timerInit = new QTimer(this);
-    timerInit->setObjectName(QStringLiteral("timerInit"));
-    timerInit->setSingleShot(true);
-    timerInit->setInterval(20);
-    connect(timerInit, &QTimer::timeout, this, &frmVeskEdit::timerInit_Timer);
+    QWidget *const pages[] = {characterPage, nested(QStringLiteral("tabField"), stabField),
+                              nested(QStringLiteral("tabClassTerrain"), SSTab1), weaponPage, magicPage, shieldPage,
+                              stringPage};
+    for (int i = 0; i < int(std::size(pages)); ++i) {
+        QWidget *empty = stabAll->widget(i + 1);
+        stabAll->removeTab(i + 1);
+        stabAll->insertTab(i + 1, pages[i], TabCaptions[i]);
+        delete empty;
+    }
 
     // The map page shows an undone or redone war again.
     struct FieldPageView : ImageView {
@@ -219,30 +263,7 @@ frmVeskEdit::frmVeskEdit(ByteImages &images, Dialogs &dialogs, const EditorPaths
                enemyTypePage,
                m_fieldView.get()};
 
-    // The history reports every step; the journal writes it down, the views that keep what they
-    // read learn which bytes it wrote, and the caption mark compares with the image as opened.
-    m_images.history.changed = [this] { historyChanged(); };
-    m_images.history.recorded = [this](EditHistory::Event event, const QString &label,
-                                       const std::vector<EditHistory::Change> &changes) {
-        m_journal.record(event, label, changes);
-        if (!m_journal.failure().isEmpty() && !m_journalFailureShown) {
-            m_journalFailureShown = true;
-            statusBar()->showMessage(QStringLiteral("无法写入恢复文件：") + m_journal.failure());
-        }
-        if (event == EditHistory::Event::Clear)
-            return;
-        const WrittenBytes written(event, changes);
-        for (ImageView *view : m_views)
-            view->imageWritten(written);
-    };
-    // Until the start dialog names the file, the steps start from the image as it is.
-    m_journal.start(JournalBase::of(JournalBase::Kind::BuiltIn, QString(), m_images.WorkImage));
-    markSaved();
-    qApp->installEventFilter(this);
-
-    resize(DefaultSize);
-    if (const QScreen *screen = QGuiApplication::primaryScreen())
-        move(windowPosition(screen->geometry(), frameGeometry().size()));
+    fieldPage->setExtraRoom((size() - DefaultSize).expandedTo(QSize(0, 0)));
 }
 
 frmVeskEdit::~frmVeskEdit()
@@ -253,7 +274,26 @@ frmVeskEdit::~frmVeskEdit()
 
 void frmVeskEdit::startJournal(const JournalBase &base)
 {
+    m_pendingJournal.reset();
     m_journal.start(base);
+}
+
+void frmVeskEdit::startJournal(JournalBase::Kind kind, const QString &path)
+{
+    m_pendingJournal = PendingJournal{kind, path, m_images.WorkImage};
+    QTimer::singleShot(0, this, &frmVeskEdit::startPendingJournal);
+}
+
+void frmVeskEdit::startPendingJournal()
+{
+    if (!m_pendingJournal)
+        return;
+    const PendingJournal pending = *std::exchange(m_pendingJournal, std::nullopt);
+    m_journal.start(JournalBase::of(pending.kind, pending.path, pending.image));
+    if (pending.kind == JournalBase::Kind::File) {
+        m_recent.add(pending.path);
+        fillRecentMenu();
+    }
 }
 
 void frmVeskEdit::continueJournal(JournalOffer offer, const QByteArray &base)
@@ -267,7 +307,8 @@ void frmVeskEdit::resizeEvent(QResizeEvent *event)
 {
     QMainWindow::resizeEvent(event);
     // The map viewport takes whatever the window has beyond its default size.
-    fieldPage->setExtraRoom((event->size() - DefaultSize).expandedTo(QSize(0, 0)));
+    if (fieldPage)
+        fieldPage->setExtraRoom((event->size() - DefaultSize).expandedTo(QSize(0, 0)));
 }
 
 QPoint frmVeskEdit::windowPosition(const QRect &screen, const QSize &window)
@@ -386,6 +427,7 @@ void frmVeskEdit::menuImportTables_Click()
 void frmVeskEdit::showPlace(qint64 offset)
 {
     using namespace GameData;
+    createPages();
     const Catalogue catalogue(m_images.WorkImage, m_images.PristineImage);
     const auto place = catalogue.at(offset);
     const int record = place ? int(place->record - place->table->records.constData()) : -1;
@@ -512,6 +554,7 @@ void frmVeskEdit::LockMainWindow(bool lock)
 void frmVeskEdit::timerInit_Timer()
 {
     timerInit->stop(); // runs once, even when the fill lets the event loop turn
+    createPages();
     hexPage->msfFileContent->setFocus();
     LoadPristineImage();
     hexPage->FillHexGrid(m_images.WorkImage);
@@ -566,6 +609,7 @@ void frmVeskEdit::FillBattlefieldList()
 
 void frmVeskEdit::refreshViews(bool keepPlaces)
 {
+    createPages();
     hexPage->FillHexGrid(m_images.WorkImage);
     characterPage->lstCharacter_Click();
     CreateArmyList(); // unit kinds and addresses of the new image

@@ -11,6 +11,7 @@
 #include <QStringList>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 class Dialogs;
@@ -66,20 +67,20 @@ public:
     QAction *menuChanges; // "修改清单(&L)"
     QAction *menuAbout;
     QTabWidget *stabAll;
-    QTabWidget *stabField;
-    QTabWidget *SSTab1;
+    QTabWidget *stabField = nullptr;
+    QTabWidget *SSTab1 = nullptr;
     QTimer *timerInit;
     HexPage *hexPage;
-    StringPage *stringPage;
-    CharacterPage *characterPage;
-    ClassPage *classPage;
-    ItemPage *weaponPage;
-    ItemPage *magicPage;
-    ShieldPage *shieldPage;
-    ClassChangePage *classChangePage;
-    TerrainPage *terrainPage;
-    FieldPage *fieldPage;
-    EnemyTypePage *enemyTypePage;
+    StringPage *stringPage = nullptr;
+    CharacterPage *characterPage = nullptr;
+    ClassPage *classPage = nullptr;
+    ItemPage *weaponPage = nullptr;
+    ItemPage *magicPage = nullptr;
+    ShieldPage *shieldPage = nullptr;
+    ClassChangePage *classChangePage = nullptr;
+    TerrainPage *terrainPage = nullptr;
+    FieldPage *fieldPage = nullptr;
+    EnemyTypePage *enemyTypePage = nullptr;
 
     // The find dialog, created the first time it is shown.
     frmFind *findDialog();
@@ -103,6 +104,9 @@ public:
     // Disables (or enables again) the tabs and the Open and Save entries.
     void LockMainWindow(bool lock);
 
+    // Makes the pages of every tab but the hex grid's, once: the start-up sequence does it
+    // first, after the window was painted.
+    void createPages();
     // Start-up sequence, run once by timerInit.
     void timerInit_Timer();
     void LoadPristineImage();
@@ -134,6 +138,9 @@ public:
 
     // The recovery journal: the steps from now on start from base (the start dialog says which).
     void startJournal(const JournalBase &base);
+    // The same for the image as it is now, opened from path, once the window was painted (or at
+    // the first step, if that comes first); a file opened goes first in the recent files then.
+    void startJournal(JournalBase::Kind kind, const QString &path);
     // Goes on with a journal whose steps were replayed onto base, which counts as last saved.
     void continueJournal(JournalOffer offer, const QByteArray &base);
     // The journal's file, once a step was written.
@@ -178,4 +185,11 @@ private:
     // Every view that keeps what it read from WorkImage, told of each step, undo and redo.
     std::vector<ImageView *> m_views;
     std::unique_ptr<ImageView> m_fieldView;
+    struct PendingJournal {
+        JournalBase::Kind kind;
+        QString path;
+        QByteArray image;
+    };
+    std::optional<PendingJournal> m_pendingJournal;
+    void startPendingJournal();
 };

@@ -874,7 +874,7 @@ private slots:
         m_dialogs.answers << file("start.exe");
         QTest::mouseClick(s->btnOpenNewFile, Qt::LeftButton);
         QVERIFY(s->mainWindow());
-        QCOMPARE(recentEntries(s->mainWindow()).first(), file("start.exe"));
+        QTRY_COMPARE(recentEntries(s->mainWindow()).first(), file("start.exe")); // once the window is painted
         QCOMPARE(s->mainWindow()->statusBar()->currentMessage(), "已打开 " + file("start.exe") + "（可执行文件）");
     }
 
