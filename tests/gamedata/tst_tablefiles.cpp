@@ -156,6 +156,19 @@ private slots:
                     const QString forms[3] = {next.left(2), next, next.left(2) + u' ' + next.mid(2)};
                     rows[r][c] = forms[edits % 3];
                     expected[r][c] = next;
+                } else if (show == Show::Position) {
+                    // A start position moves to a free tile beside it, or stays.
+                    const bool x = header[c].endsWith(u'X');
+                    QPoint to(rows[r][x ? c : c - 1].toInt(), rows[r][x ? c + 1 : c].toInt());
+                    (x ? to.rx() : to.ry()) = step(old.toInt());
+                    ByteImages view;
+                    view.load(base);
+                    FieldEdit fields(view, QString());
+                    FieldInfo war(view);
+                    QVERIFY(war.SetWarField(t.records[r - 1].number, fields));
+                    if (!war.IsFreeTile(to.x(), to.y()))
+                        continue;
+                    rows[r][c] = expected[r][c] = QString::number(x ? to.x() : to.y());
                 } else if (show == Show::Hex) {
                     rows[r][c] = expected[r][c] = hexByte(old.toInt(nullptr, 16) ^ 1);
                 } else {
