@@ -278,6 +278,11 @@ void Importer::importFile(const File &file)
     if (!table)
         return;
     const QString text = decodeText(file.bytes);
+    if (text.contains(QChar(0))) {
+        problem(Place{file.name, 0, 0},
+                QStringLiteral("文件中有零字节，似乎是 UTF-16 或 UTF-32 编码却读不出来；请另存为 UTF-8 编码的 CSV 文件"));
+        return;
+    }
     const Csv csv = readCsv(text, separatorOf(text));
     for (const CsvError &e : csv.errors)
         problem(Place{file.name, e.line, e.column}, e.reason);
@@ -302,11 +307,9 @@ void Importer::importFile(const File &file)
     const int nameKey = -3;
     known.insert(compareKey(numberCaption()), numberKey);
     known.insert(compareKey(nameCaption()), nameKey);
-    // Why a header may not read: the file's encoding or separator.
+    // Why a header may not read: a separator that is not the file's.
     QString cause;
-    if (text.contains(QChar(0)))
-        cause = QStringLiteral("（此文件中有零字节，似乎是 UTF-16 或 UTF-32 编码，请另存为 UTF-8 编码的 CSV 文件）");
-    else if (row->cells.join(QString()).contains(u';'))
+    if (row->cells.join(QString()).contains(u';'))
         cause = QStringLiteral("（此文件似乎以分号分隔，请另存为以逗号分隔的 CSV 文件）");
     else if (row->cells.join(QString()).contains(u'\t'))
         cause = QStringLiteral("（此文件似乎以制表符分隔，请另存为以逗号分隔的 CSV 文件）");
@@ -646,7 +649,7 @@ QString decodeText(const QByteArray &bytes)
         wide = QStringDecoder::Utf16LE;
     } else if (bytes.startsWith("\xFE\xFF")) {
         wide = QStringDecoder::Utf16BE;
-    } else {
+    } else if (!bytes.startsWith(Bom)) {
         int zeros[2] = {0, 0};
         for (qsizetype i = 0; i < std::min<qsizetype>(bytes.size(), 4096); ++i)
             zeros[i % 2] += bytes[i] == 0;
@@ -655,8 +658,16 @@ QString decodeText(const QByteArray &bytes)
         else if (zeros[0] >= 2 && zeros[0] > 4 * zeros[1])
             wide = QStringDecoder::Utf16BE;
     }
-    if (wide)
-        return QStringDecoder(*wide).decode(bytes); // without its mark
+    if (wide) {
+        QString text = QStringDecoder(*wide).decode(bytes); // without its mark
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+                ++i;
+            else if (text[i].isSurrogate())
+                text[i] = QChar::ReplacementCharacter;
+        }
+        return text;
+    }
     const QByteArray body = bytes.startsWith(Bom) ? bytes.mid(3) : bytes;
     // The mark is gone already; a second one stays in the text.
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
