@@ -337,19 +337,17 @@ void Importer::importFile(const File &file)
         problem(Place{file.name, row->line, 0}, QStringLiteral("没有“编号”列") + cause);
         return;
     }
-    const int nameColumn = headerAt.value(nameKey, -1);
+    const Header header{columnOf, width, headerAt[numberKey], headerAt.value(nameKey, -1)};
     QHash<int, int> seen; // record -> the line that named it
     for (++row; row != csv.rows.cend(); ++row)
         if (!blank(*row))
-            importRow(*table, sheet, *row, Header{columnOf, width, headerAt[numberKey], nameColumn}, seen, file.name);
+            importRow(*table, sheet, *row, header, seen, file.name);
 }
 
 void Importer::importRow(const Table &table, const Sheet &sheet, const CsvRow &row, const Header &header,
                          QHash<int, int> &seen, const QString &file)
 {
     const QVector<int> &columnOf = header.columnOf;
-    const int numberColumn = header.numberColumn;
-    const int nameColumn = header.nameColumn;
     // A row cut short, as a file cut off in the middle of a row.
     if (row.cells.size() < header.width) {
         problem(Place{file, row.line, 0},
@@ -361,8 +359,8 @@ void Importer::importRow(const Table &table, const Sheet &sheet, const CsvRow &r
         if (!cell(c).isEmpty())
             problem(Place{file, row.line, c + 1}, QStringLiteral("这一列没有标题"));
 
-    const Place numberAt{file, row.line, numberColumn + 1};
-    const QString number = cell(numberColumn);
+    const Place numberAt{file, row.line, header.numberColumn + 1};
+    const QString number = cell(header.numberColumn);
     if (number.isEmpty()) {
         problem(numberAt, QStringLiteral("缺少编号"));
         return;
@@ -378,9 +376,9 @@ void Importer::importRow(const Table &table, const Sheet &sheet, const CsvRow &r
     }
     seen.insert(r, row.line);
     const Record &record = table.records[r];
-    const QString name = cell(nameColumn);
+    const QString name = cell(header.nameColumn);
     if (!name.isEmpty() && !sameCell(name, record.name)) {
-        problem(Place{file, row.line, nameColumn + 1},
+        problem(Place{file, row.line, header.nameColumn + 1},
                 QStringLiteral("编号 %1 的名称是“%2”，不是“%3”").arg(number, record.name, name));
         return;
     }
@@ -538,9 +536,9 @@ void Importer::checkPositions()
             continue;
         checked.insert(self);
         if (m.war != shown) {
-            if (!war.SetWarField(m.war, fields))
+            shown = war.SetWarField(m.war, fields) ? m.war : 0;
+            if (!shown)
                 continue;
-            shown = m.war;
         }
         const QVector<FieldInfo::Position> all = war.positions();
         const auto it = std::find_if(all.cbegin(), all.cend(), [&](const FieldInfo::Position &p) {
