@@ -352,24 +352,36 @@ std::optional<JournalContents> readJournal(const QByteArray &bytes, QString *rea
 
 bool replayJournal(const JournalContents &contents, ByteImages &images, QString *reason)
 {
+    int n = 0;
+    const auto misfit = [&] {
+        if (reason)
+            *reason = QStringLiteral("第 %1 步与文件内容不符").arg(n);
+        return false;
+    };
+    auto entry = contents.entries.begin();
+    if (entry != contents.entries.end() && entry->outside) {
+        // Bytes the base file leaves out are part of the image the history starts from.
+        ++n;
+        QByteArray image = images.WorkImage;
+        for (const EditHistory::Change &c : entry->changes) {
+            if (c.offset >= quint32(image.size()) || byteAt(image, c.offset) != c.before)
+                return misfit();
+            image[c.offset] = char(c.after);
+        }
+        if (entry->changes.empty())
+            return misfit();
+        images.load(image);
+        ++entry;
+    }
     if (!contents.history.empty())
         images.history.restore(contents.history, contents.historyDone);
-    int n = 0;
-    for (const JournalEntry &e : contents.entries) {
+    for (; entry != contents.entries.end(); ++entry) {
+        const JournalEntry &e = *entry;
         ++n;
         bool fits = false;
         switch (e.event) {
         case EditHistory::Event::Step:
-            if (e.outside) {
-                fits = !e.changes.empty() && std::all_of(e.changes.begin(), e.changes.end(), [&](const EditHistory::Change &c) {
-                    return c.offset < quint32(images.WorkImage.size()) && byteAt(images.WorkImage, c.offset) == c.before;
-                });
-                for (const EditHistory::Change &c : e.changes)
-                    if (fits)
-                        images.WorkImage[c.offset] = char(c.after);
-            } else {
-                fits = !e.changes.empty() && images.history.replay(images.WorkImage, e.label, e.changes);
-            }
+            fits = !e.outside && !e.changes.empty() && images.history.replay(images.WorkImage, e.label, e.changes);
             break;
         case EditHistory::Event::Undo:
             fits = images.history.canUndo();
@@ -382,11 +394,8 @@ bool replayJournal(const JournalContents &contents, ByteImages &images, QString 
         case EditHistory::Event::Clear:
             break;
         }
-        if (!fits) {
-            if (reason)
-                *reason = QStringLiteral("第 %1 步与文件内容不符").arg(n);
-            return false;
-        }
+        if (!fits)
+            return misfit();
     }
     return true;
 }
