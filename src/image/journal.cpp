@@ -244,17 +244,41 @@ qsizetype wholeRecordAt(const QByteArray &bytes, qsizetype at)
     return RecordHead + qsizetype(length) + RecordTail;
 }
 
+// Whether the record at at has the type and length of a step, undo or redo: cheap, so that a
+// scan past damage checksums few places.
+bool looksLikeEntry(const QByteArray &bytes, qsizetype at)
+{
+    const char type = bytes[at];
+    const qsizetype left = bytes.size() - at - RecordHead - RecordTail;
+    if (left < 8)
+        return false;
+    const quint32 length = qFromLittleEndian<quint32>(bytes.constData() + at + 1);
+    if (type == UndoRecord || type == RedoRecord)
+        return length == 8;
+    if (type != StepRecord || length > quint32(left) || length < 16)
+        return false;
+    const char *payload = bytes.constData() + at + RecordHead;
+    const quint32 label = qFromLittleEndian<quint32>(payload + 8);
+    if (label > length - 16)
+        return false;
+    const quint32 count = qFromLittleEndian<quint32>(payload + 12 + label);
+    return count <= (length - 16 - label) / 6 && 16 + label + 6 * count == length;
+}
+
 // The whole step, undo and redo records from at on, each found again past any damage.
 int wholeStepsFrom(const QByteArray &bytes, qsizetype at)
 {
     int found = 0;
-    while (at < bytes.size()) {
-        const char type = bytes[at];
-        const qsizetype size = type == StepRecord || type == UndoRecord || type == RedoRecord ? wholeRecordAt(bytes, at) : 0;
-        if (size && readEntry(type, QByteArrayView(bytes).sliced(at + RecordHead, size - RecordHead - RecordTail))) {
+    qint64 budget = 4 * bytes.size() + (1 << 20); // bytes checksummed in vain before giving up
+    while (at < bytes.size() && budget > 0) {
+        const bool candidate = looksLikeEntry(bytes, at);
+        const qsizetype size = candidate ? wholeRecordAt(bytes, at) : 0;
+        if (size && readEntry(bytes[at], QByteArrayView(bytes).sliced(at + RecordHead, size - RecordHead - RecordTail))) {
             ++found;
             at += size;
         } else {
+            if (candidate)
+                budget -= RecordHead + qFromLittleEndian<quint32>(bytes.constData() + at + 1);
             ++at;
         }
     }
