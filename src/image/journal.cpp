@@ -494,7 +494,9 @@ std::vector<JournalOffer> findOrphanJournals(const QString &folder, QStringList 
             // The damaged file is kept aside; the journal goes on as the steps before the damage,
             // so the next start reads it whole.
             const QString aside = asidePath(offer.path);
-            const bool kept = QFile::copy(offer.path, aside) && QFile::resize(offer.path, offer.contents.wholeSize);
+            const bool kept = QFile::copy(offer.path, aside);
+            if (kept)
+                QFile::resize(offer.path, offer.contents.wholeSize);
             if (damaged)
                 damaged->append(QStringLiteral("恢复文件 %1 中%2。前 %3 步仍可恢复%4")
                                     .arg(QDir::toNativeSeparators(offer.path), damage)
