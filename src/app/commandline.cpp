@@ -132,7 +132,11 @@ int makePatch(const QCommandLineParser &parser, const QStringList &args, QTextSt
     const bool built = kind == FileKind::ChangeList
         ? BuildChangeList(images, bytes, QFileInfo(output).fileName(), dialogs)
         : BuildPatch(images, kind, bytes, dialogs);
-    return built && writeOut(output, bytes, err) ? Done : Refused;
+    if (!built || !writeOut(output, bytes, err))
+        return Refused;
+    if (const qsizetype outside = bytesOutsideCartridge(images.WorkImage, images.PristineImage); kind == FileKind::ChangeList && outside)
+        err << outsideCartridgeText(outside) << Qt::endl;
+    return Done;
 }
 
 int changes(const QStringList &args, QTextStream &out, QTextStream &err)

@@ -639,9 +639,9 @@ bool frmVeskEdit::isModified() const
     return m_images.WorkImage != m_savedImage;
 }
 
-void frmVeskEdit::markSaved()
+void frmVeskEdit::markSaved(const QByteArray &saved)
 {
-    m_savedImage = m_images.WorkImage;
+    m_savedImage = saved;
     historyChanged();
 }
 
@@ -817,9 +817,16 @@ bool frmVeskEdit::menuSave_Click()
             saveFailed();
             return false;
         }
-        markSaved();
-        m_journal.start(JournalBase::of(JournalBase::Kind::File, path, m_images.WorkImage), &m_images.history);
-        fileDone(path, QStringLiteral("已保存 ") + path);
+        // A change list holds the cartridge only: the bytes it leaves out stay unsaved, and the
+        // journal holds them beyond what the list gives.
+        QByteArray saved = kind == FileKind::ChangeList ? m_images.PristineImage : m_images.WorkImage;
+        if (kind == FileKind::ChangeList)
+            applyChangeList(list, saved);
+        const std::vector<EditHistory::Change> outside = changesBetween(saved, m_images.WorkImage);
+        markSaved(saved);
+        m_journal.start(JournalBase::of(JournalBase::Kind::File, path, saved), &m_images.history, outside);
+        fileDone(path, QStringLiteral("已保存 ") + path +
+                           (outside.empty() ? QString() : QStringLiteral("。") + outsideCartridgeText(qsizetype(outside.size()))));
         return true;
     }
     return false;

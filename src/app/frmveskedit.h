@@ -166,7 +166,9 @@ private:
     // The caption mark and the Edit menu after the history changed.
     void historyChanged();
     void afterHistoryStep(const std::vector<quint32> &offsets, QWidget *focus);
-    void markSaved();
+    // The image as the file last opened or saved gives it back (by default WorkImage).
+    void markSaved(const QByteArray &saved);
+    void markSaved() { markSaved(m_images.WorkImage); }
 
     ByteImages &m_images;
     Dialogs &m_dialogs;

@@ -246,6 +246,20 @@ bool BuildChangeList(const ByteImages &images, QByteArray &out, const QString &f
     return true;
 }
 
+qsizetype bytesOutsideCartridge(const QByteArray &work, const QByteArray &pristine)
+{
+    qsizetype count = 0;
+    const qsizetype size = std::min(work.size(), pristine.size());
+    for (qsizetype i = 0; i < size; ++i)
+        count += !inCartridgeRange(i) && work[i] != pristine[i];
+    return count;
+}
+
+QString outsideCartridgeText(qsizetype count)
+{
+    return QStringLiteral("有 %1 个字节在卡带范围以外，修改清单不记录它们。").arg(count);
+}
+
 bool ReadChangeList(ByteImages &images, const QString &path, Dialogs &dialogs)
 {
     return ReadPatch(images, path, FileKind::ChangeList, dialogs);

@@ -52,6 +52,10 @@ QString twoDigits(int n);
 // The change list: every CartridgeRange byte where WorkImage differs from PristineImage.
 // BuildChangeList shows "nothing to save" itself and returns false when there is no change.
 bool BuildChangeList(const ByteImages &images, QByteArray &out, const QString &fileName, Dialogs &dialogs);
+// The bytes outside CartridgeRange where work differs from pristine, which a change list leaves
+// out, and the sentence that says how many: "有 N 个字节在卡带范围以外，修改清单不记录它们。"
+qsizetype bytesOutsideCartridge(const QByteArray &work, const QByteArray &pristine);
+QString outsideCartridgeText(qsizetype count);
 // Applies a change list file to a fresh built-in image and makes it WorkImage; on any
 // fault shows the error and leaves WorkImage as it was.
 bool ReadChangeList(ByteImages &images, const QString &path, Dialogs &dialogs);

@@ -97,6 +97,9 @@ private slots:
             else
                 QCOMPARE(read(file(QString("w.%1").arg(ending))), read(patch));
         }
+        // A change list of an image changed outside the cartridge too says what it leaves out.
+        QCOMPARE(run({"make-patch", file("mod.exe"), "-o", file("m.txt")}), 0);
+        QCOMPARE(m_err, QString("有 1 个字节在卡带范围以外，修改清单不记录它们。\n"));
         // --base: a patch applied to another executable.
         QByteArray other = m_pristine;
         other[0x130] = char(0x77);
