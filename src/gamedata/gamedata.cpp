@@ -402,7 +402,9 @@ Catalogue::Catalogue(const QByteArray &image, const QByteArray &reference)
                 m_index.append(Index{parts[s].offset, parts[s].offset + parts[s].size, t, r, s});
         }
     }
-    std::sort(m_index.begin(), m_index.end(), [](const Index &a, const Index &b) { return a.offset < b.offset; });
+    // Stable: a byte two tables share (the magic defence of characters and classes) is named
+    // alike on every run.
+    std::stable_sort(m_index.begin(), m_index.end(), [](const Index &a, const Index &b) { return a.offset < b.offset; });
     for (const Index &i : m_index) {
         if (!m_covered.isEmpty() && i.offset <= m_covered.last().second)
             m_covered.last().second = std::max(m_covered.last().second, i.end);

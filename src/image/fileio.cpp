@@ -53,10 +53,15 @@ bool writeWholeFile(const QString &path, const QByteArray &data, QString *why)
     };
     if (!f.open(QIODevice::WriteOnly))
         return fail();
-    if (f.write(data) != data.size()) {
-        fail(); // before cancelWriting() puts its own words in place of the reason
-        f.cancelWriting();
-        return false;
+    // A write cut short reports nothing; the next one says why (a full disk).
+    for (qint64 done = 0; done < data.size();) {
+        const qint64 n = f.write(data.constData() + done, data.size() - done);
+        if (n <= 0) {
+            fail(); // before cancelWriting() puts its own words in place of the reason
+            f.cancelWriting();
+            return false;
+        }
+        done += n;
     }
     return f.commit() || fail();
 }
