@@ -692,7 +692,7 @@ void frmVeskEdit::exportMapPicture()
     QByteArray png;
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
-    QString why = path;
+    QString why = QDir::toNativeSeparators(path); // the picture itself may fail
     if (!fieldPage->mapPicture().save(&buffer, "PNG") || !writeWholeFile(path, png, &why)) {
         saveFailed(why);
         return;
