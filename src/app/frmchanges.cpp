@@ -76,6 +76,15 @@ void frmChanges::showEvent(QShowEvent *event)
         refresh();
 }
 
+void frmChanges::changeEvent(QEvent *event)
+{
+    QDialog::changeEvent(event);
+    // Names change without an edit too (the terrain-name file read again): the list, brought to
+    // the front, names its fields anew.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        refresh();
+}
+
 void frmChanges::refresh()
 {
     if (m_mode != Mode::Live || !isVisible())

@@ -386,6 +386,16 @@ private slots:
         enter(page->txtFieldEffect, "1A");
         const qint64 cell = TerrainBase + TerrainCols + 2;
         QCOMPARE(shown(), QStringList(QString("地形效果 %1 · 平地: %2 => 1A").arg(name(TerrainEffects, 1), hexByte(pristine(cell)))));
+        // Renamed again: the list, brought to the front, follows.
+        names[2] = "草原";
+        f.folder.writeTerrainLines(names);
+        QTest::mouseClick(page->btnRefreshEffect, Qt::LeftButton);
+        QApplication::setActiveWindow(list());
+        QVERIFY(QTest::qWaitForWindowActive(list()));
+        QCOMPARE(shown(), QStringList(QString("地形效果 %1 · 草原: %2 => 1A").arg(name(TerrainEffects, 1), hexByte(pristine(cell)))));
+        names[2] = "平地";
+        f.folder.writeTerrainLines(names);
+        QTest::mouseClick(page->btnRefreshEffect, Qt::LeftButton);
         w->stabAll->setCurrentWidget(w->hexPage);
         w->hexPage->GotoAddress(QString::number(cell, 16), false);
         QCOMPARE(w->hexPage->lblHexField->text(), QString("%1  地形效果 %2 · 平地 = 1A").arg(hex8(cell), name(TerrainEffects, 1)));

@@ -294,6 +294,7 @@ private slots:
         QCOMPARE(exec({"changes", file("gone.exe")}), 1);
         QCOMPARE(m_err.trimmed(), "文件错误，请选择正确的文件！\n找不到文件 " + native(file("gone.exe")));
         QCOMPARE(exec({"apply"}), 2);
+        QCOMPARE(exec({"--smoke-test"}), 0); // the package check needs no display either
         QCOMPARE(exec({"--reference", file("short.exe")}, true), 1); // no window opens to wait on
         QVERIFY2(m_err.trimmed().endsWith(" 有 1,000 字节，应为 712,704 字节"), qPrintable(m_err)); // after Qt's own notes
     }
