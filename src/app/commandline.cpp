@@ -4,12 +4,16 @@
 #include "gamedata/fieldchanges.h"
 #include "gamedata/tablefiles.h"
 #include "image/builtindata.h"
+#include "image/editorpaths.h"
 #include "image/byteimages.h"
 #include "image/dialogs.h"
 #include "image/fileio.h"
 #include "image/mymodule.h"
+#include "tables/gametables.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QTextStream>
 
@@ -38,18 +42,9 @@ private:
     QTextStream &m_err;
 };
 
-QString missingFile()
-{
-    return QStringLiteral("文件错误，请选择正确的文件！");
-}
-
 // The image a file holds: an executable, or a change list or patch applied to the reference.
 std::optional<QByteArray> loadImage(const QString &path, ConsoleDialogs &dialogs)
 {
-    if (!QFileInfo(path).isFile()) {
-        dialogs.message(Dialogs::Icon::Error, QString(), missingFile());
-        return std::nullopt;
-    }
     ByteImages images;
     if (!loadFile(images, path, dialogs))
         return std::nullopt;
@@ -71,10 +66,37 @@ std::optional<ByteImages> openImages(const QString &path, ConsoleDialogs &dialog
 
 bool writeOut(const QString &path, const QByteArray &bytes, QTextStream &err)
 {
-    if (writeWholeFile(path, bytes))
+    QString why;
+    if (writeWholeFile(path, bytes, &why))
         return true;
-    err << QStringLiteral("文件保存失败！") << Qt::endl;
+    err << saveFailedText(why) << Qt::endl;
     return false;
+}
+
+// A file an option names that cannot be read: its message.
+bool unreadable(const QString &path, QTextStream &err)
+{
+    const QString why = unreadableReason(path);
+    if (!why.isEmpty())
+        err << wrongFileText(why) << Qt::endl;
+    return !why.isEmpty();
+}
+
+// The input that the output would overwrite: -o naming a file the command reads (the same file
+// by any path). Empty when there is none.
+QString overwrittenInput(const QCommandLineParser &parser)
+{
+    const QString output = QFileInfo(parser.value(QStringLiteral("output"))).canonicalFilePath();
+    if (output.isEmpty())
+        return QString(); // not there yet, so read by nobody
+    QStringList inputs = parser.positionalArguments().mid(1);
+    for (const char *option : {"base", "reference", "strings"})
+        if (parser.isSet(QString::fromLatin1(option)))
+            inputs.append(parser.value(QString::fromLatin1(option)));
+    for (const QString &input : inputs)
+        if (QFileInfo(input).canonicalFilePath() == output)
+            return input;
+    return QString();
 }
 
 int usage(QTextStream &err, const QString &why)
@@ -94,22 +116,16 @@ int apply(const QCommandLineParser &parser, const QStringList &args, QTextStream
         return usage(err, QStringLiteral("补丁须为修改清单（.txt）、IPS（.ips）或 BPS（.bps）文件。"));
     ConsoleDialogs dialogs(err);
     QByteArray base = loadBuiltInImage();
-    if (parser.isSet(QStringLiteral("base"))) {
-        const QString basePath = parser.value(QStringLiteral("base"));
-        if (!QFileInfo(basePath).isFile()) {
-            err << missingFile() << Qt::endl;
-            return Refused;
-        }
+    const QString basePath = parser.value(QStringLiteral("base"));
+    if (!basePath.isEmpty()) {
         const std::optional<QByteArray> read = readExecutable(basePath, dialogs);
         if (!read)
             return Refused;
         base = *read;
     }
-    if (!QFileInfo(patch).isFile()) {
-        err << missingFile() << Qt::endl;
+    if (unreadable(patch, err))
         return Refused;
-    }
-    const std::optional<QByteArray> result = applyPatchFile(patch, kind, base, dialogs);
+    const std::optional<QByteArray> result = applyPatchFile(patch, kind, base, dialogs, basePath);
     if (!result)
         return Refused;
     return writeOut(output, *result, err) ? Done : Refused;
@@ -137,6 +153,18 @@ int makePatch(const QCommandLineParser &parser, const QStringList &args, QTextSt
     if (const qsizetype outside = bytesOutsideCartridge(images.WorkImage, images.PristineImage); kind == FileKind::ChangeList && outside)
         err << outsideCartridgeText(outside) << Qt::endl;
     return Done;
+}
+
+// The terrain names the window heads its grid with, so that lines and table files name the
+// columns as the window does; the built-in captions when the file cannot be read.
+void useEditorTerrainNames()
+{
+    const QString path = EditorPaths::forProgram(QCoreApplication::applicationDirPath()).terrainNames();
+    QByteArray bytes;
+    if (!readWholeFile(path, bytes))
+        return;
+    if (const std::optional<QStringList> names = parseTerrainNames(bytes))
+        GameData::useTerrainNames(*names);
 }
 
 int changes(const QStringList &args, QTextStream &out, QTextStream &err)
@@ -196,18 +224,41 @@ int importTables(const QCommandLineParser &parser, const QStringList &args, QTex
 
 } // namespace
 
-void addProgramOptions(QCommandLineParser &parser)
+QString commandList()
 {
-    parser.setApplicationDescription(QStringLiteral(
-        "苍岚战记外传 EMU + ROM 修改器。\n"
-        "不给命令时打开窗口；给出文件时直接打开它：可执行文件（.exe）、修改清单（.txt）、IPS 补丁（.ips）或 BPS 补丁（.bps）。\n"
-        "\n"
+    return QStringLiteral(
         "命令（不打开窗口；结束码 0 完成，1 输入被拒绝，2 用法错误）：\n"
         "  apply PATCH -o OUT.exe [--base EXE]   把修改清单、IPS 或 BPS 补丁应用到自带文件（或 EXE），写出 OUT\n"
         "  make-patch EXE -o OUT.txt|.ips|.bps  按 OUT 的结尾写出 EXE 相对自带文件的修改清单或补丁\n"
         "  changes FILE [FILE2]                 按字段列出文件相对自带文件（或两个文件之间）的修改\n"
         "  export EXE DIR                       把 EXE 的各个表格写成 CSV 文件，放进 DIR\n"
-        "  import EXE FILE... -o OUT.exe        把 CSV 表格导入 EXE，写出 OUT；有错误时全部列出，不写入"));
+        "  import EXE FILE... -o OUT.exe        把 CSV 表格导入 EXE，写出 OUT；有错误时全部列出，不写入");
+}
+
+QString noDisplayText()
+{
+    return QStringLiteral("打开窗口需要图形显示，但 DISPLAY、WAYLAND_DISPLAY 和 QT_QPA_PLATFORM 都没有设置。\n")
+        + commandList() + QStringLiteral("\n用法见 veskedit --help");
+}
+
+bool displayAvailable(const QStringList &arguments)
+{
+#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
+    // QApplication ends the program when it finds no platform to show a window on.
+    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+        || !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") || arguments.contains(QStringLiteral("-platform"));
+#else
+    Q_UNUSED(arguments);
+    return true;
+#endif
+}
+
+void addProgramOptions(QCommandLineParser &parser)
+{
+    parser.setApplicationDescription(QStringLiteral(
+        "苍岚战记外传 EMU + ROM 修改器。\n"
+        "不给命令时打开窗口；给出文件时直接打开它：可执行文件（.exe）、修改清单（.txt）、IPS 补丁（.ips）或 BPS 补丁（.bps）。\n"
+        "\n") + commandList());
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("要打开的文件，或命令及其参数"),
@@ -242,15 +293,19 @@ QString commandOf(const QStringList &arguments)
     return QString();
 }
 
+bool outputOverwritesInput(const QCommandLineParser &parser, QTextStream &err)
+{
+    const QString input = overwrittenInput(parser);
+    if (!input.isEmpty())
+        usage(err, QStringLiteral("输出文件就是输入文件 %1，写出会覆盖它；请另选 -o。").arg(QDir::toNativeSeparators(input)));
+    return !input.isEmpty();
+}
+
 bool useDataOptions(const QCommandLineParser &parser, QTextStream &err)
 {
     if (parser.isSet(QStringLiteral("reference"))) {
         const QString path = parser.value(QStringLiteral("reference"));
         ConsoleDialogs dialogs(err);
-        if (!QFileInfo(path).isFile()) {
-            err << missingFile() << Qt::endl;
-            return false;
-        }
         const std::optional<QByteArray> image = readExecutable(path, dialogs);
         if (!image)
             return false;
@@ -258,8 +313,9 @@ bool useDataOptions(const QCommandLineParser &parser, QTextStream &err)
     }
     if (parser.isSet(QStringLiteral("strings"))) {
         QByteArray bytes;
-        if (!readWholeFile(parser.value(QStringLiteral("strings")), bytes)) {
-            err << missingFile() << Qt::endl;
+        QString why;
+        if (!readWholeFile(parser.value(QStringLiteral("strings")), bytes, &why)) {
+            err << wrongFileText(why) << Qt::endl;
             return false;
         }
         QString reason;
@@ -286,6 +342,8 @@ int runCommand(const QCommandLineParser &parser, QTextStream &out, QTextStream &
         return makePatch(parser, args, err);
     if (parser.isSet(QStringLiteral("output")) && command != QStringLiteral("import"))
         return usage(err, QStringLiteral("-o 不用于 %1。").arg(command));
+    if (command == QStringLiteral("changes") || command == QStringLiteral("export") || command == QStringLiteral("import"))
+        useEditorTerrainNames();
     if (command == QStringLiteral("changes"))
         return changes(args, out, err);
     if (command == QStringLiteral("export"))
@@ -301,6 +359,8 @@ int runCommandLine(const QStringList &arguments, QTextStream &out, QTextStream &
     addProgramOptions(parser);
     if (!parser.parse(arguments))
         return usage(err, parser.errorText());
+    if (outputOverwritesInput(parser, err))
+        return Usage;
     if (!useDataOptions(parser, err))
         return Refused;
     return runCommand(parser, out, err);

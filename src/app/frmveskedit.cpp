@@ -335,6 +335,7 @@ frmChanges *frmVeskEdit::changesWindow()
 {
     if (!m_changes) {
         m_changes = new frmChanges(m_images, m_dialogs, frmChanges::Mode::Live, this);
+        m_changes->addActions({menuUndo, menuRedo}); // their shortcuts work while the list is active
         connect(m_changes, &frmChanges::placeChosen, this, &frmVeskEdit::showPlace);
     }
     return m_changes;
@@ -775,16 +776,17 @@ void frmVeskEdit::exportMapPicture()
     QByteArray png;
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
-    if (!fieldPage->mapPicture().save(&buffer, "PNG") || !writeWholeFile(path, png)) {
-        saveFailed();
+    QString why = QDir::toNativeSeparators(path); // the picture itself may fail
+    if (!fieldPage->mapPicture().save(&buffer, "PNG") || !writeWholeFile(path, png, &why)) {
+        saveFailed(why);
         return;
     }
     statusBar()->showMessage(QStringLiteral("已保存 ") + path);
 }
 
-void frmVeskEdit::saveFailed()
+void frmVeskEdit::saveFailed(const QString &why)
 {
-    m_dialogs.message(Dialogs::Icon::Error, QStringLiteral("文件错误"), QStringLiteral("文件保存失败！"));
+    m_dialogs.message(Dialogs::Icon::Error, QStringLiteral("文件错误"), saveFailedText(why));
 }
 
 bool frmVeskEdit::menuSave_Click()
@@ -794,8 +796,9 @@ bool frmVeskEdit::menuSave_Click()
         return false;
     const FileKind kind = fileKind(path);
     if (kind == FileKind::Executable) {
-        if (!writeWholeFile(path, m_images.WorkImage)) {
-            saveFailed();
+        QString why;
+        if (!writeWholeFile(path, m_images.WorkImage, &why)) {
+            saveFailed(why);
             return false;
         }
         markSaved();
@@ -803,8 +806,8 @@ bool frmVeskEdit::menuSave_Click()
         fileDone(path, QStringLiteral("已保存 ") + path);
         const QString lastFile = m_paths.lastFile();
         CheckPath(QFileInfo(lastFile).path(), true, true, false);
-        if (!writeWholeFile(lastFile, m_images.WorkImage))
-            saveFailed();
+        if (!writeWholeFile(lastFile, m_images.WorkImage, &why))
+            saveFailed(why);
         return true;
     }
     if (kind != FileKind::Other) {
@@ -813,8 +816,9 @@ bool frmVeskEdit::menuSave_Click()
         if (kind == FileKind::ChangeList ? !BuildChangeList(m_images, list, QFileInfo(path).fileName(), m_dialogs)
                                          : !BuildPatch(m_images, kind, list, m_dialogs))
             return false;
-        if (!writeWholeFile(path, list)) {
-            saveFailed();
+        QString why;
+        if (!writeWholeFile(path, list, &why)) {
+            saveFailed(why);
             return false;
         }
         // A change list holds the cartridge only: the bytes it leaves out stay unsaved, and the

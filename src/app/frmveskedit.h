@@ -156,7 +156,7 @@ protected:
 private:
     // The file dialog, starting with the last name chosen; empty when cancelled.
     QString askFileName(bool save);
-    void saveFailed();
+    void saveFailed(const QString &why);
     void showFindDialog();
     void fillRecentMenu();
     // A file was opened or saved: first of the recent files, and the status bar says so.

@@ -303,6 +303,11 @@ void Importer::importFile(const File &file)
     QHash<QString, int> known;
     for (int c = 0; c < sheet.columns.size(); ++c)
         known.insert(compareKey(sheet.columns[c].caption), c);
+    for (int c = 0; c < sheet.columns.size(); ++c) { // a file written before the user named the column
+        const QString key = compareKey(table->fields[sheet.columns[c].field].builtInCaption);
+        if (!key.isEmpty() && !known.contains(key))
+            known.insert(key, c);
+    }
     const int numberKey = -2;
     const int nameKey = -3;
     known.insert(compareKey(numberCaption()), numberKey);
