@@ -35,7 +35,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }();
 
     const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
-    const Csv csv = readCsv(decodeText(bytes));
+    const QString text = decodeText(bytes);
+    const Csv csv = readCsv(text, separatorOf(text));
     int line = 0;
     for (const CsvRow &r : csv.rows) {
         if (r.line <= line || r.cells.isEmpty())

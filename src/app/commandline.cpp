@@ -5,12 +5,16 @@
 #include "gamedata/patchmerge.h"
 #include "gamedata/tablefiles.h"
 #include "image/builtindata.h"
+#include "image/editorpaths.h"
 #include "image/byteimages.h"
 #include "image/dialogs.h"
 #include "image/fileio.h"
 #include "image/mymodule.h"
+#include "tables/gametables.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QTextStream>
 
@@ -39,18 +43,9 @@ private:
     QTextStream &m_err;
 };
 
-QString missingFile()
-{
-    return QStringLiteral("文件错误，请选择正确的文件！");
-}
-
 // The image a file holds: an executable, or a change list or patch applied to the reference.
 std::optional<QByteArray> loadImage(const QString &path, ConsoleDialogs &dialogs)
 {
-    if (!QFileInfo(path).isFile()) {
-        dialogs.message(Dialogs::Icon::Error, QString(), missingFile());
-        return std::nullopt;
-    }
     ByteImages images;
     if (!loadFile(images, path, dialogs))
         return std::nullopt;
@@ -72,10 +67,37 @@ std::optional<ByteImages> openImages(const QString &path, ConsoleDialogs &dialog
 
 bool writeOut(const QString &path, const QByteArray &bytes, QTextStream &err)
 {
-    if (writeWholeFile(path, bytes))
+    QString why;
+    if (writeWholeFile(path, bytes, &why))
         return true;
-    err << QStringLiteral("文件保存失败！") << Qt::endl;
+    err << saveFailedText(why) << Qt::endl;
     return false;
+}
+
+// A file an option names that cannot be read: its message.
+bool unreadable(const QString &path, QTextStream &err)
+{
+    const QString why = unreadableReason(path);
+    if (!why.isEmpty())
+        err << wrongFileText(why) << Qt::endl;
+    return !why.isEmpty();
+}
+
+// The input that the output would overwrite: -o naming a file the command reads (the same file
+// by any path). Empty when there is none.
+QString overwrittenInput(const QCommandLineParser &parser)
+{
+    const QString output = QFileInfo(parser.value(QStringLiteral("output"))).canonicalFilePath();
+    if (output.isEmpty())
+        return QString(); // not there yet, so read by nobody
+    QStringList inputs = parser.positionalArguments().mid(1);
+    for (const char *option : {"base", "reference", "strings"})
+        if (parser.isSet(QString::fromLatin1(option)))
+            inputs.append(parser.value(QString::fromLatin1(option)));
+    for (const QString &input : inputs)
+        if (QFileInfo(input).canonicalFilePath() == output)
+            return input;
+    return QString();
 }
 
 int usage(QTextStream &err, const QString &why)
@@ -97,27 +119,22 @@ int apply(const QCommandLineParser &parser, const QStringList &args, QTextStream
         return usage(err, QStringLiteral("--cartridge 只用于 IPS 和 BPS 补丁。"));
     ConsoleDialogs dialogs(err);
     QByteArray base = loadBuiltInImage();
-    if (parser.isSet(QStringLiteral("base"))) {
-        const QString basePath = parser.value(QStringLiteral("base"));
-        if (!QFileInfo(basePath).isFile()) {
-            err << missingFile() << Qt::endl;
-            return Refused;
-        }
+    const QString basePath = parser.value(QStringLiteral("base"));
+    if (!basePath.isEmpty()) {
         const std::optional<QByteArray> read = readExecutable(basePath, dialogs);
         if (!read)
             return Refused;
         base = *read;
     }
-    if (!QFileInfo(patch).isFile()) {
-        err << missingFile() << Qt::endl;
+    if (unreadable(patch, err))
         return Refused;
-    }
     // An IPS is read as the flag says; a BPS names its base by its source size.
     const bool cartridge = parser.isSet(QStringLiteral("cartridge"));
     const auto result = PatchMerge::readPatchFile(patch, kind, base, dialogs,
                                                   cartridge ? std::optional(PatchMerge::Base::Cartridge)
                                                   : kind == FileKind::Ips ? std::optional(PatchMerge::Base::Executable)
-                                                                          : std::nullopt);
+                                                                          : std::nullopt,
+                                                  basePath);
     if (!result)
         return Refused;
     return writeOut(output, result->image(), err) ? Done : Refused;
@@ -149,7 +166,23 @@ int makePatch(const QCommandLineParser &parser, const QStringList &args, QTextSt
     const bool built = kind == FileKind::ChangeList
         ? BuildChangeList(images, bytes, QFileInfo(output).fileName(), dialogs)
         : BuildPatch(images, kind, bytes, dialogs);
-    return built && writeOut(output, bytes, err) ? Done : Refused;
+    if (!built || !writeOut(output, bytes, err))
+        return Refused;
+    if (const qsizetype outside = bytesOutsideCartridge(images.WorkImage, images.PristineImage); kind == FileKind::ChangeList && outside)
+        err << outsideCartridgeText(outside) << Qt::endl;
+    return Done;
+}
+
+// The terrain names the window heads its grid with, so that lines and table files name the
+// columns as the window does; the built-in captions when the file cannot be read.
+void useEditorTerrainNames()
+{
+    const QString path = EditorPaths::forProgram(QCoreApplication::applicationDirPath()).terrainNames();
+    QByteArray bytes;
+    if (!readWholeFile(path, bytes))
+        return;
+    if (const std::optional<QStringList> names = parseTerrainNames(bytes))
+        GameData::useTerrainNames(*names);
 }
 
 int changes(const QStringList &args, QTextStream &out, QTextStream &err)
@@ -228,10 +261,8 @@ int mergePatches(const QCommandLineParser &parser, const QStringList &args, QTex
     ByteImages &images = *opened;
     int conflicts = 0;
     for (const QString &path : args.mid(1)) {
-        if (!QFileInfo(path).isFile()) {
-            err << missingFile() << Qt::endl;
+        if (unreadable(path, err))
             return Refused;
-        }
         const auto read = PatchMerge::readPatchFile(path, fileKind(path), images.PristineImage, dialogs);
         if (!read)
             return Refused;
@@ -256,19 +287,42 @@ int mergePatches(const QCommandLineParser &parser, const QStringList &args, QTex
 
 } // namespace
 
-void addProgramOptions(QCommandLineParser &parser)
+QString commandList()
 {
-    parser.setApplicationDescription(QStringLiteral(
-        "苍岚战记外传 EMU + ROM 修改器。\n"
-        "不给命令时打开窗口；给出文件时直接打开它：可执行文件（.exe）、修改清单（.txt）、IPS 补丁（.ips）或 BPS 补丁（.bps）。\n"
-        "\n"
+    return QStringLiteral(
         "命令（不打开窗口；结束码 0 完成，1 输入被拒绝，2 用法错误）：\n"
         "  apply PATCH -o OUT.exe [--base EXE] [--cartridge]   把修改清单、IPS 或 BPS 补丁应用到自带文件（或 EXE），写出 OUT\n"
         "  make-patch EXE -o OUT.txt|.ips|.bps [--cartridge]  按 OUT 的结尾写出 EXE 相对自带文件的修改清单或补丁\n"
         "  merge BASE PATCH... -o OUT.exe [--prefer patch|current]   把补丁依次加到 BASE 上；有冲突时逐行列出，不写入\n"
         "  changes FILE [FILE2]                 按字段列出文件相对自带文件（或两个文件之间）的修改\n"
         "  export EXE DIR                       把 EXE 的各个表格写成 CSV 文件，放进 DIR\n"
-        "  import EXE FILE... -o OUT.exe        把 CSV 表格导入 EXE，写出 OUT；有错误时全部列出，不写入"));
+        "  import EXE FILE... -o OUT.exe        把 CSV 表格导入 EXE，写出 OUT；有错误时全部列出，不写入");
+}
+
+QString noDisplayText()
+{
+    return QStringLiteral("打开窗口需要图形显示，但 DISPLAY、WAYLAND_DISPLAY 和 QT_QPA_PLATFORM 都没有设置。\n")
+        + commandList() + QStringLiteral("\n用法见 veskedit --help");
+}
+
+bool displayAvailable(const QStringList &arguments)
+{
+#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
+    // QApplication ends the program when it finds no platform to show a window on.
+    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+        || !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") || arguments.contains(QStringLiteral("-platform"));
+#else
+    Q_UNUSED(arguments);
+    return true;
+#endif
+}
+
+void addProgramOptions(QCommandLineParser &parser)
+{
+    parser.setApplicationDescription(QStringLiteral(
+        "苍岚战记外传 EMU + ROM 修改器。\n"
+        "不给命令时打开窗口；给出文件时直接打开它：可执行文件（.exe）、修改清单（.txt）、IPS 补丁（.ips）或 BPS 补丁（.bps）。\n"
+        "\n") + commandList());
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("要打开的文件，或命令及其参数"),
@@ -307,15 +361,19 @@ QString commandOf(const QStringList &arguments)
     return QString();
 }
 
+bool outputOverwritesInput(const QCommandLineParser &parser, QTextStream &err)
+{
+    const QString input = overwrittenInput(parser);
+    if (!input.isEmpty())
+        usage(err, QStringLiteral("输出文件就是输入文件 %1，写出会覆盖它；请另选 -o。").arg(QDir::toNativeSeparators(input)));
+    return !input.isEmpty();
+}
+
 bool useDataOptions(const QCommandLineParser &parser, QTextStream &err)
 {
     if (parser.isSet(QStringLiteral("reference"))) {
         const QString path = parser.value(QStringLiteral("reference"));
         ConsoleDialogs dialogs(err);
-        if (!QFileInfo(path).isFile()) {
-            err << missingFile() << Qt::endl;
-            return false;
-        }
         const std::optional<QByteArray> image = readExecutable(path, dialogs);
         if (!image)
             return false;
@@ -323,8 +381,9 @@ bool useDataOptions(const QCommandLineParser &parser, QTextStream &err)
     }
     if (parser.isSet(QStringLiteral("strings"))) {
         QByteArray bytes;
-        if (!readWholeFile(parser.value(QStringLiteral("strings")), bytes)) {
-            err << missingFile() << Qt::endl;
+        QString why;
+        if (!readWholeFile(parser.value(QStringLiteral("strings")), bytes, &why)) {
+            err << wrongFileText(why) << Qt::endl;
             return false;
         }
         QString reason;
@@ -353,10 +412,13 @@ int runCommand(const QCommandLineParser &parser, QTextStream &out, QTextStream &
         return apply(parser, args, err);
     if (command == QStringLiteral("make-patch"))
         return makePatch(parser, args, err);
+    if (parser.isSet(QStringLiteral("output")) && command != QStringLiteral("import") && command != QStringLiteral("merge"))
+        return usage(err, QStringLiteral("-o 不用于 %1。").arg(command));
+    if (command == QStringLiteral("changes") || command == QStringLiteral("export") || command == QStringLiteral("import")
+        || command == QStringLiteral("merge"))
+        useEditorTerrainNames();
     if (command == QStringLiteral("merge"))
         return mergePatches(parser, args, out, err);
-    if (parser.isSet(QStringLiteral("output")) && command != QStringLiteral("import"))
-        return usage(err, QStringLiteral("-o 不用于 %1。").arg(command));
     if (command == QStringLiteral("changes"))
         return changes(args, out, err);
     if (command == QStringLiteral("export"))
@@ -372,6 +434,8 @@ int runCommandLine(const QStringList &arguments, QTextStream &out, QTextStream &
     addProgramOptions(parser);
     if (!parser.parse(arguments))
         return usage(err, parser.errorText());
+    if (outputOverwritesInput(parser, err))
+        return Usage;
     if (!useDataOptions(parser, err))
         return Refused;
     return runCommand(parser, out, err);

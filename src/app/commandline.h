@@ -22,8 +22,20 @@ class QTextStream;
 // Every option and argument of every mode.
 void addProgramOptions(QCommandLineParser &parser);
 
+// The commands, one a line, as --help lists them.
+QString commandList();
+// Whether a window can open: on Linux and the like a display or a platform must be named
+// (DISPLAY, WAYLAND_DISPLAY, QT_QPA_PLATFORM or Qt's -platform among arguments).
+bool displayAvailable(const QStringList &arguments);
+// Why no window opens without one, and the commands that need none.
+QString noDisplayText();
+
 // The command that argv (program name first) names, or an empty text for the window.
 QString commandOf(const QStringList &arguments);
+
+// Whether -o names a file the command reads (--base, --reference and --strings included), by
+// any path: then it says so on err, and the command line is wrong usage.
+bool outputOverwritesInput(const QCommandLineParser &parser, QTextStream &err);
 
 // Checks --reference and --strings and takes them into use; false after saying why on err.
 bool useDataOptions(const QCommandLineParser &parser, QTextStream &err);

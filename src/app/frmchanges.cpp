@@ -5,11 +5,14 @@
 #include "image/fileio.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMainWindow>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -70,6 +73,15 @@ void frmChanges::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
     if (m_mode == Mode::Live)
+        refresh();
+}
+
+void frmChanges::changeEvent(QEvent *event)
+{
+    QDialog::changeEvent(event);
+    // Names change without an edit too (the terrain-name file read again): the list, brought to
+    // the front, names its fields anew.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
         refresh();
 }
 
@@ -143,12 +155,18 @@ QStringList frmChanges::lines() const
 
 void frmChanges::exportList()
 {
+    // A description to read, not a change list to open again: a name of its own.
     const QString path = m_dialogs.saveFileName(QStringLiteral("导出修改清单"), QStringLiteral("文本文件(*.txt)|*.txt"),
-                                                QStringLiteral("修改清单.txt"));
+                                                QStringLiteral("修改说明.txt"));
     if (path.isEmpty())
         return;
-    if (!writeWholeFile(path, changeListText(m_changes)))
-        m_dialogs.message(Dialogs::Icon::Error, QStringLiteral("文件错误"), QStringLiteral("文件保存失败！"));
+    QString why;
+    if (!writeWholeFile(path, changeListText(m_changes), &why)) {
+        m_dialogs.message(Dialogs::Icon::Error, QStringLiteral("文件错误"), saveFailedText(why));
+        return;
+    }
+    if (auto *window = qobject_cast<QMainWindow *>(parentWidget()))
+        window->statusBar()->showMessage(QStringLiteral("已导出修改说明到 ") + QDir::toNativeSeparators(path));
 }
 
 void frmChanges::itemActivated(QTreeWidgetItem *item)

@@ -49,6 +49,7 @@ signals:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     void fill(const QVector<FieldChange> &changes);

@@ -130,19 +130,13 @@ void frmStart::btnDiscardRecovery_Click()
     showRecoveryOffer();
 }
 
-JournalBase frmStart::journalBase() const
+std::pair<JournalBase::Kind, QString> frmStart::journalSource() const
 {
-    switch (StartResult) {
-    case 1:
-        if (!m_lastFileUsed.isEmpty())
-            return JournalBase::of(JournalBase::Kind::LastFile, m_lastFileUsed, m_images.WorkImage);
-        break;
-    case 2:
-        return JournalBase::of(JournalBase::Kind::File, CurrentFileText, m_images.WorkImage);
-    default:
-        break;
-    }
-    return JournalBase::of(JournalBase::Kind::BuiltIn, QString(), m_images.WorkImage);
+    if (StartResult == 1 && !m_lastFileUsed.isEmpty())
+        return {JournalBase::Kind::LastFile, m_lastFileUsed};
+    if (StartResult == 2)
+        return {JournalBase::Kind::File, CurrentFileText};
+    return {JournalBase::Kind::BuiltIn, QString()};
 }
 
 frmVeskEdit *frmStart::mainWindow() const
@@ -207,7 +201,6 @@ bool frmStart::openFile(const QString &path)
     }
     m_images.OpenedImage = m_images.WorkImage;
     CurrentFileText = path;
-    RecentFiles(m_paths).add(path);
     close();
     return true;
 }
@@ -256,10 +249,12 @@ void frmStart::closeEvent(QCloseEvent *event)
         const int steps = int(m_recovered->contents.entries.size());
         w->continueJournal(std::move(*m_recovered), m_recoveredBase);
         w->statusBar()->showMessage(QStringLiteral("已恢复 %1 步未保存的修改").arg(steps));
-    } else {
-        w->startJournal(journalBase());
     }
     w->show();
     w->timerInit->start();
+    if (!m_recovered) {
+        const auto [kind, path] = journalSource();
+        w->startJournal(kind, path);
+    }
     m_mainWindow = w;
 }

@@ -65,7 +65,7 @@ protected:
 private:
     QString lastFilePath() const;
     void showRecoveryOffer();
-    JournalBase journalBase() const;
+    std::pair<JournalBase::Kind, QString> journalSource() const;
 
     ByteImages &m_images;
     Dialogs &m_dialogs;

@@ -49,6 +49,10 @@
 namespace {
 const QString DefaultFileName = QStringLiteral("苍岚战记外传修改版");
 const QString Caption = QStringLiteral("苍岚战记外传 EMU + ROM 修改器");
+// The tabs after the hex grid's.
+const QString TabCaptions[] = {QStringLiteral("我方人物"),       QStringLiteral("敌方部队"), QStringLiteral("职业、地形设定"),
+                               QStringLiteral("武器设定"),       QStringLiteral("魔法设定"),
+                               QStringLiteral("盾牌、等级系数设定"), QStringLiteral("字符处理")};
 
 // Text of an undo or redo entry: the step's label, or the plain entry when there is none.
 QString historyText(const QString &verb, const QString &key, const QString &label)
@@ -141,6 +145,65 @@ frmVeskEdit::frmVeskEdit(ByteImages &images, Dialogs &dialogs, const EditorPaths
     stabAll->setObjectName(QStringLiteral("stabAll"));
     stabAll->setUsesScrollButtons(false);
 
+    hexPage = new HexPage(m_images, m_dialogs, HexByteText);
+    hexPage->setObjectName(QStringLiteral("tabAddress"));
+    connect(hexPage, &HexPage::lockMainWindow, this, &frmVeskEdit::LockMainWindow);
+    connect(hexPage, &HexPage::findRequested, this, &frmVeskEdit::showFindDialog);
+    stabAll->addTab(hexPage, QStringLiteral("地址编辑"));
+    // The other pages are made after the window is first painted (createPages); until then each
+    // tab holds an empty page under its caption.
+    for (const QString &caption : TabCaptions)
+        stabAll->addTab(new QWidget, caption);
+
+    auto *fileRow = new QHBoxLayout;
+    fileRow->addWidget(lblNowFile);
+    fileRow->addWidget(txtNowFileName, 1);
+    auto *layout = new QVBoxLayout(central);
+    layout->addLayout(fileRow);
+    layout->addWidget(stabAll, 1);
+    setCentralWidget(central);
+    statusBar()->setObjectName(QStringLiteral("statusBar"));
+    setAcceptDrops(true);
+
+    timerInit = new QTimer(this);
+    timerInit->setObjectName(QStringLiteral("timerInit"));
+    timerInit->setSingleShot(true);
+    timerInit->setInterval(20);
+    connect(timerInit, &QTimer::timeout, this, &frmVeskEdit::timerInit_Timer);
+
+    m_views = {hexPage};
+
+    // The history reports every step; the journal writes it down, the views that keep what they
+    // read learn which bytes it wrote, and the caption mark compares with the image as opened.
+    m_images.history.changed = [this] { historyChanged(); };
+    m_images.history.recorded = [this](EditHistory::Event event, const QString &label,
+                                       const std::vector<EditHistory::Change> &changes) {
+        startPendingJournal();
+        m_journal.record(event, label, changes);
+        if (!m_journal.failure().isEmpty() && !m_journalFailureShown) {
+            m_journalFailureShown = true;
+            statusBar()->showMessage(QStringLiteral("无法写入恢复文件：") + m_journal.failure());
+        }
+        if (event == EditHistory::Event::Clear)
+            return;
+        const WrittenBytes written(event, changes);
+        for (ImageView *view : m_views)
+            view->imageWritten(written);
+    };
+    // Until the start dialog names the file, the steps start from the image as it is.
+    m_journal.start(JournalBase::of(JournalBase::Kind::BuiltIn, QString(), m_images.WorkImage));
+    markSaved();
+    qApp->installEventFilter(this);
+
+    resize(DefaultSize);
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        move(windowPosition(screen->geometry(), frameGeometry().size()));
+}
+
+void frmVeskEdit::createPages()
+{
+    if (characterPage)
+        return;
     stabField = new QTabWidget;
     stabField->setObjectName(QStringLiteral("stabField"));
     enemyTypePage = new EnemyTypePage(m_images);
@@ -169,14 +232,9 @@ frmVeskEdit::frmVeskEdit(ByteImages &images, Dialogs &dialogs, const EditorPaths
         l->addWidget(tabs);
         return w;
     };
-    hexPage = new HexPage(m_images, m_dialogs, HexByteText);
-    hexPage->setObjectName(QStringLiteral("tabAddress"));
-    connect(hexPage, &HexPage::lockMainWindow, this, &frmVeskEdit::LockMainWindow);
-    connect(hexPage, &HexPage::findRequested, this, &frmVeskEdit::showFindDialog);
     stringPage = new StringPage;
     stringPage->setObjectName(QStringLiteral("tabString"));
 
-    stabAll->addTab(hexPage, QStringLiteral("地址编辑"));
     characterPage = new CharacterPage(m_images);
     characterPage->setObjectName(QStringLiteral("tabCharacter"));
     weaponPage = new ItemPage(m_images, ItemPage::Kind::Weapons);
@@ -185,29 +243,15 @@ frmVeskEdit::frmVeskEdit(ByteImages &images, Dialogs &dialogs, const EditorPaths
     magicPage->setObjectName(QStringLiteral("tabMagic"));
     shieldPage = new ShieldPage(m_images);
     shieldPage->setObjectName(QStringLiteral("tabShield"));
-    stabAll->addTab(characterPage, QStringLiteral("我方人物"));
-    stabAll->addTab(nested(QStringLiteral("tabField"), stabField), QStringLiteral("敌方部队"));
-    stabAll->addTab(nested(QStringLiteral("tabClassTerrain"), SSTab1), QStringLiteral("职业、地形设定"));
-    stabAll->addTab(weaponPage, QStringLiteral("武器设定"));
-    stabAll->addTab(magicPage, QStringLiteral("魔法设定"));
-    stabAll->addTab(shieldPage, QStringLiteral("盾牌、等级系数设定"));
-    stabAll->addTab(stringPage, QStringLiteral("字符处理"));
-
-    auto *fileRow = new QHBoxLayout;
-    fileRow->addWidget(lblNowFile);
-    fileRow->addWidget(txtNowFileName, 1);
-    auto *layout = new QVBoxLayout(central);
-    layout->addLayout(fileRow);
-    layout->addWidget(stabAll, 1);
-    setCentralWidget(central);
-    statusBar()->setObjectName(QStringLiteral("statusBar"));
-    setAcceptDrops(true);
-
-    timerInit = new QTimer(this);
-    timerInit->setObjectName(QStringLiteral("timerInit"));
-    timerInit->setSingleShot(true);
-    timerInit->setInterval(20);
-    connect(timerInit, &QTimer::timeout, this, &frmVeskEdit::timerInit_Timer);
+    QWidget *const pages[] = {characterPage, nested(QStringLiteral("tabField"), stabField),
+                              nested(QStringLiteral("tabClassTerrain"), SSTab1), weaponPage, magicPage, shieldPage,
+                              stringPage};
+    for (int i = 0; i < int(std::size(pages)); ++i) {
+        QWidget *empty = stabAll->widget(i + 1);
+        stabAll->removeTab(i + 1);
+        stabAll->insertTab(i + 1, pages[i], TabCaptions[i]);
+        delete empty;
+    }
 
     // The map page shows an undone or redone war again.
     struct FieldPageView : ImageView {
@@ -234,30 +278,7 @@ frmVeskEdit::frmVeskEdit(ByteImages &images, Dialogs &dialogs, const EditorPaths
                enemyTypePage,
                m_fieldView.get()};
 
-    // The history reports every step; the journal writes it down, the views that keep what they
-    // read learn which bytes it wrote, and the caption mark compares with the image as opened.
-    m_images.history.changed = [this] { historyChanged(); };
-    m_images.history.recorded = [this](EditHistory::Event event, const QString &label,
-                                       const std::vector<EditHistory::Change> &changes) {
-        m_journal.record(event, label, changes);
-        if (!m_journal.failure().isEmpty() && !m_journalFailureShown) {
-            m_journalFailureShown = true;
-            statusBar()->showMessage(QStringLiteral("无法写入恢复文件：") + m_journal.failure());
-        }
-        if (event == EditHistory::Event::Clear)
-            return;
-        const WrittenBytes written(event, changes);
-        for (ImageView *view : m_views)
-            view->imageWritten(written);
-    };
-    // Until the start dialog names the file, the steps start from the image as it is.
-    m_journal.start(JournalBase::of(JournalBase::Kind::BuiltIn, QString(), m_images.WorkImage));
-    markSaved();
-    qApp->installEventFilter(this);
-
-    resize(DefaultSize);
-    if (const QScreen *screen = QGuiApplication::primaryScreen())
-        move(windowPosition(screen->geometry(), frameGeometry().size()));
+    fieldPage->setExtraRoom((size() - DefaultSize).expandedTo(QSize(0, 0)));
 }
 
 frmVeskEdit::~frmVeskEdit()
@@ -268,7 +289,26 @@ frmVeskEdit::~frmVeskEdit()
 
 void frmVeskEdit::startJournal(const JournalBase &base)
 {
+    m_pendingJournal.reset();
     m_journal.start(base);
+}
+
+void frmVeskEdit::startJournal(JournalBase::Kind kind, const QString &path)
+{
+    m_pendingJournal = PendingJournal{kind, path, m_images.WorkImage};
+    QTimer::singleShot(0, this, &frmVeskEdit::startPendingJournal);
+}
+
+void frmVeskEdit::startPendingJournal()
+{
+    if (!m_pendingJournal)
+        return;
+    const PendingJournal pending = *std::exchange(m_pendingJournal, std::nullopt);
+    m_journal.start(JournalBase::of(pending.kind, pending.path, pending.image));
+    if (pending.kind == JournalBase::Kind::File) {
+        m_recent.add(pending.path);
+        fillRecentMenu();
+    }
 }
 
 void frmVeskEdit::continueJournal(JournalOffer offer, const QByteArray &base)
@@ -282,7 +322,8 @@ void frmVeskEdit::resizeEvent(QResizeEvent *event)
 {
     QMainWindow::resizeEvent(event);
     // The map viewport takes whatever the window has beyond its default size.
-    fieldPage->setExtraRoom((event->size() - DefaultSize).expandedTo(QSize(0, 0)));
+    if (fieldPage)
+        fieldPage->setExtraRoom((event->size() - DefaultSize).expandedTo(QSize(0, 0)));
 }
 
 QPoint frmVeskEdit::windowPosition(const QRect &screen, const QSize &window)
@@ -309,6 +350,7 @@ frmChanges *frmVeskEdit::changesWindow()
 {
     if (!m_changes) {
         m_changes = new frmChanges(m_images, m_dialogs, frmChanges::Mode::Live, this);
+        m_changes->addActions({menuUndo, menuRedo}); // their shortcuts work while the list is active
         connect(m_changes, &frmChanges::placeChosen, this, &frmVeskEdit::showPlace);
     }
     return m_changes;
@@ -401,6 +443,7 @@ void frmVeskEdit::menuImportTables_Click()
 void frmVeskEdit::showPlace(qint64 offset)
 {
     using namespace GameData;
+    createPages();
     const Catalogue catalogue(m_images.WorkImage, m_images.PristineImage);
     const auto place = catalogue.at(offset);
     const int record = place ? int(place->record - place->table->records.constData()) : -1;
@@ -529,6 +572,7 @@ void frmVeskEdit::LockMainWindow(bool lock)
 void frmVeskEdit::timerInit_Timer()
 {
     timerInit->stop(); // runs once, even when the fill lets the event loop turn
+    createPages();
     hexPage->msfFileContent->setFocus();
     LoadPristineImage();
     hexPage->FillHexGrid(m_images.WorkImage);
@@ -583,6 +627,7 @@ void frmVeskEdit::FillBattlefieldList()
 
 void frmVeskEdit::refreshViews(bool keepPlaces)
 {
+    createPages();
     hexPage->FillHexGrid(m_images.WorkImage);
     characterPage->lstCharacter_Click();
     CreateArmyList(); // unit kinds and addresses of the new image
@@ -612,9 +657,9 @@ bool frmVeskEdit::isModified() const
     return m_images.WorkImage != m_savedImage;
 }
 
-void frmVeskEdit::markSaved()
+void frmVeskEdit::markSaved(const QByteArray &saved)
 {
-    m_savedImage = m_images.WorkImage;
+    m_savedImage = saved;
     historyChanged();
 }
 
@@ -748,16 +793,17 @@ void frmVeskEdit::exportMapPicture()
     QByteArray png;
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
-    if (!fieldPage->mapPicture().save(&buffer, "PNG") || !writeWholeFile(path, png)) {
-        saveFailed();
+    QString why = QDir::toNativeSeparators(path); // the picture itself may fail
+    if (!fieldPage->mapPicture().save(&buffer, "PNG") || !writeWholeFile(path, png, &why)) {
+        saveFailed(why);
         return;
     }
     statusBar()->showMessage(QStringLiteral("已保存 ") + path);
 }
 
-void frmVeskEdit::saveFailed()
+void frmVeskEdit::saveFailed(const QString &why)
 {
-    m_dialogs.message(Dialogs::Icon::Error, QStringLiteral("文件错误"), QStringLiteral("文件保存失败！"));
+    m_dialogs.message(Dialogs::Icon::Error, QStringLiteral("文件错误"), saveFailedText(why));
 }
 
 bool frmVeskEdit::menuSave_Click()
@@ -767,8 +813,9 @@ bool frmVeskEdit::menuSave_Click()
         return false;
     const FileKind kind = fileKind(path);
     if (kind == FileKind::Executable) {
-        if (!writeWholeFile(path, m_images.WorkImage)) {
-            saveFailed();
+        QString why;
+        if (!writeWholeFile(path, m_images.WorkImage, &why)) {
+            saveFailed(why);
             return false;
         }
         markSaved();
@@ -776,8 +823,8 @@ bool frmVeskEdit::menuSave_Click()
         fileDone(path, QStringLiteral("已保存 ") + path);
         const QString lastFile = m_paths.lastFile();
         CheckPath(QFileInfo(lastFile).path(), true, true, false);
-        if (!writeWholeFile(lastFile, m_images.WorkImage))
-            saveFailed();
+        if (!writeWholeFile(lastFile, m_images.WorkImage, &why))
+            saveFailed(why);
         return true;
     }
     if (kind != FileKind::Other) {
@@ -786,13 +833,21 @@ bool frmVeskEdit::menuSave_Click()
         if (kind == FileKind::ChangeList ? !BuildChangeList(m_images, list, QFileInfo(path).fileName(), m_dialogs)
                                          : !BuildPatch(m_images, kind, list, m_dialogs))
             return false;
-        if (!writeWholeFile(path, list)) {
-            saveFailed();
+        QString why;
+        if (!writeWholeFile(path, list, &why)) {
+            saveFailed(why);
             return false;
         }
-        markSaved();
-        m_journal.start(JournalBase::of(JournalBase::Kind::File, path, m_images.WorkImage), &m_images.history);
-        fileDone(path, QStringLiteral("已保存 ") + path);
+        // A change list holds the cartridge only: the bytes it leaves out stay unsaved, and the
+        // journal holds them beyond what the list gives.
+        QByteArray saved = kind == FileKind::ChangeList ? m_images.PristineImage : m_images.WorkImage;
+        if (kind == FileKind::ChangeList)
+            applyChangeList(list, saved);
+        const std::vector<EditHistory::Change> outside = changesBetween(saved, m_images.WorkImage);
+        markSaved(saved);
+        m_journal.start(JournalBase::of(JournalBase::Kind::File, path, saved), &m_images.history, outside);
+        fileDone(path, QStringLiteral("已保存 ") + path +
+                           (outside.empty() ? QString() : QStringLiteral("。") + outsideCartridgeText(qsizetype(outside.size()))));
         return true;
     }
     return false;

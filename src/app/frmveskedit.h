@@ -11,6 +11,7 @@
 #include <QStringList>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 class Dialogs;
@@ -68,20 +69,20 @@ public:
     QAction *menuChanges; // "修改清单(&L)"
     QAction *menuAbout;
     QTabWidget *stabAll;
-    QTabWidget *stabField;
-    QTabWidget *SSTab1;
+    QTabWidget *stabField = nullptr;
+    QTabWidget *SSTab1 = nullptr;
     QTimer *timerInit;
     HexPage *hexPage;
-    StringPage *stringPage;
-    CharacterPage *characterPage;
-    ClassPage *classPage;
-    ItemPage *weaponPage;
-    ItemPage *magicPage;
-    ShieldPage *shieldPage;
-    ClassChangePage *classChangePage;
-    TerrainPage *terrainPage;
-    FieldPage *fieldPage;
-    EnemyTypePage *enemyTypePage;
+    StringPage *stringPage = nullptr;
+    CharacterPage *characterPage = nullptr;
+    ClassPage *classPage = nullptr;
+    ItemPage *weaponPage = nullptr;
+    ItemPage *magicPage = nullptr;
+    ShieldPage *shieldPage = nullptr;
+    ClassChangePage *classChangePage = nullptr;
+    TerrainPage *terrainPage = nullptr;
+    FieldPage *fieldPage = nullptr;
+    EnemyTypePage *enemyTypePage = nullptr;
 
     // The find dialog, created the first time it is shown.
     frmFind *findDialog();
@@ -105,6 +106,9 @@ public:
     // Disables (or enables again) the tabs and the Open and Save entries.
     void LockMainWindow(bool lock);
 
+    // Makes the pages of every tab but the hex grid's, once: the start-up sequence does it
+    // first, after the window was painted.
+    void createPages();
     // Start-up sequence, run once by timerInit.
     void timerInit_Timer();
     void LoadPristineImage();
@@ -136,6 +140,9 @@ public:
 
     // The recovery journal: the steps from now on start from base (the start dialog says which).
     void startJournal(const JournalBase &base);
+    // The same for the image as it is now, opened from path, once the window was painted (or at
+    // the first step, if that comes first); a file opened goes first in the recent files then.
+    void startJournal(JournalBase::Kind kind, const QString &path);
     // Goes on with a journal whose steps were replayed onto base, which counts as last saved.
     void continueJournal(JournalOffer offer, const QByteArray &base);
     // The journal's file, once a step was written.
@@ -151,7 +158,7 @@ protected:
 private:
     // The file dialog, starting with the last name chosen; empty when cancelled.
     QString askFileName(bool save);
-    void saveFailed();
+    void saveFailed(const QString &why);
     void showFindDialog();
     void fillRecentMenu();
     // A file was opened or saved: first of the recent files, and the status bar says so.
@@ -161,7 +168,9 @@ private:
     // The caption mark and the Edit menu after the history changed.
     void historyChanged();
     void afterHistoryStep(const std::vector<quint32> &offsets, QWidget *focus);
-    void markSaved();
+    // The image as the file last opened or saved gives it back (by default WorkImage).
+    void markSaved(const QByteArray &saved);
+    void markSaved() { markSaved(m_images.WorkImage); }
 
     ByteImages &m_images;
     Dialogs &m_dialogs;
@@ -180,4 +189,11 @@ private:
     // Every view that keeps what it read from WorkImage, told of each step, undo and redo.
     std::vector<ImageView *> m_views;
     std::unique_ptr<ImageView> m_fieldView;
+    struct PendingJournal {
+        JournalBase::Kind kind;
+        QString path;
+        QByteArray image;
+    };
+    std::optional<PendingJournal> m_pendingJournal;
+    void startPendingJournal();
 };

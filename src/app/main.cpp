@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTextStream>
 
 #include <memory>
@@ -52,15 +53,28 @@ int smokeTest(const EditorPaths &paths)
     return ok ? 0 : 1;
 }
 
-// Commands, --help and --version need no display: for them the program runs without its windows.
-std::unique_ptr<QCoreApplication> createApplication(int &argc, char *argv[], bool command)
+// Whether argv names one of options (before a "--").
+bool hasOption(int argc, char *argv[], std::initializer_list<const char *> options)
 {
-    if (command)
-        return std::make_unique<QCoreApplication>(argc, argv);
     for (int i = 1; i < argc && qstrcmp(argv[i], "--") != 0; ++i)
-        for (const char *option : {"-h", "-?", "--help", "--help-all", "-v", "--version"})
+        for (const char *option : options)
             if (qstrcmp(argv[i], option) == 0)
-                return std::make_unique<QCoreApplication>(argc, argv);
+                return true;
+    return false;
+}
+
+// Commands, --help and --version need no display: for them the program runs without its windows.
+// So does a window that cannot open for want of a display (main says why): a QApplication would
+// end the program there.
+std::unique_ptr<QCoreApplication> createApplication(int &argc, char *argv[], bool command, bool display)
+{
+    if (command || hasOption(argc, argv, {"-h", "-?", "--help", "--help-all", "-v", "--version"}))
+        return std::make_unique<QCoreApplication>(argc, argv);
+    if (!display) {
+        if (!hasOption(argc, argv, {"--smoke-test"}))
+            return std::make_unique<QCoreApplication>(argc, argv);
+        qputenv("QT_QPA_PLATFORM", "offscreen"); // the package check shows nothing
+    }
     return std::make_unique<QApplication>(argc, argv);
 }
 
@@ -72,7 +86,7 @@ int main(int argc, char *argv[])
     for (int i = 0; i < argc; ++i)
         raw.append(QString::fromLocal8Bit(argv[i]));
     const QString command = commandOf(raw);
-    const std::unique_ptr<QCoreApplication> app = createApplication(argc, argv, !command.isEmpty());
+    const std::unique_ptr<QCoreApplication> app = createApplication(argc, argv, !command.isEmpty(), displayAvailable(raw));
     setUpApplication(*app);
     QCommandLineParser parser;
     addProgramOptions(parser);
@@ -81,14 +95,24 @@ int main(int argc, char *argv[])
     const bool windowArguments = parser.parse(QCoreApplication::arguments()) && parser.positionalArguments().size() <= 1
         && !parser.isSet(QStringLiteral("output")) && !parser.isSet(QStringLiteral("base"));
     if (!parser.errorText().isEmpty() || (command.isEmpty() && !windowArguments)) {
-        err << (parser.errorText().isEmpty() ? QStringLiteral("只能给出一个文件；-o 和 --base 只用于命令。") : parser.errorText())
-            << '\n' << parser.helpText();
+        // A first word that names no file is most likely a command mistyped.
+        const QString first = parser.positionalArguments().value(0);
+        const QString why = !parser.errorText().isEmpty() ? parser.errorText()
+            : !first.isEmpty() && !QFileInfo::exists(first) ? QStringLiteral("未知的命令：%1").arg(first)
+                                                            : QStringLiteral("只能给出一个文件；-o 和 --base 只用于命令。");
+        err << why << '\n' << parser.helpText();
         return 2;
     }
     if (parser.isSet(QStringLiteral("help")) || parser.optionNames().contains(QStringLiteral("help-all")))
         parser.showHelp(); // ends the program
     if (parser.isSet(QStringLiteral("version")))
         parser.showVersion();
+    if (command.isEmpty() && !qobject_cast<QApplication *>(app.get())) {
+        err << noDisplayText() << Qt::endl;
+        return 2;
+    }
+    if (!command.isEmpty() && outputOverwritesInput(parser, err))
+        return 2;
     // Another reference or string table: checked before anything reads them; a bad one ends the
     // run before a window opens.
     if (!useDataOptions(parser, err))

@@ -3,14 +3,19 @@
 #include "gamedata/patchmerge.h"
 #include "image/byteimages.h"
 #include "image/dialogs.h"
+#include "image/fileio.h"
 #include "image/mymodule.h"
 
-#include <QFileInfo>
 #include <QMimeData>
 #include <QUrl>
 
 bool loadFile(ByteImages &images, const QString &path, Dialogs &dialogs)
 {
+    // A name from outside a file dialog may be a folder or gone.
+    if (const QString why = unreadableReason(path); !why.isEmpty()) {
+        dialogs.message(Dialogs::Icon::Error, QStringLiteral("文件错误"), wrongFileText(why));
+        return false;
+    }
     switch (const FileKind kind = fileKind(path)) {
     case FileKind::ChangeList:
         return ReadChangeList(images, path, dialogs);
@@ -23,12 +28,6 @@ bool loadFile(ByteImages &images, const QString &path, Dialogs &dialogs)
         return read.has_value();
     }
     default: {
-        // A name from outside a file dialog may be a folder or gone.
-        const QFileInfo info(path);
-        if (!info.isFile() || !info.isReadable()) {
-            dialogs.message(Dialogs::Icon::Error, QStringLiteral("文件错误"), QStringLiteral("文件错误，请选择正确的文件！"));
-            return false;
-        }
         const std::optional<QByteArray> bytes = readExecutable(path, dialogs);
         if (!bytes)
             return false;

@@ -173,6 +173,42 @@ int FieldInfo::HelpY(int lngID) const
     return readAt(helpOffset(lngID, 1));
 }
 
+QVector<FieldInfo::Position> FieldInfo::positions() const
+{
+    QVector<Position> list;
+    const auto side = [&](int s, int count, auto x, auto y) {
+        for (int i = 1; i <= count; ++i) {
+            const int px = x(i);
+            const int py = y(i);
+            if (px < 0 || py < 0)
+                break;
+            list.append(Position{s, i, QPoint(px, py)});
+        }
+    };
+    side(0, ActNumber[0], [&](int i) { return ActX(0, i); }, [&](int i) { return ActY(0, i); });
+    if (HelpNumber != 0)
+        side(1, HelpNumber, [&](int i) { return HelpX(i); }, [&](int i) { return HelpY(i); });
+    else if (ActNumber[1] != 0)
+        side(1, ActNumber[1], [&](int i) { return ActX(1, i); }, [&](int i) { return ActY(1, i); });
+    side(2, DefNumber[0], [&](int i) { return DefX(0, i); }, [&](int i) { return DefY(0, i); });
+    if (DefNumber[1] != 0)
+        side(3, DefNumber[1], [&](int i) { return DefX(1, i); }, [&](int i) { return DefY(1, i); });
+    return list;
+}
+
+std::optional<FieldInfo::Position> FieldInfo::positionOn(QPoint tile, int side, int entry) const
+{
+    for (const Position &p : positions())
+        if (p.tile == tile && (p.side != side || p.entry != entry))
+            return p;
+    return std::nullopt;
+}
+
+bool FieldInfo::IsFreeTile(int x, int y) const
+{
+    return x > 0 && x < Width - 1 && y > 0 && y < Height - 1 && !positionOn(QPoint(x, y));
+}
+
 bool FieldInfo::setActX(int LocType, int lngID, int value)
 {
     return validLoc(LocType) && writeAt(countedOffset(ActAddress[LocType], ActNumber[LocType], lngID, 0), value, Width);

@@ -4,8 +4,12 @@
 
 #include <QHash>
 #include <QImage>
+#include <QPoint>
 #include <QString>
 #include <QStringList>
+#include <QVector>
+
+#include <optional>
 
 class FieldEdit;
 
@@ -59,6 +63,22 @@ public:
     bool setDefY(int LocType, int lngID, int value);
     bool setHelpX(int lngID, int value);
     bool setHelpY(int lngID, int value);
+
+    // A start position: its side (0 attacking team one, 1 attacking team two or the help list,
+    // 2 and 3 the defending teams), its entry from 1 and its tile.
+    struct Position {
+        int side;
+        int entry;
+        QPoint tile;
+    };
+    // The start positions of the four sides in this order, each side's entries up to the first
+    // that lies past the image's end: the markers of the battlefield page.
+    QVector<Position> positions() const;
+    // The position on a tile other than the one of side and entry; none when no other stands there.
+    std::optional<Position> positionOn(QPoint tile, int side = -1, int entry = 0) const;
+    // A tile inside the map's inner ring that holds no start position: the outer ring never takes
+    // one, and no two positions of a war share a tile.
+    bool IsFreeTile(int x, int y) const;
 
     // Offset of the X byte of an entry (Y follows it), or -1 when the list or entry does not exist.
     qint64 actOffset(int LocType, int lngID) const;

@@ -387,25 +387,8 @@ QLabel *FieldPage::addMarker(Side side, int i, int x, int y)
 
 void FieldPage::placeMarkers()
 {
-    const FieldInfo &w = *m_war;
-    // Entries are read until a list runs past the image.
-    const auto side = [this](Side s, int count, auto x, auto y) {
-        for (int i = 1; i <= count; ++i) {
-            const int px = x(i);
-            const int py = y(i);
-            if (px < 0 || py < 0)
-                break;
-            addMarker(s, i, px, py);
-        }
-    };
-    side(AttackOne, w.ActNumber[0], [&](int i) { return w.ActX(0, i); }, [&](int i) { return w.ActY(0, i); });
-    if (w.HelpNumber != 0)
-        side(AttackTwo, w.HelpNumber, [&](int i) { return w.HelpX(i); }, [&](int i) { return w.HelpY(i); });
-    else if (w.ActNumber[1] != 0)
-        side(AttackTwo, w.ActNumber[1], [&](int i) { return w.ActX(1, i); }, [&](int i) { return w.ActY(1, i); });
-    side(DefenceOne, w.DefNumber[0], [&](int i) { return w.DefX(0, i); }, [&](int i) { return w.DefY(0, i); });
-    if (w.DefNumber[1] != 0)
-        side(DefenceTwo, w.DefNumber[1], [&](int i) { return w.DefX(1, i); }, [&](int i) { return w.DefY(1, i); });
+    for (const FieldInfo::Position &p : m_war->positions())
+        addMarker(Side(p.side), p.entry, p.tile.x(), p.tile.y());
 }
 
 QPixmap FieldPage::unitBitmap(const ArmyMen *unit)
@@ -631,11 +614,7 @@ void FieldPage::showTile(const QString &position)
 
 bool FieldPage::IsFreeTile(int x, int y) const
 {
-    for (const QVector<QLabel *> &markers : m_markers)
-        for (const QLabel *m : markers)
-            if (tileOf(m) == QPoint(x, y))
-                return false;
-    return m_war && x > 0 && x < m_war->Width - 1 && y > 0 && y < m_war->Height - 1;
+    return m_war && m_war->IsFreeTile(x, y);
 }
 
 QString FieldPage::sideCaption(Side side)

@@ -77,9 +77,9 @@ QVector<FieldChange> describeChanges(const Catalogue &catalogue, const QByteArra
 {
     QVector<FieldChange> changes;
     const quint64 round = cache ? ++cache->m_round : 0;
-    if (cache && cache->m_strings != stringTableGeneration()) {
-        cache->m_lines.clear(); // the code lists name other things now
-        cache->m_strings = stringTableGeneration();
+    if (cache && cache->m_strings != fixedTablesGeneration()) {
+        cache->m_lines.clear(); // the code lists or captions name other things now
+        cache->m_strings = fixedTablesGeneration();
     }
     const QVector<Table> &tables = catalogue.tables();
     for (int t = 0; t < tables.size(); ++t) {
@@ -134,8 +134,10 @@ QVector<FieldChange> describeChanges(const Catalogue &catalogue, const QByteArra
             const qint64 runStart = o;
             while (o < to && changedAt(o))
                 ++o;
-            changes.append(FieldChange{-1, -1, -1, runStart, o - runStart, QString(),
-                                       QStringLiteral("%1–%2: %3 字节").arg(address(runStart), address(o - 1)).arg(o - runStart)});
+            const QString text = o - runStart == 1
+                ? address(runStart)
+                : QStringLiteral("%1–%2: %3 字节").arg(address(runStart), address(o - 1)).arg(o - runStart);
+            changes.append(FieldChange{-1, -1, -1, runStart, o - runStart, QString(), text});
         }
     };
     qint64 gapStart = 0;

@@ -17,7 +17,7 @@ struct FieldChange {
     qint64 offset = 0;
     qint64 size = 0;
     QString group; // "我方人物 03 某某"; "" for bytes no field covers
-    QString text;  // "等  级: 1 => 5", "0006F000–0006F003: 4 字节"
+    QString text;  // "等  级: 1 => 5", "0006F000–0006F003: 4 字节", "0006F100" (one byte)
 
     QString line() const { return group.isEmpty() ? text : group + QStringLiteral(" · ") + text; }
 };
@@ -46,7 +46,7 @@ private:
     };
     QHash<Key, Line> m_lines;
     quint64 m_round = 0;
-    int m_strings = -1; // the string table the lines were named with
+    int m_strings = -1; // the fixed tables (string table, terrain names) the lines were named with
 };
 
 // The changes from before to after, over the catalogue laid out on after. Bytes past the end of

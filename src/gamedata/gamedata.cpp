@@ -8,6 +8,8 @@
 #include "image/mymodule.h"
 #include "tables/gametables.h"
 
+#include <QSet>
+
 #include <algorithm>
 #include <array>
 
@@ -16,6 +18,29 @@ namespace GameData {
 namespace {
 
 using namespace GameTables;
+
+// The user's terrain names, as taken by useTerrainNames, and how often they were set.
+QStringList &terrainNames()
+{
+    static QStringList names;
+    return names;
+}
+int terrainNamesGeneration = 0;
+
+QString terrainCaption(int column)
+{
+    return QStringLiteral("地形") + twoDigits(column + 1);
+}
+
+// A caption as two captions clash: without blanks, in any letter case.
+QString captionKey(const QString &caption)
+{
+    QString key;
+    for (QChar c : caption)
+        if (!c.isSpace())
+            key.append(c);
+    return key.toCaseFolded();
+}
 
 Field field(const char *caption, Show show, qint64 base, int stride, const QStringList &codes = {})
 {
@@ -168,9 +193,20 @@ Table buildFixed(TableId id)
     }
     case TerrainEffects: {
         Table t = makeTable(id, "terrain_effects", "地形效果");
+        QSet<QString> taken;
+        for (int c = 0; c < TerrainCols; ++c)
+            taken.insert(captionKey(terrainCaption(c)));
         for (int c = 0; c < TerrainCols; ++c) {
             t.fields.append(field("", Show::Hex, TerrainBase + c, TerrainCols));
-            t.fields.last().caption = QStringLiteral("地形") + twoDigits(c + 1);
+            Field &f = t.fields.last();
+            f.caption = terrainCaption(c);
+            const QString name = terrainNames().value(c).trimmed();
+            const QString key = captionKey(name);
+            if (!key.isEmpty() && key != captionKey(f.caption) && !taken.contains(key)) {
+                taken.insert(key);
+                f.builtInCaption = f.caption;
+                f.caption = name;
+            }
         }
         layOut(t, pieces(13).mid(0, TerrainRows));
         return t;
@@ -198,7 +234,8 @@ Table buildFixed(TableId id)
     }
     case Maps: {
         Table t = makeTable(id, "maps", "战场地图");
-        t.fields = {field("地图", Show::Map, -1, 0)};
+        t.fields = {field("地图", Show::Map, -1, 0), field("高", Show::Decimal, -1, 0), field("宽", Show::Decimal, -1, 0)};
+        t.fields[1].bias = t.fields[2].bias = 1;
         return t;
     }
     case TableCount:
@@ -272,7 +309,8 @@ void addMaps(Table &t, ByteImages &view, const QByteArray &reference)
             length = mapStreamLength(view.WorkImage, m + 3, cells);
         if (length <= 0 || length > 0x10000)
             continue;
-        t.records.append(Record{info.Name, {Slot{m + 3, int(length), 0, 0}}, k, 0});
+        // Height and width (each less one) stand before the two bytes ahead of the stream.
+        t.records.append(Record{info.Name, {Slot{m - 1, 1, 1, 0}, Slot{m, 1, 2, 0}, Slot{m + 3, int(length), 0, 0}}, k, 0});
     }
 }
 
@@ -289,7 +327,7 @@ QString Field::valueText(int byte) const
         return entry.isEmpty() ? hexByte(code) + u'?' : entry;
     }
     default:
-        return QString::number(byte);
+        return QString::number(byte + bias);
     }
 }
 
@@ -310,15 +348,29 @@ QString Table::slotCaption(const Slot &slot) const
 
 const Table &fixedTable(TableId id)
 {
-    // Built again when another string table is taken into use.
+    // Built again when another string table or other terrain names are taken into use.
     static std::array<Table, TableCount> tables;
-    static int generation = -1;
-    if (generation != stringTableGeneration()) {
+    static std::pair<int, int> builtFor{-1, -1};
+    if (builtFor != std::pair(stringTableGeneration(), terrainNamesGeneration)) {
         for (int i = 0; i < TableCount; ++i)
             tables[size_t(i)] = buildFixed(TableId(i));
-        generation = stringTableGeneration();
+        builtFor = {stringTableGeneration(), terrainNamesGeneration};
     }
     return tables[size_t(std::clamp(int(id), 0, TableCount - 1))];
+}
+
+void useTerrainNames(const QStringList &names)
+{
+    if (names == terrainNames())
+        return;
+    terrainNames() = names;
+    ++terrainNamesGeneration;
+}
+
+int fixedTablesGeneration()
+{
+    // Both generations only count up.
+    return stringTableGeneration() + terrainNamesGeneration;
 }
 
 QString placeName(const Table &table, const Record &record, const Slot &slot)
@@ -350,7 +402,9 @@ Catalogue::Catalogue(const QByteArray &image, const QByteArray &reference)
                 m_index.append(Index{parts[s].offset, parts[s].offset + parts[s].size, t, r, s});
         }
     }
-    std::sort(m_index.begin(), m_index.end(), [](const Index &a, const Index &b) { return a.offset < b.offset; });
+    // Stable: a byte two tables share (the magic defence of characters and classes) is named
+    // alike on every run.
+    std::stable_sort(m_index.begin(), m_index.end(), [](const Index &a, const Index &b) { return a.offset < b.offset; });
     for (const Index &i : m_index) {
         if (!m_covered.isEmpty() && i.offset <= m_covered.last().second)
             m_covered.last().second = std::max(m_covered.last().second, i.end);

@@ -39,7 +39,11 @@ enum class Show {
 
 struct Field {
     QString caption; // as the field's editor labels it
+    // The built-in caption where the user's name replaced it (the terrain columns); table files
+    // that carry it are still read.
+    QString builtInCaption;
     Show show = Show::Decimal;
+    int bias = 0; // Show::Decimal: the value shown is the byte + bias (a map's size byte holds size - 1)
     QStringList codes;   // Show::Code: the list ("05飞鹰骑士")
     int codeMask = 0xFF; // Show::Code: the bits the list names
     // Fixed tables: the field of record r is the byte at base + stride * r.
@@ -86,6 +90,14 @@ struct Table {
 // A table whose layout does not depend on the image (Characters to EnemyTypes), built once;
 // for Units, Positions and Maps only the fields.
 const Table &fixedTable(TableId id);
+
+// The names the terrain-effect grid heads its columns with (地形名称.txt): from now on the
+// terrain fields take them as captions, so every view names a column alike. A name that repeats
+// an earlier one or another column's built-in caption leaves its column "地形NN"; an empty list
+// brings back the built-in captions.
+void useTerrainNames(const QStringList &names);
+// Counts up whenever the fixed tables are built anew (another string table, other terrain names).
+int fixedTablesGeneration();
 
 // A record's field as a line names it: "我方人物 03 某某 · 等  级".
 QString placeName(const Table &table, const Record &record, const Slot &slot);

@@ -4,6 +4,8 @@
 #include "image/fileio.h"
 #include "image/patches.h"
 
+#include <QDir>
+
 namespace PatchMerge {
 
 namespace {
@@ -137,7 +139,7 @@ Reading readPatch(const QByteArray &bytes, FileKind kind, const QByteArray &pris
 }
 
 std::optional<Reading> readPatchFile(const QString &path, FileKind kind, const QByteArray &pristine, Dialogs &dialogs,
-                                     std::optional<Base> only)
+                                     std::optional<Base> only, const QString &baseName)
 {
     QByteArray bytes;
     Reading r;
@@ -152,7 +154,10 @@ std::optional<Reading> readPatchFile(const QString &path, FileKind kind, const Q
         dialogs.message(Dialogs::Icon::Error, QStringLiteral("错误"), QStringLiteral("数据有误，无法读取！"));
         break;
     case Fault::OtherBase:
-        dialogs.message(Dialogs::Icon::Error, QStringLiteral("文件错误"), QStringLiteral("补丁与自带文件不符，无法使用！"));
+        dialogs.message(Dialogs::Icon::Error, QStringLiteral("文件错误"),
+                        QStringLiteral("补丁与%1不符，无法使用！")
+                            .arg(baseName.isEmpty() ? QStringLiteral("自带文件")
+                                                    : u' ' + QDir::toNativeSeparators(baseName) + u' '));
         break;
     case Fault::Damaged:
         dialogs.message(Dialogs::Icon::Error, QStringLiteral("错误"), QStringLiteral("补丁有误，无法读取！"));

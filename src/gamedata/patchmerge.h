@@ -52,9 +52,10 @@ struct Reading {
 // in described fields, the executable on a tie. With only, a BPS for the other base is refused.
 Reading readPatch(const QByteArray &bytes, FileKind kind, const QByteArray &pristine,
                   std::optional<Base> only = std::nullopt);
-// The same for a file; a refusal shows the message "打开" shows and gives none.
+// The same for a file; a refusal shows the message "打开" shows and gives none. A patch for another
+// base names base by baseName (the built-in file when empty).
 std::optional<Reading> readPatchFile(const QString &path, FileKind kind, const QByteArray &pristine, Dialogs &dialogs,
-                                     std::optional<Base> only = std::nullopt);
+                                     std::optional<Base> only = std::nullopt, const QString &baseName = QString());
 
 // The changed bytes of each reading that lie in described fields.
 qint64 describedChanges(const QByteArray &pristine, const QByteArray &image);

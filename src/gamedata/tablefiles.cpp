@@ -11,10 +11,12 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
+#include <QSet>
 #include <QSize>
 #include <QStringDecoder>
 
 #include <algorithm>
+#include <optional>
 
 namespace TableFiles {
 
@@ -108,6 +110,73 @@ bool isLineEnd(QChar c)
     return c == u'\n' || c == u'\r';
 }
 
+// The whole number a cell shows as spreadsheet programs write numbers: decimal digits with or
+// without leading zeros ("05"), a fraction of zeros ("12.0"), an exponent ("1.2E1"). -1 for
+// any other text and for a number with a fraction; numbers above a billion count as a billion.
+qint64 wholeNumber(const QString &text)
+{
+    constexpr qint64 Large = 1'000'000'000;
+    QString digits;
+    int scale = 0;
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    const auto isDigit = [&](qsizetype k) { return k < n && text[k] >= u'0' && text[k] <= u'9'; };
+    for (; isDigit(i); ++i)
+        digits.append(text[i]);
+    if (i < n && text[i] == u'.')
+        for (++i; isDigit(i); ++i, --scale)
+            digits.append(text[i]);
+    if (digits.isEmpty())
+        return -1;
+    if (i < n && (text[i] == u'e' || text[i] == u'E')) {
+        const qsizetype from = ++i;
+        if (i < n && (text[i] == u'+' || text[i] == u'-'))
+            ++i;
+        if (!isDigit(i))
+            return -1;
+        while (isDigit(i))
+            ++i;
+        bool ok = false;
+        const int exponent = text.mid(from, i - from).toInt(&ok);
+        if (!ok || exponent > 1000 || exponent < -1000)
+            return -1;
+        scale += exponent;
+    }
+    if (i != n)
+        return -1;
+    while (digits.startsWith(u'0'))
+        digits.remove(0, 1);
+    if (digits.isEmpty())
+        return 0;
+    for (; scale < 0 && digits.endsWith(u'0'); ++scale)
+        digits.chop(1);
+    if (scale < 0)
+        return -1;
+    if (digits.size() + scale > 9)
+        return Large;
+    qint64 value = digits.toLongLong();
+    for (; scale > 0; --scale)
+        value *= 10;
+    return value;
+}
+
+// Two texts that are the same, or the same whole number as a spreadsheet shows it ("01" and "1").
+bool sameCell(const QString &a, const QString &b)
+{
+    if (compareKey(a) == compareKey(b))
+        return true;
+    const qint64 n = wholeNumber(a);
+    return n >= 0 && n == wholeNumber(b);
+}
+
+// The text of decimal digits a spreadsheet read as a number: "5" or "5.0" for "05"; empty when
+// the cell is no such number.
+QString digitPair(const QString &text)
+{
+    const qint64 n = wholeNumber(text);
+    return n >= 0 && n < 100 ? twoDigits(int(n)) : QString();
+}
+
 const QString &numberCaption()
 {
     static const QString caption = QStringLiteral("编号");
@@ -151,8 +220,16 @@ private:
         m_import.problems.append(Problem{at.file, at.line, at.column, reason});
     }
     const Table *tableOf(const File &file);
-    void importRow(const Table &table, const Sheet &sheet, const CsvRow &row, const QVector<int> &columnOf,
-                   int numberColumn, int nameColumn, QHash<int, int> &seen, const QString &file);
+    // What a file's header row says about its rows.
+    struct Header {
+        QVector<int> columnOf; // header cell -> column of the sheet, -1 for none
+        int width;             // the cells a row has at least
+        int numberColumn;
+        int nameColumn; // -1 for none
+    };
+    void importRow(const Table &table, const Sheet &sheet, const CsvRow &row, const Header &header,
+                   QHash<int, int> &seen, const QString &file);
+    void checkPositions();
     Value value(const Table &table, int record, const Column &column, int old, const QString &text);
     QSize mapSize(const Record &war);
     void write(qint64 offset, int value, const Place &at);
@@ -164,6 +241,14 @@ private:
     QHash<qint64, int> m_writeAt;      // offset -> index in m_import.writes
     QVector<Place> m_writePlaces;      // the cell each write comes from
     QHash<int, QSize> m_mapSizes;      // war number -> its map's width and height
+    // A start position the import moves, and the first of its cells that does.
+    struct Moved {
+        int war;
+        int side;
+        int entry;
+        Place at;
+    };
+    QVector<Moved> m_moved;
 };
 
 const Table *Importer::tableOf(const File &file)
@@ -192,7 +277,13 @@ void Importer::importFile(const File &file)
     const Table *table = tableOf(file);
     if (!table)
         return;
-    const Csv csv = readCsv(decodeText(file.bytes));
+    const QString text = decodeText(file.bytes);
+    if (text.contains(QChar(0))) {
+        problem(Place{file.name, 0, 0},
+                QStringLiteral("文件中有零字节，似乎是 UTF-16 或 UTF-32 编码却读不出来；请另存为 UTF-8 编码的 CSV 文件"));
+        return;
+    }
+    const Csv csv = readCsv(text, separatorOf(text));
     for (const CsvError &e : csv.errors)
         problem(Place{file.name, e.line, e.column}, e.reason);
 
@@ -212,20 +303,33 @@ void Importer::importFile(const File &file)
     QHash<QString, int> known;
     for (int c = 0; c < sheet.columns.size(); ++c)
         known.insert(compareKey(sheet.columns[c].caption), c);
+    for (int c = 0; c < sheet.columns.size(); ++c) { // a file written before the user named the column
+        const QString key = compareKey(table->fields[sheet.columns[c].field].builtInCaption);
+        if (!key.isEmpty() && !known.contains(key))
+            known.insert(key, c);
+    }
     const int numberKey = -2;
     const int nameKey = -3;
     known.insert(compareKey(numberCaption()), numberKey);
     known.insert(compareKey(nameCaption()), nameKey);
+    // Why a header may not read: a separator that is not the file's.
+    QString cause;
+    if (row->cells.join(QString()).contains(u';'))
+        cause = QStringLiteral("（此文件似乎以分号分隔，请另存为以逗号分隔的 CSV 文件）");
+    else if (row->cells.join(QString()).contains(u'\t'))
+        cause = QStringLiteral("（此文件似乎以制表符分隔，请另存为以逗号分隔的 CSV 文件）");
     QVector<int> columnOf(row->cells.size(), -1);
     QHash<int, int> headerAt; // column of the sheet -> its header cell
+    int width = 0;            // a row has a cell for each header cell up to the last caption
     for (int h = 0; h < row->cells.size(); ++h) {
         const QString caption = row->cells[h].trimmed();
         if (caption.isEmpty())
             continue;
+        width = h + 1;
         const Place at{file.name, row->line, h + 1};
         const auto it = known.constFind(compareKey(caption));
         if (it == known.cend()) {
-            problem(at, QStringLiteral("未知的列“%1”").arg(caption));
+            problem(at, QStringLiteral("未知的列“%1”").arg(caption) + cause);
         } else if (headerAt.contains(*it)) {
             problem(at, QStringLiteral("“%1”列重复，已见于第%2列").arg(caption).arg(headerAt[*it] + 1));
         } else {
@@ -235,33 +339,39 @@ void Importer::importFile(const File &file)
         }
     }
     if (!headerAt.contains(numberKey)) {
-        problem(Place{file.name, row->line, 0}, QStringLiteral("没有“编号”列"));
+        problem(Place{file.name, row->line, 0}, QStringLiteral("没有“编号”列") + cause);
         return;
     }
-    const int nameColumn = headerAt.value(nameKey, -1);
+    const Header header{columnOf, width, headerAt[numberKey], headerAt.value(nameKey, -1)};
     QHash<int, int> seen; // record -> the line that named it
     for (++row; row != csv.rows.cend(); ++row)
         if (!blank(*row))
-            importRow(*table, sheet, *row, columnOf, headerAt[numberKey], nameColumn, seen, file.name);
+            importRow(*table, sheet, *row, header, seen, file.name);
 }
 
-void Importer::importRow(const Table &table, const Sheet &sheet, const CsvRow &row, const QVector<int> &columnOf,
-                         int numberColumn, int nameColumn, QHash<int, int> &seen, const QString &file)
+void Importer::importRow(const Table &table, const Sheet &sheet, const CsvRow &row, const Header &header,
+                         QHash<int, int> &seen, const QString &file)
 {
+    const QVector<int> &columnOf = header.columnOf;
+    // A row cut short, as a file cut off in the middle of a row.
+    if (row.cells.size() < header.width) {
+        problem(Place{file, row.line, 0},
+                QStringLiteral("只有 %1 个单元格，标题行有 %2 个").arg(row.cells.size()).arg(header.width));
+        return;
+    }
     const auto cell = [&](int c) { return c >= 0 && c < row.cells.size() ? row.cells[c].trimmed() : QString(); };
     for (int c = columnOf.size(); c < row.cells.size(); ++c)
         if (!cell(c).isEmpty())
             problem(Place{file, row.line, c + 1}, QStringLiteral("这一列没有标题"));
 
-    const Place numberAt{file, row.line, numberColumn + 1};
-    const QString number = cell(numberColumn);
+    const Place numberAt{file, row.line, header.numberColumn + 1};
+    const QString number = cell(header.numberColumn);
     if (number.isEmpty()) {
         problem(numberAt, QStringLiteral("缺少编号"));
         return;
     }
-    bool ok = false;
-    const int r = number.toInt(&ok) - 1;
-    if (!ok || r < 0 || r >= table.records.size()) {
+    const qint64 r = wholeNumber(number) - 1;
+    if (r < 0 || r >= table.records.size()) {
         problem(numberAt, QStringLiteral("没有编号为“%1”的记录，编号为 1 至 %2").arg(number).arg(table.records.size()));
         return;
     }
@@ -271,9 +381,9 @@ void Importer::importRow(const Table &table, const Sheet &sheet, const CsvRow &r
     }
     seen.insert(r, row.line);
     const Record &record = table.records[r];
-    const QString name = cell(nameColumn);
-    if (!name.isEmpty() && compareKey(name) != compareKey(record.name)) {
-        problem(Place{file, row.line, nameColumn + 1},
+    const QString name = cell(header.nameColumn);
+    if (!name.isEmpty() && !sameCell(name, record.name)) {
+        problem(Place{file, row.line, header.nameColumn + 1},
                 QStringLiteral("编号 %1 的名称是“%2”，不是“%3”").arg(number, record.name, name));
         return;
     }
@@ -291,8 +401,10 @@ void Importer::importRow(const Table &table, const Sheet &sheet, const CsvRow &r
         }
         const Slot &slot = record.parts[s];
         const Field &field = table.fields[column.field];
-        // The value as exported stands for itself, even one its editor would refuse.
-        if (text == cellText(field, column, slot, m_image))
+        // The value as exported stands for itself, even one its editor would refuse, and so does
+        // a spreadsheet's reading of it.
+        const QString exported = cellText(field, column, slot, m_image);
+        if (text == exported || (wholeNumber(text) >= 0 && wholeNumber(text) == wholeNumber(exported)))
             continue;
         const qint64 offset = slot.offset + column.part;
         const int old = byteAt(m_image, offset);
@@ -301,6 +413,8 @@ void Importer::importRow(const Table &table, const Sheet &sheet, const CsvRow &r
             problem(at, column.caption + QStringLiteral(": ") + v.reason);
         else if (v.byte != old)
             write(offset, v.byte, at);
+        if (v.reason.isEmpty() && v.byte != old && field.show == Show::Position)
+            m_moved.append(Moved{record.number, column.field, column.entry, at});
     }
 }
 
@@ -309,31 +423,45 @@ Value Importer::value(const Table &table, int record, const Column &column, int 
     const Field &field = table.fields[column.field];
     switch (field.show) {
     case Show::Decimal: {
-        if (!IsDecByte(text))
+        const qint64 v = wholeNumber(text);
+        if (v < 0 || v > 255)
             return refuse(QStringLiteral("“%1”不是 0 至 255 的十进制数").arg(text));
-        const int v = text.toInt();
         if (table.id == ClassChanges && column.field == 2 && (v < 1 || v > 20))
             return refuse(QStringLiteral("“%1”不是 1 至 20 的等级").arg(text));
-        return Value{v, {}};
+        return Value{int(v), {}};
     }
     case Show::Hex: {
-        if (!IsHexByte(text))
+        // "12.0" is "12" as a spreadsheet shows it.
+        const QString digits = IsHexByte(text) ? text : digitPair(text);
+        if (digits.isEmpty())
             return refuse(QStringLiteral("“%1”不是 00 至 FF 的十六进制数").arg(text));
-        const int v = text.toInt(nullptr, 16);
+        const int v = digits.toInt(nullptr, 16);
         // A unit that refers to an enemy type stays one.
         if (table.id == Units && column.field == 0 && v > EnemyType::Count)
             return refuse(QStringLiteral("“%1”不是 00 至 %2 的部队类型").arg(text, hexByte(EnemyType::Count)));
         return Value{v, {}};
     }
     case Show::Code: {
-        const int code = pieceCode(text);
-        const auto entry = std::find_if(field.codes.cbegin(), field.codes.cend(),
-                                        [&](const QString &e) { return code >= 0 && pieceCode(e) == code; });
+        const auto entryOf = [&](int code) {
+            return std::find_if(field.codes.cbegin(), field.codes.cend(),
+                                [&](const QString &e) { return code >= 0 && pieceCode(e) == code; });
+        };
+        const auto sameName = [](const QString &piece, const QString &entry) {
+            const QString name = piece.mid(2);
+            return name.trimmed().isEmpty() || compareKey(name) == compareKey(entry.mid(2));
+        };
+        const auto names = [&](const QString &piece) {
+            const auto e = entryOf(pieceCode(piece));
+            return e != field.codes.cend() && sameName(piece, *e);
+        };
+        // A code alone as a spreadsheet may show it: "5" or "5.0" for "05".
+        const QString piece = names(text) || digitPair(text).isEmpty() ? text : digitPair(text);
+        const int code = pieceCode(piece);
+        const auto entry = entryOf(code);
         if (entry == field.codes.cend())
             return refuse(QStringLiteral("“%1”不在列表中").arg(text));
-        const QString name = text.mid(2);
-        if (!name.trimmed().isEmpty() && compareKey(name) != compareKey(entry->mid(2)))
-            return refuse(QStringLiteral("“%1”: %2 是“%3”").arg(text, text.left(2), *entry));
+        if (!sameName(piece, *entry))
+            return refuse(QStringLiteral("“%1”: %2 是“%3”").arg(text, piece.left(2), *entry));
         // A unit of its own keeps a name code from 81 on, or it would become a reference.
         if (table.id == Units && column.field == 1 && code < 0x81)
             return refuse(QStringLiteral("“%1”不能作部队的姓名").arg(text));
@@ -342,10 +470,11 @@ Value Importer::value(const Table &table, int record, const Column &column, int 
     case Show::Position: {
         const QSize size = mapSize(table.records[record]);
         const int limit = (column.part == 0 ? size.width() : size.height()) - 2;
-        if (!IsDecByte(text) || text.toInt() < 1 || text.toInt() > limit)
+        const qint64 v = wholeNumber(text);
+        if (v < 1 || v > limit)
             return refuse(limit < 1 ? QStringLiteral("找不到这一战的地图")
                                     : QStringLiteral("“%1”不在地图内，应为 1 至 %2").arg(text).arg(limit));
-        return Value{text.toInt(), {}};
+        return Value{int(v), {}};
     }
     case Show::Map:
         break;
@@ -388,8 +517,58 @@ void Importer::write(qint64 offset, int value, const Place &at)
     }
 }
 
+// A moved start position stands inside the map's inner ring (its cells are checked so) and on a
+// tile of its own, among the war's positions as the import leaves them.
+void Importer::checkPositions()
+{
+    if (m_moved.isEmpty())
+        return;
+    QByteArray result = m_image;
+    for (const Write &w : std::as_const(m_import.writes))
+        result[w.offset] = char(w.value);
+    ByteImages view;
+    view.load(result); // never written
+    FieldEdit fields(view, QString());
+    FieldInfo war(view);
+    const Table &table = m_catalogue.table(Positions);
+    const auto key = [](int w, int side, int entry) { return QStringLiteral("%1 %2 %3").arg(w).arg(side).arg(entry); };
+    QSet<QString> checked; // a position moved by both its cells is checked once
+    QSet<QString> named;   // "this|other" for each pair named, so that two moved positions are named once
+    int shown = 0;         // the war loaded into war
+    for (const Moved &m : std::as_const(m_moved)) {
+        const QString self = key(m.war, m.side, m.entry);
+        if (checked.contains(self))
+            continue;
+        checked.insert(self);
+        if (m.war != shown) {
+            shown = war.SetWarField(m.war, fields) ? m.war : 0;
+            if (!shown)
+                continue;
+        }
+        const QVector<FieldInfo::Position> all = war.positions();
+        const auto it = std::find_if(all.cbegin(), all.cend(), [&](const FieldInfo::Position &p) {
+            return p.side == m.side && p.entry == m.entry;
+        });
+        if (it == all.cend())
+            continue;
+        const std::optional<FieldInfo::Position> other = war.positionOn(it->tile, m.side, m.entry);
+        if (!other)
+            continue;
+        const QString with = key(m.war, other->side, other->entry);
+        if (named.contains(with + u'|' + self))
+            continue;
+        named.insert(self + u'|' + with);
+        problem(m.at, QStringLiteral("%1: (%2,%3) 上已有 %4")
+                          .arg(table.slotCaption(Slot{0, 2, m.side, m.entry}))
+                          .arg(it->tile.x())
+                          .arg(it->tile.y())
+                          .arg(table.slotCaption(Slot{0, 2, other->side, other->entry})));
+    }
+}
+
 Import Importer::finish(const QVector<File> &files)
 {
+    checkPositions();
     if (!m_import.ok())
         m_import.writes.clear();
     const QString first = files.isEmpty() ? QString() : QFileInfo(files.first().name).fileName();
@@ -466,6 +645,32 @@ QString writeTables(const QString &folder, const Catalogue &catalogue, const QBy
 
 QString decodeText(const QByteArray &bytes)
 {
+    // UTF-16 by its mark, or by zero bytes that fall mostly on one side of each pair, as the
+    // high bytes of the file's digits, commas and line ends do.
+    std::optional<QStringDecoder::Encoding> wide;
+    if (bytes.startsWith("\xFF\xFE")) {
+        wide = QStringDecoder::Utf16LE;
+    } else if (bytes.startsWith("\xFE\xFF")) {
+        wide = QStringDecoder::Utf16BE;
+    } else if (!bytes.startsWith(Bom)) {
+        int zeros[2] = {0, 0};
+        for (qsizetype i = 0; i < std::min<qsizetype>(bytes.size(), 4096); ++i)
+            zeros[i % 2] += bytes[i] == 0;
+        if (zeros[1] >= 2 && zeros[1] > 4 * zeros[0])
+            wide = QStringDecoder::Utf16LE;
+        else if (zeros[0] >= 2 && zeros[0] > 4 * zeros[1])
+            wide = QStringDecoder::Utf16BE;
+    }
+    if (wide) {
+        QString text = QStringDecoder(*wide).decode(bytes); // without its mark
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+                ++i;
+            else if (text[i].isSurrogate())
+                text[i] = QChar::ReplacementCharacter;
+        }
+        return text;
+    }
     const QByteArray body = bytes.startsWith(Bom) ? bytes.mid(3) : bytes;
     // The mark is gone already; a second one stays in the text.
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
@@ -473,7 +678,33 @@ QString decodeText(const QByteArray &bytes)
     return utf8.hasError() ? fromAnsi(body) : text;
 }
 
-Csv readCsv(const QString &text)
+QChar separatorOf(const QString &text)
+{
+    const QChar separators[3] = {u',', u';', u'\t'};
+    int counts[3] = {0, 0, 0};
+    bool quoted = false;
+    bool filled = false; // the line has a character besides separators and spaces
+    for (const QChar c : text) {
+        if (c == u'"') {
+            quoted = !quoted;
+            filled = true;
+        } else if (quoted) {
+            continue;
+        } else if (isLineEnd(c)) {
+            if (filled)
+                break;
+            std::fill(std::begin(counts), std::end(counts), 0);
+        } else if (const auto *s = std::find(std::begin(separators), std::end(separators), c); s != std::end(separators)) {
+            ++counts[s - separators];
+        } else if (!c.isSpace()) {
+            filled = true;
+        }
+    }
+    const int most = int(std::max_element(std::begin(counts), std::end(counts)) - counts); // the first of equals
+    return separators[most];
+}
+
+Csv readCsv(const QString &text, QChar separator)
 {
     Csv csv;
     const qsizetype n = text.size();
@@ -508,7 +739,7 @@ Csv readCsv(const QString &text)
                     csv.errors.append(CsvError{opened, column, QStringLiteral("引号没有闭合")});
                     return csv;
                 }
-                if (i < n && text[i] != u',' && !isLineEnd(text[i])) {
+                if (i < n && text[i] != separator && !isLineEnd(text[i])) {
                     csv.errors.append(CsvError{line, column, QStringLiteral("引号后面还有字符")});
                     bad = true;
                     while (i < n && !isLineEnd(text[i]))
@@ -516,7 +747,7 @@ Csv readCsv(const QString &text)
                 }
             } else {
                 const qsizetype start = i;
-                while (i < n && text[i] != u',' && !isLineEnd(text[i]))
+                while (i < n && text[i] != separator && !isLineEnd(text[i]))
                     ++i;
                 cell = text.mid(start, i - start);
                 if (cell.contains(u'"')) {
@@ -525,7 +756,7 @@ Csv readCsv(const QString &text)
                 }
             }
             row.cells.append(cell);
-            if (i < n && text[i] == u',') {
+            if (i < n && text[i] == separator) {
                 ++i;
                 if (i < n && !isLineEnd(text[i]))
                     continue;

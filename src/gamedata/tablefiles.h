@@ -11,7 +11,9 @@
 // Every table but the maps as a CSV file for spreadsheet programs, and those files read back.
 // A file has a header row ("编号", "名称", then the field captions) and one row per record; "编号"
 // is the record's place in its table from 1, "名称" its name. A start position is two columns,
-// "攻击方一队 01 X" and "攻击方一队 01 Y", in decimal.
+// "攻击方一队 01 X" and "攻击方一队 01 Y", in decimal. A file read back may be separated by
+// semicolons or tabs, and its cells may be numbers as a spreadsheet shows them: "1" for "01",
+// "12.0", "1.2E1".
 namespace TableFiles {
 
 // A table file: its name (a path is fine; the file name picks the table) and its bytes.
@@ -32,9 +34,12 @@ QVector<File> exportTables(const GameData::Catalogue &catalogue, const QByteArra
 // Writes every table's file into folder, made when missing; empty, or why it failed.
 QString writeTables(const QString &folder, const GameData::Catalogue &catalogue, const QByteArray &image);
 
-// The CSV reader. A file's text: UTF-8 with or without a byte-order mark, or GBK when the bytes
-// are not UTF-8.
+// The CSV reader. A file's text: UTF-16 by its byte-order mark or by the pattern of its zero
+// bytes; UTF-8 with or without a byte-order mark; or GBK when the bytes are not UTF-8.
 QString decodeText(const QByteArray &bytes);
+// The separator of a file as its header row, the first with a caption, shows it: the most
+// frequent of comma, semicolon and tab outside quotes; a comma when none is more frequent.
+QChar separatorOf(const QString &text);
 
 struct CsvRow {
     int line = 0; // where the row starts, from 1
@@ -50,7 +55,7 @@ struct Csv {
     QVector<CsvError> errors;
 };
 // RFC 4180 rows; LF, CR LF or CR end a row outside quotes.
-Csv readCsv(const QString &text);
+Csv readCsv(const QString &text, QChar separator = u',');
 // Rows as a file: byte-order mark, fields quoted where they must be, CR LF after each row.
 QByteArray writeCsv(const QVector<QStringList> &rows);
 

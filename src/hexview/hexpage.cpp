@@ -274,9 +274,11 @@ void HexPage::showCurrentByte()
 
 void HexPage::showField(qint64 offset)
 {
-    if (!m_catalogue || m_catalogueRevision != m_images.history.revision()) {
+    if (!m_catalogue || m_catalogueRevision != m_images.history.revision()
+        || m_catalogueTables != GameData::fixedTablesGeneration()) {
         m_catalogue = std::make_unique<GameData::Catalogue>(m_images.WorkImage, m_images.PristineImage);
         m_catalogueRevision = m_images.history.revision();
+        m_catalogueTables = GameData::fixedTablesGeneration();
     }
     lblHexField->setText(describeByte(*m_catalogue, m_images.WorkImage, offset));
 }

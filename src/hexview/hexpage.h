@@ -88,4 +88,5 @@ private:
     // The description laid out over WorkImage, as of a revision of its history.
     std::unique_ptr<GameData::Catalogue> m_catalogue;
     quint64 m_catalogueRevision = 0;
+    int m_catalogueTables = -1; // the fixed tables it was built with (their captions)
 };

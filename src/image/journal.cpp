@@ -25,6 +25,7 @@ constexpr char StepRecord = 'S';
 constexpr char UndoRecord = 'U';
 constexpr char RedoRecord = 'R';
 constexpr char HistoryRecord = 'H';
+constexpr char OutsideRecord = 'O';
 constexpr int RecordHead = 5;   // type and payload length
 constexpr int RecordTail = 4;   // CRC-32
 constexpr quint32 MaxPayload = 256u << 20;
@@ -175,7 +176,8 @@ bool readHistory(QByteArrayView payload, JournalContents &contents)
     return r.ok() && r.atEnd();
 }
 
-QByteArray entryRecord(EditHistory::Event event, const QString &label, const std::vector<EditHistory::Change> &changes)
+QByteArray entryRecord(EditHistory::Event event, const QString &label, const std::vector<EditHistory::Change> &changes,
+                       char type = StepRecord)
 {
     Writer w;
     w.i64(now());
@@ -183,7 +185,7 @@ QByteArray entryRecord(EditHistory::Event event, const QString &label, const std
         return record(event == EditHistory::Event::Undo ? UndoRecord : RedoRecord, w.bytes);
     w.text(label);
     writeChanges(w, changes);
-    return record(StepRecord, w.bytes);
+    return record(type, w.bytes);
 }
 
 std::optional<JournalBase> readBase(QByteArrayView payload, QString *reason)
@@ -215,7 +217,8 @@ std::optional<JournalEntry> readEntry(char type, QByteArrayView payload)
     e.time = r.i64();
     if (type == UndoRecord || type == RedoRecord) {
         e.event = type == UndoRecord ? EditHistory::Event::Undo : EditHistory::Event::Redo;
-    } else if (type == StepRecord) {
+    } else if (type == StepRecord || type == OutsideRecord) {
+        e.outside = type == OutsideRecord;
         e.label = r.text();
         if (!readChanges(r, payload.size(), e.changes))
             return std::nullopt;
@@ -225,6 +228,69 @@ std::optional<JournalEntry> readEntry(char type, QByteArrayView payload)
     if (!r.ok() || !r.atEnd())
         return std::nullopt;
     return e;
+}
+
+// The size of the whole record at at, or 0 where none is (cut short or failing its checksum).
+qsizetype wholeRecordAt(const QByteArray &bytes, qsizetype at)
+{
+    if (bytes.size() - at < RecordHead + RecordTail)
+        return 0;
+    const quint32 length = qFromLittleEndian<quint32>(bytes.constData() + at + 1);
+    if (length > MaxPayload || qint64(length) > bytes.size() - at - RecordHead - RecordTail)
+        return 0;
+    const quint32 crc = qFromLittleEndian<quint32>(bytes.constData() + at + RecordHead + length);
+    if (crc != Patches::crc32(bytes.mid(at, RecordHead + qsizetype(length))))
+        return 0;
+    return RecordHead + qsizetype(length) + RecordTail;
+}
+
+// Whether the record at at has the type and length of a step, undo or redo: cheap, so that a
+// scan past damage checksums few places.
+bool looksLikeEntry(const QByteArray &bytes, qsizetype at)
+{
+    const char type = bytes[at];
+    const qsizetype left = bytes.size() - at - RecordHead - RecordTail;
+    if (left < 8)
+        return false;
+    const quint32 length = qFromLittleEndian<quint32>(bytes.constData() + at + 1);
+    if (type == UndoRecord || type == RedoRecord)
+        return length == 8;
+    if (type != StepRecord || length > quint32(left) || length < 16)
+        return false;
+    const char *payload = bytes.constData() + at + RecordHead;
+    const quint32 label = qFromLittleEndian<quint32>(payload + 8);
+    if (label > length - 16)
+        return false;
+    const quint32 count = qFromLittleEndian<quint32>(payload + 12 + label);
+    return count <= (length - 16 - label) / 6 && 16 + label + 6 * count == length;
+}
+
+// The whole step, undo and redo records from at on, each found again past any damage.
+int wholeStepsFrom(const QByteArray &bytes, qsizetype at)
+{
+    int found = 0;
+    qint64 budget = 4 * bytes.size() + (1 << 20); // bytes checksummed in vain before giving up
+    while (at < bytes.size() && budget > 0) {
+        const bool candidate = looksLikeEntry(bytes, at);
+        const qsizetype size = candidate ? wholeRecordAt(bytes, at) : 0;
+        if (size && readEntry(bytes[at], QByteArrayView(bytes).sliced(at + RecordHead, size - RecordHead - RecordTail))) {
+            ++found;
+            at += size;
+        } else {
+            if (candidate)
+                budget -= RecordHead + qFromLittleEndian<quint32>(bytes.constData() + at + 1);
+            ++at;
+        }
+    }
+    return found;
+}
+
+QString asidePath(const QString &path)
+{
+    QString aside = path + QStringLiteral(".damaged");
+    for (int i = 2; QFile::exists(aside); ++i)
+        aside = path + QStringLiteral(".damaged%1").arg(i);
+    return aside;
 }
 
 } // namespace
@@ -265,16 +331,16 @@ std::optional<JournalContents> readJournal(const QByteArray &bytes, QString *rea
     JournalContents contents;
     bool haveBase = false;
     qsizetype at = Mark.size();
-    while (bytes.size() - at >= RecordHead + RecordTail) {
-        const quint32 length = qFromLittleEndian<quint32>(bytes.constData() + at + 1);
-        if (length > MaxPayload || qint64(length) > bytes.size() - at - RecordHead - RecordTail)
-            break; // cut short
-        const QByteArrayView whole(bytes.constData() + at, RecordHead + qsizetype(length));
-        const quint32 crc = qFromLittleEndian<quint32>(bytes.constData() + at + RecordHead + length);
-        if (crc != Patches::crc32(whole.toByteArray()))
-            break; // torn by a crash
+    while (at < bytes.size()) {
+        const qsizetype size = wholeRecordAt(bytes, at);
+        if (!size) {
+            // Cut short or torn by a crash while it was written, unless whole steps follow.
+            if (haveBase && (contents.lostSteps = wholeStepsFrom(bytes, at + 1)) > 0)
+                contents.damagedStep = int(contents.entries.size()) + 1;
+            break;
+        }
         const char type = bytes[at];
-        const QByteArrayView payload = whole.sliced(RecordHead);
+        const QByteArrayView payload(bytes.constData() + at + RecordHead, size - RecordHead - RecordTail);
         if (!haveBase) {
             if (type != BaseRecord) {
                 why = QStringLiteral("缺少起始记录");
@@ -292,13 +358,13 @@ std::optional<JournalContents> readJournal(const QByteArray &bytes, QString *rea
             }
         } else {
             std::optional<JournalEntry> entry = readEntry(type, payload);
-            if (!entry) {
+            if (!entry || (entry->outside && !contents.entries.empty())) {
                 why = QStringLiteral("第 %1 步的记录损坏").arg(contents.entries.size() + 1);
                 return std::nullopt;
             }
             contents.entries.push_back(std::move(*entry));
         }
-        at += RecordHead + qsizetype(length) + RecordTail;
+        at += size;
         contents.wholeSize = at;
     }
     if (!haveBase) {
@@ -310,15 +376,36 @@ std::optional<JournalContents> readJournal(const QByteArray &bytes, QString *rea
 
 bool replayJournal(const JournalContents &contents, ByteImages &images, QString *reason)
 {
+    int n = 0;
+    const auto misfit = [&] {
+        if (reason)
+            *reason = QStringLiteral("第 %1 步与文件内容不符").arg(n);
+        return false;
+    };
+    auto entry = contents.entries.begin();
+    if (entry != contents.entries.end() && entry->outside) {
+        // Bytes the base file leaves out are part of the image the history starts from.
+        ++n;
+        QByteArray image = images.WorkImage;
+        for (const EditHistory::Change &c : entry->changes) {
+            if (c.offset >= quint32(image.size()) || byteAt(image, c.offset) != c.before)
+                return misfit();
+            image[c.offset] = char(c.after);
+        }
+        if (entry->changes.empty())
+            return misfit();
+        images.load(image);
+        ++entry;
+    }
     if (!contents.history.empty())
         images.history.restore(contents.history, contents.historyDone);
-    int n = 0;
-    for (const JournalEntry &e : contents.entries) {
+    for (; entry != contents.entries.end(); ++entry) {
+        const JournalEntry &e = *entry;
         ++n;
         bool fits = false;
         switch (e.event) {
         case EditHistory::Event::Step:
-            fits = !e.changes.empty() && images.history.replay(images.WorkImage, e.label, e.changes);
+            fits = !e.outside && !e.changes.empty() && images.history.replay(images.WorkImage, e.label, e.changes);
             break;
         case EditHistory::Event::Undo:
             fits = images.history.canUndo();
@@ -331,13 +418,19 @@ bool replayJournal(const JournalContents &contents, ByteImages &images, QString 
         case EditHistory::Event::Clear:
             break;
         }
-        if (!fits) {
-            if (reason)
-                *reason = QStringLiteral("第 %1 步与文件内容不符").arg(n);
-            return false;
-        }
+        if (!fits)
+            return misfit();
     }
     return true;
+}
+
+std::vector<EditHistory::Change> changesBetween(const QByteArray &from, const QByteArray &to)
+{
+    std::vector<EditHistory::Change> changes;
+    for (qsizetype i = 0, n = std::min(from.size(), to.size()); i < n; ++i)
+        if (from[i] != to[i])
+            changes.push_back({quint32(i), quint8(from[i]), quint8(to[i])});
+    return changes;
 }
 
 void JournalOffer::discard()
@@ -347,11 +440,16 @@ void JournalOffer::discard()
         lock->unlock();
 }
 
+QString damageText(const JournalContents &contents)
+{
+    if (contents.lostSteps == 0)
+        return QString();
+    return QStringLiteral("第 %1 步已损坏，其后 %2 步无法恢复").arg(contents.damagedStep).arg(contents.lostSteps);
+}
+
 QString moveJournalAside(const QString &path, const QString &reason)
 {
-    QString aside = path + QStringLiteral(".damaged");
-    for (int i = 2; QFile::exists(aside); ++i)
-        aside = path + QStringLiteral(".damaged%1").arg(i);
+    const QString aside = asidePath(path);
     const bool moved = QFile::rename(path, aside);
     if (!moved)
         QFile::remove(path); // never trusted again, even where it cannot be kept
@@ -386,6 +484,27 @@ std::vector<JournalOffer> findOrphanJournals(const QString &folder, QStringList 
             continue;
         }
         JournalOffer offer{info.absoluteFilePath(), lock, std::move(*contents)};
+        if (const QString damage = damageText(offer.contents); !damage.isEmpty()) {
+            if (offer.contents.entries.empty()) {
+                if (damaged)
+                    damaged->append(moveJournalAside(offer.path, damage));
+                lock->unlock();
+                continue;
+            }
+            // The damaged file is kept aside; the journal goes on as the steps before the damage,
+            // so the next start reads it whole.
+            const QString aside = asidePath(offer.path);
+            const bool kept = QFile::copy(offer.path, aside);
+            if (kept)
+                QFile::resize(offer.path, offer.contents.wholeSize);
+            if (damaged)
+                damaged->append(QStringLiteral("恢复文件 %1 中%2。前 %3 步仍可恢复%4")
+                                    .arg(QDir::toNativeSeparators(offer.path), damage)
+                                    .arg(offer.contents.entries.size())
+                                    .arg(kept ? QStringLiteral("，原文件已复制到 %1。").arg(QDir::toNativeSeparators(aside))
+                                              : QStringLiteral("。")));
+            offer.contents.lostSteps = offer.contents.damagedStep = 0;
+        }
         if (offer.contents.entries.empty()) {
             offer.discard();
             continue;
@@ -409,7 +528,7 @@ Journal::~Journal()
     sync();
 }
 
-void Journal::start(const JournalBase &base, const EditHistory *history)
+void Journal::start(const JournalBase &base, const EditHistory *history, const std::vector<EditHistory::Change> &outside)
 {
     closeFile();
     if (!m_path.isEmpty())
@@ -419,6 +538,11 @@ void Journal::start(const JournalBase &base, const EditHistory *history)
     if (history && history->steps() > 0)
         m_head += historyRecord(*history);
     m_failure.clear();
+    if (!outside.empty()) {
+        // Nothing else holds these bytes: on disk before the next step.
+        m_head += entryRecord(EditHistory::Event::Step, QStringLiteral("修改清单以外的字节"), outside, OutsideRecord);
+        open();
+    }
 }
 
 void Journal::restart(const EditHistory &history)

@@ -21,7 +21,8 @@ class QLockFile;
 //
 // A file of records after an eight-byte mark: type (one byte), payload length (four bytes),
 // payload, and a CRC-32 of all three. Reading stops at the first record that is cut short or
-// fails its checksum; what came before it stands.
+// fails its checksum; what came before it stands. Whole records after such a one mean damage
+// rather than a crash in the middle of writing, and are counted as lost.
 
 // The image the session started from: the built-in executable, or a file opened or saved.
 struct JournalBase {
@@ -40,6 +41,9 @@ struct JournalEntry {
     qint64 time = 0;                                     // milliseconds since the epoch
     QString label;                                       // of a step
     std::vector<EditHistory::Change> changes;            // of a step
+    // Bytes the base file leaves out (a change list holds the cartridge only), put back onto
+    // its image without a step of the history; only ever the first entry.
+    bool outside = false;
 };
 
 struct JournalContents {
@@ -50,6 +54,10 @@ struct JournalContents {
     int historyDone = 0;
     std::vector<JournalEntry> entries;
     qint64 wholeSize = 0; // bytes up to the end of the last whole record
+    // A damaged record with whole steps after it: its number among the steps and how many
+    // whole ones follow it, lost with it (both 0 when the journal ends whole or cut short).
+    int damagedStep = 0;
+    int lostSteps = 0;
 
     QDateTime lastTime() const;
 };
@@ -63,6 +71,9 @@ std::optional<JournalContents> readJournal(const QByteArray &bytes, QString *rea
 // images then hold part of the replay).
 bool replayJournal(const JournalContents &contents, ByteImages &images, QString *reason = nullptr);
 
+// The bytes in which to differs from from, as the changes of one step.
+std::vector<EditHistory::Change> changesBetween(const QByteArray &from, const QByteArray &to);
+
 // A journal whose editor is no longer running, locked by this one while it is offered.
 struct JournalOffer {
     QString path;
@@ -73,8 +84,13 @@ struct JournalOffer {
     void discard();
 };
 
+// "第 2 步已损坏，其后 3 步无法恢复", or nothing when no step was lost to damage.
+QString damageText(const JournalContents &contents);
+
 // The journals in folder that no running editor holds, newest first. Journals without a step
-// are removed; unreadable ones are moved aside, and a message for each goes to damaged.
+// are removed; unreadable ones are moved aside, and a message for each goes to damaged. A
+// journal damaged in the middle offers the steps before the damage: the file as it was is
+// copied aside first, with a message (moved aside when no step comes before the damage).
 std::vector<JournalOffer> findOrphanJournals(const QString &folder, QStringList *damaged = nullptr);
 
 // Moves a journal that cannot be trusted aside (".damaged" added to its name, or removed where
@@ -93,7 +109,10 @@ public:
 
     // The steps from now on start from base; what was written before is dropped. A history
     // that leads to base (a save) is written first, so that its steps can still be undone.
-    void start(const JournalBase &base, const EditHistory *history = nullptr);
+    // Bytes the image in hand holds beyond base's image (outside, from its bytes to the image's)
+    // are written at once, as the first entry.
+    void start(const JournalBase &base, const EditHistory *history = nullptr,
+               const std::vector<EditHistory::Change> &outside = {});
     // The image is as last opened or saved again: nothing to recover until the next step, which
     // starts a fresh file from the same base with history as it stands.
     void restart(const EditHistory &history);

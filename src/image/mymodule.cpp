@@ -246,6 +246,20 @@ bool BuildChangeList(const ByteImages &images, QByteArray &out, const QString &f
     return true;
 }
 
+qsizetype bytesOutsideCartridge(const QByteArray &work, const QByteArray &pristine)
+{
+    qsizetype count = 0;
+    const qsizetype size = std::min(work.size(), pristine.size());
+    for (qsizetype i = 0; i < size; ++i)
+        count += !inCartridgeRange(i) && work[i] != pristine[i];
+    return count;
+}
+
+QString outsideCartridgeText(qsizetype count)
+{
+    return QStringLiteral("有 %1 个字节在卡带范围以外，修改清单不记录它们。").arg(count);
+}
+
 bool ReadChangeList(ByteImages &images, const QString &path, Dialogs &dialogs)
 {
     return ReadPatch(images, path, FileKind::ChangeList, dialogs);
@@ -275,7 +289,8 @@ bool BuildPatch(const ByteImages &images, FileKind kind, QByteArray &out, Dialog
     return true;
 }
 
-std::optional<QByteArray> applyPatchFile(const QString &path, FileKind kind, const QByteArray &base, Dialogs &dialogs)
+std::optional<QByteArray> applyPatchFile(const QString &path, FileKind kind, const QByteArray &base, Dialogs &dialogs,
+                                         const QString &baseName)
 {
     QByteArray fileBytes;
     const bool read = readWholeFile(path, fileBytes) && !base.isEmpty();
@@ -292,7 +307,8 @@ std::optional<QByteArray> applyPatchFile(const QString &path, FileKind kind, con
         result = kind == FileKind::Bps ? Patches::applyBps(fileBytes, base, TargetSize)
                                        : Patches::applyIps(fileBytes, base, TargetSize);
     if (!result && kind == FileKind::Bps && Patches::bpsForOtherSource(fileBytes, base)) {
-        dialogs.message(Dialogs::Icon::Error, QStringLiteral("文件错误"), QStringLiteral("补丁与自带文件不符，无法使用！"));
+        const QString base = baseName.isEmpty() ? QStringLiteral("自带文件") : u' ' + QDir::toNativeSeparators(baseName) + u' ';
+        dialogs.message(Dialogs::Icon::Error, QStringLiteral("文件错误"), QStringLiteral("补丁与%1不符，无法使用！").arg(base));
         return std::nullopt;
     }
     if (!result || result->size() != TargetSize) {
@@ -315,14 +331,13 @@ std::optional<QByteArray> readExecutable(const QString &path, Dialogs &dialogs)
 {
     const QFileInfo info(path);
     QByteArray bytes;
-    if (info.exists() && info.size() != TargetSize) {
-        dialogs.message(Dialogs::Icon::Error, QStringLiteral("文件错误"), QStringLiteral("文件错误，请选择正确的文件！"));
-        return std::nullopt;
-    }
-    if (!readWholeFile(path, bytes))
-        return std::nullopt;
-    if (bytes.size() != TargetSize) { // changed while it was read
-        dialogs.message(Dialogs::Icon::Error, QStringLiteral("文件错误"), QStringLiteral("文件错误，请选择正确的文件！"));
+    QString why;
+    if (info.isFile() && info.size() != TargetSize)
+        why = wrongSizeReason(path, info.size(), TargetSize);
+    else if (readWholeFile(path, bytes, &why) && bytes.size() != TargetSize) // changed while it was read
+        why = wrongSizeReason(path, bytes.size(), TargetSize);
+    if (!why.isEmpty()) {
+        dialogs.message(Dialogs::Icon::Error, QStringLiteral("文件错误"), wrongFileText(why));
         return std::nullopt;
     }
     return bytes;

@@ -52,6 +52,10 @@ QString twoDigits(int n);
 // The change list: every CartridgeRange byte where WorkImage differs from PristineImage.
 // BuildChangeList shows "nothing to save" itself and returns false when there is no change.
 bool BuildChangeList(const ByteImages &images, QByteArray &out, const QString &fileName, Dialogs &dialogs);
+// The bytes outside CartridgeRange where work differs from pristine, which a change list leaves
+// out, and the sentence that says how many: "有 N 个字节在卡带范围以外，修改清单不记录它们。"
+qsizetype bytesOutsideCartridge(const QByteArray &work, const QByteArray &pristine);
+QString outsideCartridgeText(qsizetype count);
 // Applies a change list file to a fresh built-in image and makes it WorkImage; on any
 // fault shows the error and leaves WorkImage as it was.
 bool ReadChangeList(ByteImages &images, const QString &path, Dialogs &dialogs);
@@ -60,8 +64,8 @@ bool ReadChangeList(ByteImages &images, const QString &path, Dialogs &dialogs);
 inline const QString FileDialogFilter =
     QStringLiteral("可执行文件(*.exe)|*.exe|文本文件(*.txt)|*.txt|IPS补丁(*.ips)|*.ips|BPS补丁(*.bps)|*.bps");
 
-// An executable (or LastFile.dat) of exactly TargetSize bytes. Another size shows "文件错误，请选择
-// 正确的文件！" and gives none; so does nothing when the file cannot be read at all.
+// An executable (or LastFile.dat) of exactly TargetSize bytes. Another size, or a file that cannot
+// be read, shows "文件错误，请选择正确的文件！" with the path and the cause, and gives none.
 std::optional<QByteArray> readExecutable(const QString &path, Dialogs &dialogs);
 
 // What a file is, by its ending in any letter case: ".exe", ".txt", ".ips", ".bps".
@@ -76,8 +80,9 @@ bool BuildPatch(const ByteImages &images, FileKind kind, QByteArray &out, Dialog
 // nothing; a BPS patch made for another base file gets a message of its own.
 bool ReadPatch(ByteImages &images, const QString &path, FileKind kind, Dialogs &dialogs);
 // The same for a change list (ChangeList), IPS or BPS patch file applied to base: the result, or
-// none after the message.
-std::optional<QByteArray> applyPatchFile(const QString &path, FileKind kind, const QByteArray &base, Dialogs &dialogs);
+// none after the message, which names base by baseName (the built-in file when empty).
+std::optional<QByteArray> applyPatchFile(const QString &path, FileKind kind, const QByteArray &base, Dialogs &dialogs,
+                                         const QString &baseName = QString());
 
 // The pure halves of the two change-list routines above.
 // Empty result when the images do not differ inside CartridgeRange.

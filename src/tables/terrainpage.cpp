@@ -150,9 +150,10 @@ void TerrainPage::btnRefreshEffect_Click()
     QByteArray bytes;
     if (CheckPath(path, false, false, false) && readWholeFile(path, bytes)) {
         if (const std::optional<QStringList> names = parseTerrainNames(bytes)) {
+            GameData::useTerrainNames(*names); // every view of the table names the columns alike
             QString format = FirstColumn;
-            for (const QString &name : *names)
-                format += QStringLiteral("|<") + name;
+            for (const GameData::Field &f : GameData::fixedTable(GameData::TerrainEffects).fields)
+                format += QStringLiteral("|<") + f.caption;
             msfFieldEffect->setFormatString(format);
             return;
         }

@@ -54,6 +54,17 @@ private:
     QString file(const QString &name) const { return m_dir->filePath(name); }
     QString lastFile() const { return file("Data/LastFile.dat"); }
 
+    // A refused file's message: the first line the design text gives, then the cause.
+    void expectRefused(const QString &why) const
+    {
+        expectMessage(m_dialogs, "文件错误，请选择正确的文件！\n" + why, "文件错误", Dialogs::Icon::Error);
+    }
+    // The cause for a file of the wrong size.
+    static QString sizeWhy(const QString &path, qint64 size)
+    {
+        return QDir::toNativeSeparators(path) + QString(" 有 %1 字节，应为 712,704 字节").arg(QLocale(QLocale::English).toString(size));
+    }
+
     frmStart *newStart()
     {
         m_start = std::make_unique<frmStart>(m_images, m_dialogs, folder());
@@ -226,6 +237,36 @@ private slots:
         QCOMPARE(frmVeskEdit::windowPosition(QRect(0, 0, 1920, 1080), window), QPoint(460, 190));
     }
 
+    // A refused file names itself and the cause under the first line, whatever its kind.
+    void refusedFilesSayWhy_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("why"); // PATH stands for the file's path
+        QTest::newRow("missing") << "gone.exe" << "找不到文件 PATH";
+        QTest::newRow("missing patch") << "gone.bps" << "找不到文件 PATH";
+        QTest::newRow("folder") << "folder.txt" << "PATH 是文件夹";
+        QTest::newRow("wrong size") << "small.exe" << "PATH 有 1,000 字节，应为 712,704 字节";
+        QTest::newRow("unreadable") << "locked.exe" << "没有读取权限 PATH";
+    }
+    void refusedFilesSayWhy()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, why);
+        const QString path = file(name);
+        QVERIFY(QDir().mkpath(file("folder.txt")));
+        QVERIFY(writeWholeFile(file("small.exe"), QByteArray(1000, 'x')));
+        QVERIFY(writeWholeFile(file("locked.exe"), m_pristine));
+        QVERIFY(QFile::setPermissions(file("locked.exe"), QFileDevice::WriteOwner));
+        if (name == "locked.exe" && geteuid() == 0)
+            QSKIP("root reads any file");
+        frmStart *s = newStart();
+        m_dialogs.answers << path;
+        QTest::mouseClick(s->btnOpenNewFile, Qt::LeftButton);
+        expectRefused(QString(why).replace("PATH", QDir::toNativeSeparators(path)));
+        QVERIFY(!s->mainWindow());
+        QVERIFY(m_images.WorkImage.isEmpty());
+    }
+
     void chosenExecutableSizes_data()
     {
         QTest::addColumn<QString>("name");
@@ -257,7 +298,7 @@ private slots:
             QCOMPARE(m_images.WorkImage, bytes);
             QCOMPARE(m_images.OpenedImage, bytes);
         } else {
-            expectMessage(m_dialogs, "文件错误，请选择正确的文件！", "文件错误", Dialogs::Icon::Error);
+            expectRefused(sizeWhy(file(name), size));
             QCOMPARE(s->StartResult, 3);
             QVERIFY(s->isVisible());
             QVERIFY(!s->mainWindow());
@@ -490,7 +531,10 @@ private slots:
             m_dialogs.messages.clear();
             m_dialogs.answers << path;
             QVERIFY2(!w->menuSave_Click(), what);
-            expectMessage(m_dialogs, "文件保存失败！", "文件错误", Dialogs::Icon::Error);
+            // The path and Qt's reason, which is never its "unknown error".
+            const QString text = m_dialogs.messages.last().text;
+            QVERIFY2(text.startsWith("文件保存失败！\n" + QDir::toNativeSeparators(path) + "："), qPrintable(text));
+            QVERIFY2(!text.endsWith("：") && !text.endsWith(QFile().errorString()), qPrintable(text));
             QByteArray now;
             QVERIFY2(readWholeFile(path, now), what);
             QVERIFY2(now == old, what);
@@ -580,7 +624,7 @@ private slots:
         QVERIFY(writeWholeFile(lastFile(), m_pristine.left(TargetSize - 1)));
         frmStart *s = newStart();
         QTest::mouseClick(s->btnOpenLastFile, Qt::LeftButton);
-        expectMessage(m_dialogs, "文件错误，请选择正确的文件！", "文件错误", Dialogs::Icon::Error);
+        expectRefused(sizeWhy(lastFile(), TargetSize - 1));
         QCOMPARE(s->StartResult, 3);
         QVERIFY(!s->mainWindow());
 
@@ -588,7 +632,7 @@ private slots:
         m_dialogs.messages.clear();
         QVERIFY(writeWholeFile(lastFile(), m_pristine + QByteArray(1, '\x11')));
         QTest::mouseClick(s->btnOpenLastFile, Qt::LeftButton);
-        expectMessage(m_dialogs, "文件错误，请选择正确的文件！", "文件错误", Dialogs::Icon::Error);
+        expectRefused(sizeWhy(lastFile(), TargetSize + 1));
         QVERIFY(!s->mainWindow());
         QVERIFY(m_images.WorkImage.isEmpty());
 
@@ -686,14 +730,14 @@ private slots:
 
         m_dialogs.answers << file("long.exe");
         w->menuOpen->trigger();
-        expectMessage(m_dialogs, "文件错误，请选择正确的文件！", "文件错误", Dialogs::Icon::Error);
+        expectRefused(sizeWhy(file("long.exe"), TargetSize + 1));
         m_dialogs.answers << file("bad.txt");
         w->menuOpen->trigger();
         expectMessage(m_dialogs, "数据有误，无法读取！", "错误", Dialogs::Icon::Error);
         // Any other ending is an executable, as in the start dialog.
         m_dialogs.answers << file("other.dat");
         w->menuOpen->trigger();
-        expectMessage(m_dialogs, "文件错误，请选择正确的文件！", "文件错误", Dialogs::Icon::Error);
+        expectRefused(sizeWhy(file("other.dat"), 2));
         const int shown = m_dialogs.messages.size();
         w->menuOpen->trigger(); // cancelled
         QCOMPARE(m_dialogs.messages.size(), shown);
@@ -725,7 +769,7 @@ private slots:
         }
         m_dialogs.answers << longName;
         w->menuSave->trigger();
-        expectMessage(m_dialogs, "文件保存失败！", "文件错误", Dialogs::Icon::Error);
+        QVERIFY(m_dialogs.lastText().startsWith("文件保存失败！\n" + QDir::toNativeSeparators(longName) + "："));
         QByteArray kept;
         QVERIFY(readWholeFile(longName, kept));
         QCOMPARE(kept, QByteArray("OLD"));
@@ -735,7 +779,7 @@ private slots:
         m_dialogs.answers << file("missing/list.txt");
         w->menuSave->trigger();
         QCOMPARE(m_dialogs.messages.size(), 2);
-        expectMessage(m_dialogs, "文件保存失败！", "文件错误", Dialogs::Icon::Error);
+        QVERIFY(m_dialogs.lastText().startsWith("文件保存失败！\n" + QDir::toNativeSeparators(file("missing/list.txt")) + "："));
     }
 
     void closingEndsWithImagesErased()
@@ -856,9 +900,9 @@ private slots:
         const QByteArray before = m_images.WorkImage;
         m_dialogs.saveAnswers = {Dialogs::Answer::DontSave, Dialogs::Answer::DontSave, Dialogs::Answer::Cancel};
         chooseRecent("game.exe");
-        expectMessage(m_dialogs, "文件错误，请选择正确的文件！", "文件错误", Dialogs::Icon::Error);
+        expectRefused("找不到文件 " + QDir::toNativeSeparators(file("game.exe")));
         chooseRecent("mod.bps");
-        expectMessage(m_dialogs, "补丁有误，无法读取！", "错误", Dialogs::Icon::Error);
+        expectRefused("找不到文件 " + QDir::toNativeSeparators(file("mod.bps")));
         QCOMPARE(m_images.WorkImage, before);
         QVERIFY(recentEntries(next.get()).contains(file("game.exe")));
         // Cancelled at the save question: nothing happens.
@@ -874,7 +918,7 @@ private slots:
         m_dialogs.answers << file("start.exe");
         QTest::mouseClick(s->btnOpenNewFile, Qt::LeftButton);
         QVERIFY(s->mainWindow());
-        QCOMPARE(recentEntries(s->mainWindow()).first(), file("start.exe"));
+        QTRY_COMPARE(recentEntries(s->mainWindow()).first(), file("start.exe")); // once the window is painted
         QCOMPARE(s->mainWindow()->statusBar()->currentMessage(), "已打开 " + file("start.exe") + "（可执行文件）");
     }
 
@@ -905,7 +949,7 @@ private slots:
         QVERIFY(!w->windowTitle().endsWith(" *"));
         // Refused with its message; none while the hex grid is being filled.
         QVERIFY(dropOn(w, {QUrl::fromLocalFile(file("short.exe"))}));
-        expectMessage(m_dialogs, "文件错误，请选择正确的文件！", "文件错误", Dialogs::Icon::Error);
+        expectRefused(sizeWhy(file("short.exe"), 2));
         QCOMPARE(m_images.WorkImage, edited);
         w->LockMainWindow(true);
         QVERIFY(!dropOn(w, {mod}));
@@ -918,7 +962,7 @@ private slots:
         frmStart *s = newStart();
         QVERIFY(!dropOn(s, {mod, mod}));
         QVERIFY(dropOn(s, {QUrl::fromLocalFile(file("short.exe"))}));
-        expectMessage(m_dialogs, "文件错误，请选择正确的文件！", "文件错误", Dialogs::Icon::Error);
+        expectRefused(sizeWhy(file("short.exe"), 2));
         QVERIFY(s->isVisible());
         QVERIFY(!s->mainWindow());
         QVERIFY(dropOn(s, {mod}));

@@ -26,11 +26,14 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateTime>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -168,7 +171,7 @@ private slots:
              }},
             {"terrain cell", [&] { show(w->terrainPage); enter(w->terrainPage->txtFieldEffect, "3C"); },
              [&] {
-                 return QString("地形效果 %1 · 地形01: %2 => 3C").arg(name(TerrainEffects, 0), hexByte(pristine(TerrainBase)));
+                 return QString("地形效果 %1 · 地形名1: %2 => 3C").arg(name(TerrainEffects, 0), hexByte(pristine(TerrainBase)));
              }},
             {"enemy type level", [&] { show(w->enemyTypePage); enter(w->enemyTypePage->txtEType[0], "21"); },
              [&] { return QString("部队类型 01 · 等  级: %1 => 21").arg(pristine(EnemyType::Base + 2)); }},
@@ -341,6 +344,115 @@ private slots:
         QCOMPARE(written, (list()->lines().join("\r\n") + "\r\n").toUtf8());
     }
 
+    // A byte no field names is its address; a map's size bytes are its height and width.
+    void oneByteAndMapSizeLines()
+    {
+        const Catalogue cat(f.pristine, f.pristine);
+        qint64 free = CartridgeStart;
+        while (cat.at(free) || cat.at(free - 1) || cat.at(free + 1))
+            ++free;
+        FieldEdit fields(f.images, QString());
+        FieldInfo map(f.images);
+        QVERIFY(fields.Field(1, map));
+        const qint64 m = map.Address.toLongLong(nullptr, 16);
+        w->stabAll->setCurrentWidget(w->hexPage);
+        for (qint64 o : {free, m - 1, m}) {
+            w->hexPage->GotoAddress(QString::number(o, 16), false);
+            enter(w->hexPage->txtNewValue, hexByte(pristine(o) + 1));
+        }
+        // The bytes hold the size less one.
+        QCOMPARE(shown(), QStringList({QString("战场地图 第01战场 · 高: %1 => %2").arg(map.Height).arg(map.Height + 1),
+                                       QString("战场地图 第01战场 · 宽: %1 => %2").arg(map.Width).arg(map.Width + 1),
+                                       "其它字节 · " + hex8(free)}));
+        w->hexPage->GotoAddress(QString::number(m - 1, 16), false);
+        QCOMPARE(w->hexPage->lblHexField->text(), QString("%1  战场地图 第01战场 · 高 = %2").arg(hex8(m - 1)).arg(map.Height + 1));
+    }
+
+    // The terrain columns are named as the grid heads them, from the names file: in the list,
+    // the hex read-out and the table files; a table file with the built-in captions still reads.
+    void terrainCaptionsFromTheNamesFile()
+    {
+        using namespace GameTables;
+        QStringList names = f.folder.names();
+        names[2] = "平地";
+        f.folder.writeTerrainLines(names);
+        TerrainPage *page = w->terrainPage;
+        for (QWidget *p = page; p; p = p->parentWidget()) // its tab, and the tab that holds that
+            if (auto *tabs = qobject_cast<QTabWidget *>(p->parentWidget() ? p->parentWidget()->parentWidget() : nullptr))
+                tabs->setCurrentWidget(p);
+        QTest::mouseClick(page->btnRefreshEffect, Qt::LeftButton);
+        QCOMPARE(page->msfFieldEffect->textMatrix(0, 3), QString("平地"));
+        page->showCell(2, 3);
+        enter(page->txtFieldEffect, "1A");
+        const qint64 cell = TerrainBase + TerrainCols + 2;
+        QCOMPARE(shown(), QStringList(QString("地形效果 %1 · 平地: %2 => 1A").arg(name(TerrainEffects, 1), hexByte(pristine(cell)))));
+        // Renamed again: the list, brought to the front, follows.
+        names[2] = "草原";
+        f.folder.writeTerrainLines(names);
+        QTest::mouseClick(page->btnRefreshEffect, Qt::LeftButton);
+        QApplication::setActiveWindow(list());
+        QVERIFY(QTest::qWaitForWindowActive(list()));
+        QCOMPARE(shown(), QStringList(QString("地形效果 %1 · 草原: %2 => 1A").arg(name(TerrainEffects, 1), hexByte(pristine(cell)))));
+        names[2] = "平地";
+        f.folder.writeTerrainLines(names);
+        QTest::mouseClick(page->btnRefreshEffect, Qt::LeftButton);
+        w->stabAll->setCurrentWidget(w->hexPage);
+        w->hexPage->GotoAddress(QString::number(cell, 16), false);
+        QCOMPARE(w->hexPage->lblHexField->text(), QString("%1  地形效果 %2 · 平地 = 1A").arg(hex8(cell), name(TerrainEffects, 1)));
+
+        const QString dir = m_dir.filePath("terrain");
+        f.dialogs.answers << dir;
+        w->menuExportTables->trigger();
+        QByteArray csv;
+        QVERIFY(readWholeFile(dir + "/terrain_effects.csv", csv));
+        QVERIFY(csv.contains(",地形名2,平地,地形名4,"));
+        // The file as the built-in captions named it, with another value: read all the same.
+        QList<QByteArray> lines = csv.replace(",地形名2,平地,地形名4,", ",地形名2,地形03,地形名4,").split('\n');
+        QList<QByteArray> cells = lines[2].split(','); // 编号, 名称, then the columns
+        QCOMPARE(cells[4], QByteArray("1A"));
+        cells[4] = "2B";
+        lines[2] = cells.join(',');
+        QVERIFY(writeWholeFile(dir + "/terrain_effects.csv", lines.join('\n')));
+        const int messages = int(f.dialogs.messages.size());
+        f.dialogs.answers << dir + "/terrain_effects.csv";
+        w->menuImportTables->trigger();
+        QCOMPARE(int(f.dialogs.messages.size()), messages);
+        QCOMPARE(hexByte(byteAt(work(), cell)), QString("2B"));
+        QCOMPARE(f.images.history.steps(), 2);
+    }
+
+    // "导出..." proposes a name of its own (not the change list's) and says where it wrote.
+    void exportNamesItsFile()
+    {
+        w->stabAll->setCurrentWidget(w->hexPage);
+        w->hexPage->GotoAddress("100", false);
+        enter(w->hexPage->txtNewValue, hexByte(pristine(0x100) ^ 1));
+        const QString out = m_dir.filePath("说明.txt");
+        f.dialogs.answers << out;
+        list()->btnChangesExport->click();
+        QCOMPARE(f.dialogs.startNames.last(), QString("修改说明.txt"));
+        QCOMPARE(w->statusBar()->currentMessage(), "已导出修改说明到 " + QDir::toNativeSeparators(out));
+        QVERIFY(QFile::exists(out));
+    }
+
+    // Ctrl+Z and Ctrl+Y undo and redo while the list is the active window.
+    void undoAndRedoFromTheList()
+    {
+        w->stabAll->setCurrentWidget(w->hexPage);
+        w->hexPage->GotoAddress("100", false);
+        enter(w->hexPage->txtNewValue, hexByte(pristine(0x100) ^ 1));
+        const QByteArray edited = work();
+        list()->activateWindow();
+        QApplication::setActiveWindow(list());
+        QVERIFY(QTest::qWaitForWindowActive(list()));
+        QTest::keyClick(list()->treeChanges, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(work(), f.pristine);
+        QVERIFY(shown().isEmpty());
+        QTest::keyClick(list()->treeChanges, Qt::Key_Y, Qt::ControlModifier);
+        QCOMPARE(work(), edited);
+        QCOMPARE(shown(), QStringList("其它字节 · 00000100"));
+    }
+
     // A double-click shows the record in its editor with the field focused.
     void doubleClickShowsTheField()
     {
@@ -382,7 +494,7 @@ private slots:
         QCOMPARE(w->stabAll->currentWidget(), w->shieldPage);
         QCOMPARE(w->shieldPage->levelFrame->msfExpLevel->col(), 7);
 
-        activate("地形效果 " + name(TerrainEffects, 2) + " · 地形06");
+        activate("地形效果 " + name(TerrainEffects, 2) + " · 地形名6");
         QCOMPARE(w->terrainPage->msfFieldEffect->row(), 3);
         QCOMPARE(w->terrainPage->msfFieldEffect->col(), 6);
 
@@ -422,7 +534,7 @@ private slots:
             {ItemEffect + 2, "武器设定 " + name(Weapons, 2) + " · 特  效 = "},
             {ShieldBase + 4, "盾牌 " + name(Shields, 4) + " · 效  果 = "},
             {ClassChangeBefore, "职业转换 01 · 原始职业 = "},
-            {TerrainBase + 22, "地形效果 " + name(TerrainEffects, 1) + " · 地形01 = "},
+            {TerrainBase + 22, "地形效果 " + name(TerrainEffects, 1) + " · 地形名1 = "},
             {EnemyType::Base + 6, "部队类型 02 · 姓  名 = "},
         };
         for (const auto &[offset, text] : bytes) {

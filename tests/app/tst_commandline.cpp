@@ -45,6 +45,30 @@ private:
         err.flush();
         return code;
     }
+    // Runs the program as a process, with no display (or the offscreen platform for a window);
+    // its messages land in m_err. -1 when it does not end, -2 when it crashes.
+    int exec(const QStringList &arguments, bool window = false)
+    {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove("DISPLAY");
+        env.remove("WAYLAND_DISPLAY");
+        if (window)
+            env.insert("QT_QPA_PLATFORM", "offscreen");
+        else
+            env.remove("QT_QPA_PLATFORM");
+        p.setProcessEnvironment(env);
+        p.start(program(), arguments);
+        if (!p.waitForFinished(20000)) {
+            p.kill();
+            p.waitForFinished();
+            return -1;
+        }
+        m_err = QString::fromUtf8(p.readAllStandardError());
+        return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2;
+    }
+    static QString program() { return QCoreApplication::applicationDirPath() + "/veskedit"; }
+    static QString native(const QString &path) { return QDir::toNativeSeparators(path); }
     QByteArray read(const QString &path) const
     {
         QByteArray bytes;
@@ -97,6 +121,9 @@ private slots:
             else
                 QCOMPARE(read(file(QString("w.%1").arg(ending))), read(patch));
         }
+        // A change list of an image changed outside the cartridge too says what it leaves out.
+        QCOMPARE(run({"make-patch", file("mod.exe"), "-o", file("m.txt")}), 0);
+        QCOMPARE(m_err, QString("有 1 个字节在卡带范围以外，修改清单不记录它们。\n"));
         // --base: a patch applied to another executable.
         QByteArray other = m_pristine;
         other[0x130] = char(0x77);
@@ -133,18 +160,33 @@ private slots:
         QTest::addColumn<int>("code");
         QTest::addColumn<QString>("message");
         const QString gone = file("gone.exe");
-        QTest::newRow("missing executable") << QStringList{"changes", gone} << 1 << "文件错误，请选择正确的文件！";
+        const QString wrongFile = "文件错误，请选择正确的文件！\n";
+        QTest::newRow("missing executable") << QStringList{"changes", gone} << 1 << wrongFile + "找不到文件 " + native(gone);
         QTest::newRow("missing patch") << QStringList{"apply", file("gone.ips"), "-o", file("x.exe")} << 1
-                                       << "文件错误，请选择正确的文件！";
+                                       << wrongFile + "找不到文件 " + native(file("gone.ips"));
         QTest::newRow("wrong size") << QStringList{"make-patch", file("short.exe"), "-o", file("x.ips")} << 1
-                                    << "文件错误，请选择正确的文件！";
+                                    << wrongFile + native(file("short.exe")) + " 有 1,000 字节，应为 712,704 字节";
+        QTest::newRow("folder as base") << QStringList{"apply", file("p.ips"), "--base", m_dir.path(), "-o", file("x.exe")} << 1
+                                        << wrongFile + native(m_dir.path()) + " 是文件夹";
+        QTest::newRow("patch for another base") << QStringList{"apply", file("p.bps"), "--base", file("mod.exe"), "-o", file("x.exe")}
+                                                << 1 << "补丁与 " + native(file("mod.exe")) + " 不符，无法使用！";
         QTest::newRow("damaged patch") << QStringList{"apply", file("bad.ips"), "-o", file("x.exe")} << 1
                                        << "补丁有误，无法读取！";
         QTest::newRow("damaged change list") << QStringList{"changes", file("bad.txt")} << 1 << "数据有误，无法读取！";
         QTest::newRow("nothing changed") << QStringList{"make-patch", file("game.exe"), "-o", file("x.txt")} << 1
                                          << "没有进行任何修改，请修改后再保存！";
         QTest::newRow("unwritable") << QStringList{"apply", file("p.ips"), "-o", file("no/such/dir/x.exe")} << 1
-                                    << "文件保存失败！";
+                                    << "文件保存失败！\n" + native(file("no/such/dir/x.exe")) + "：";
+        // An output that is one of the inputs, by any path: refused before anything is read.
+        QTest::newRow("output is the patch") << QStringList{"apply", file("p.ips"), "-o", m_dir.path() + "/./p.ips"} << 2
+                                             << "输出文件就是输入文件 " + native(file("p.ips")) + "，写出会覆盖它；请另选 -o。";
+        QTest::newRow("output is the base") << QStringList{"apply", file("p.ips"), "--base", file("mod.exe"), "-o", file("mod.exe")}
+                                            << 2 << "输出文件就是输入文件 " + native(file("mod.exe"));
+        QTest::newRow("output is the reference")
+            << QStringList{"make-patch", file("mod.exe"), "--reference", file("p.ips"), "-o", file("p.ips")} << 2
+            << "输出文件就是输入文件 " + native(file("p.ips"));
+        QTest::newRow("output is the executable")
+            << QStringList{"import", file("mod.exe"), file("classes.csv"), "-o", file("mod.exe")} << 2 << "输出文件就是输入文件 ";
         QTest::newRow("no output") << QStringList{"apply", file("p.ips")} << 2 << "apply 需要一个补丁和 -o 输出文件。";
         QTest::newRow("not a patch") << QStringList{"apply", file("mod.exe"), "-o", file("x.exe")} << 2
                                      << "补丁须为修改清单（.txt）、IPS（.ips）或 BPS（.bps）文件。";
@@ -164,9 +206,12 @@ private slots:
         QVERIFY(writeWholeFile(file("bad.ips"), "PATCH\x01"));
         QVERIFY(writeWholeFile(file("bad.txt"), "junk\r\n*Hxyz*"));
         QVERIFY(writeWholeFile(file("p.ips"), Patches::encodeIps(m_pristine, edited())));
+        QVERIFY(writeWholeFile(file("p.bps"), Patches::encodeBps(m_pristine, edited())));
         QCOMPARE(run(arguments), code);
         QVERIFY2(m_err.startsWith(message), qPrintable(m_err));
         QVERIFY(!QFile::exists(file("x.exe")) && !QFile::exists(file("x.ips")) && !QFile::exists(file("x.txt")));
+        QCOMPARE(read(file("p.ips")), Patches::encodeIps(m_pristine, edited()));
+        QCOMPARE(read(file("mod.exe")), edited());
     }
 
     // Another reference changes what is compared; another string table what the lines say; bad
@@ -202,7 +247,7 @@ private slots:
         QCOMPARE(run({"changes", file("mod.exe"), "--strings", file("badmaps.txt")}), 1);
         QVERIFY2(m_err.startsWith("字符串表第 10009 条第 1 项"), qPrintable(m_err));
         QCOMPARE(run({"changes", file("mod.exe"), "--reference", file("short.exe")}), 1);
-        QCOMPARE(m_err.trimmed(), QString("文件错误，请选择正确的文件！"));
+        QCOMPARE(m_err.trimmed(), "文件错误，请选择正确的文件！\n" + native(file("short.exe")) + " 有 1,000 字节，应为 712,704 字节");
     }
 
     // export, then import into the same executable: the same bytes; an edited table file: its
@@ -241,40 +286,46 @@ private slots:
     // keeps the window from opening.
     void asAProcess()
     {
-        const QString program = QCoreApplication::applicationDirPath() + "/veskedit";
-        if (!QFile::exists(program))
+        if (!QFile::exists(program()))
             QSKIP("the program is not built beside the tests");
-        const auto exec = [&](const QStringList &arguments, QString *err = nullptr, bool window = false) {
-            QProcess p;
-            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-            env.remove("DISPLAY"); // a command needs no display at all
-            if (window)
-                env.insert("QT_QPA_PLATFORM", "offscreen");
-            else
-                env.remove("QT_QPA_PLATFORM");
-            p.setProcessEnvironment(env);
-            p.start(program, arguments);
-            if (!p.waitForFinished(20000)) {
-                p.kill();
-                p.waitForFinished();
-                return -1;
-            }
-            if (err)
-                *err = QString::fromUtf8(p.readAllStandardError());
-            return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2;
-        };
         QCOMPARE(exec({"make-patch", file("mod.exe"), "-o", file("proc.bps")}), 0);
         QElapsedTimer timer;
         timer.start();
         QCOMPARE(exec({"apply", file("proc.bps"), "-o", file("proc.exe")}), 0);
         qInfo("veskedit apply as a process: %lld ms", timer.elapsed());
         QCOMPARE(read(file("proc.exe")), edited());
-        QString err;
-        QCOMPARE(exec({"changes", file("gone.exe")}, &err), 1);
-        QCOMPARE(err.trimmed(), QString("文件错误，请选择正确的文件！"));
+        QCOMPARE(exec({"changes", file("gone.exe")}), 1);
+        QCOMPARE(m_err.trimmed(), "文件错误，请选择正确的文件！\n找不到文件 " + native(file("gone.exe")));
         QCOMPARE(exec({"apply"}), 2);
-        QCOMPARE(exec({"--reference", file("short.exe")}, &err, true), 1); // no window opens to wait on
-        QVERIFY2(err.trimmed().endsWith("文件错误，请选择正确的文件！"), qPrintable(err)); // after Qt's own notes
+        QCOMPARE(exec({"--smoke-test"}), 0); // the package check needs no display either
+        QCOMPARE(exec({"--reference", file("short.exe")}, true), 1); // no window opens to wait on
+        QVERIFY2(m_err.trimmed().endsWith(" 有 1,000 字节，应为 712,704 字节"), qPrintable(m_err)); // after Qt's own notes
+    }
+
+    // Without a display nothing aborts: a wrong option is wrong usage, and what would open a
+    // window says it needs one and lists the commands.
+    void withoutADisplay_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("message");
+        const QString noDisplay = "打开窗口需要图形显示";
+        QTest::newRow("wrong option") << QStringList{"--bogus"} << "bogus"; // in Qt's words
+        QTest::newRow("no argument") << QStringList{} << noDisplay;
+        QTest::newRow("a file") << QStringList{file("mod.exe")} << noDisplay;
+        QTest::newRow("mistyped command") << QStringList{"aply"} << noDisplay;
+        QTest::newRow("mistyped command with arguments") << QStringList{"aply", file("p.bps"), "-o", file("x.exe")}
+                                                         << "未知的命令：aply";
+    }
+    void withoutADisplay()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, message);
+        if (!QFile::exists(program()))
+            QSKIP("the program is not built beside the tests");
+        QCOMPARE(exec(arguments), 2);
+        QVERIFY2(m_err.section('\n', 0, 0).contains(message), qPrintable(m_err));
+        QVERIFY2(m_err.contains("make-patch EXE -o OUT.txt|.ips|.bps"), qPrintable(m_err)); // the commands
+        QVERIFY(!QFile::exists(file("x.exe")));
     }
 
     // The window: "导出表格" and "导入表格" write and read the same files as the commands.

@@ -5,8 +5,10 @@
 #include "app/frmveskedit.h"
 #include "app/recovery.h"
 #include "app/startup.h"
+#include "changelistsession.h"
 #include "editorfolder.h"
 #include "journalsession.h"
+#include "image/mymodule.h"
 #include "image/patches.h"
 #include "scripteddialogs.h"
 
@@ -49,6 +51,15 @@ QByteArray fileBytes(const QString &path)
 QStringList journalsIn(const QString &folder)
 {
     return QDir(folder).entryList({QStringLiteral("*.journal")}, QDir::Files);
+}
+
+// Where each record of a journal starts: the base first, then the steps.
+QList<qsizetype> recordStarts(const QByteArray &journal)
+{
+    QList<qsizetype> starts;
+    for (qsizetype at = 8; at + 9 <= journal.size(); at += 9 + qFromLittleEndian<quint32>(journal.constData() + at + 1))
+        starts.append(at);
+    return starts;
 }
 
 } // namespace
@@ -342,6 +353,124 @@ private slots:
         QVERIFY(!start.mainWindow());
         QVERIFY(images.WorkImage.isEmpty());
         QVERIFY(journalsIn(journals(f)).isEmpty());
+    }
+
+    // A change list holds the cartridge only. Saved while a byte outside it differs, the window
+    // says so and stays modified; its journal, after a kill, brings back the image in hand.
+    void aChangeListSaveKeepsWhatItLeavesOut()
+    {
+        EditorFolder f;
+        const QString txt = f.filePath("x.txt");
+        QByteArray expected;
+        {
+            ByteImages images;
+            images.OpenedImage = loadBuiltInImage();
+            images.load(images.OpenedImage);
+            ScriptedDialogs dialogs;
+            frmVeskEdit w(images, dialogs, f.path());
+            w.show();
+            w.timerInit_Timer();
+            saveChangeListSession(w, images, dialogs, txt);
+            QCOMPARE(w.statusBar()->currentMessage(), "已保存 " + txt + "。有 1 个字节在卡带范围以外，修改清单不记录它们。");
+            QVERIFY(w.windowTitle().endsWith(" *"));
+            QByteArray listed = loadBuiltInImage();
+            QVERIFY(applyChangeList(fileBytes(txt), listed));
+            QVERIFY(listed != images.WorkImage);
+            listed[0x1000] = images.WorkImage[0x1000];
+            QVERIFY(listed == images.WorkImage); // all but the byte outside
+            editAfterChangeListSave(images);
+            expected = images.WorkImage;
+            dialogs.saveAnswers = {Dialogs::Answer::DontSave};
+            w.close();
+            QCOMPARE(dialogs.questions.size(), 1);
+        }
+        QVERIFY(journalsIn(journals(f)).isEmpty());
+
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral(JOURNAL_DRIVER), {"--change-list", f.path(), txt});
+        QVERIFY(p.waitForFinished(30000));
+        QCOMPARE(p.exitStatus(), QProcess::CrashExit);
+
+        ByteImages images;
+        ScriptedDialogs dialogs;
+        frmStart start(images, dialogs, f.path());
+        start.show();
+        QVERIFY(dialogs.messages.isEmpty());
+        QVERIFY2(start.lblRecovery->text().contains("上次有 3 步") && start.lblRecovery->text().contains(QDir::toNativeSeparators(txt)),
+                 qPrintable(start.lblRecovery->text()));
+        QTest::mouseClick(start.btnRecover, Qt::LeftButton);
+        QPointer<frmVeskEdit> w = start.mainWindow();
+        QVERIFY2(w, qPrintable(dialogs.lastText()));
+        QVERIFY(images.WorkImage == expected);
+        QVERIFY(w->windowTitle().endsWith(" *"));
+        // The history came back too: undone to the start, the built-in image again.
+        for (int k = 0; k < 4; ++k)
+            w->menuUndo_Click();
+        QVERIFY(!images.history.canUndo());
+        QVERIFY(images.WorkImage == loadBuiltInImage());
+        dialogs.saveAnswers = {Dialogs::Answer::DontSave};
+        w->close();
+        QTRY_VERIFY(!w);
+        QVERIFY(journalsIn(journals(f)).isEmpty());
+    }
+
+    // One byte changed in a record of a journal of four steps and an undo: the steps before it
+    // are offered, those after it named as lost, and the file is kept aside as it was. Damage
+    // to the last record is what a crash leaves: a torn end, said nothing of.
+    void aDamagedStepIsNamed_data()
+    {
+        QTest::addColumn<int>("damaged"); // the record, from 1
+        QTest::addColumn<int>("at");      // its byte: 1 the length, 9 the time
+        QTest::addColumn<int>("offered");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("the second") << 2 << 9 << 1 << "第 2 步已损坏，其后 3 步无法恢复。前 1 步仍可恢复";
+        QTest::newRow("its length") << 2 << 1 << 1 << "第 2 步已损坏，其后 3 步无法恢复。前 1 步仍可恢复";
+        QTest::newRow("the first") << 1 << 9 << 0 << "第 1 步已损坏，其后 4 步无法恢复";
+        QTest::newRow("the last") << 5 << 9 << 4 << "";
+    }
+    void aDamagedStepIsNamed()
+    {
+        QFETCH(int, damaged);
+        QFETCH(int, at);
+        QFETCH(int, offered);
+        QFETCH(QString, message);
+        EditorFolder f;
+        leaveJournal(f, 5);
+        const QString path = QDir(journals(f)).filePath(journalsIn(journals(f)).value(0));
+        QByteArray bytes = fileBytes(path);
+        const QList<qsizetype> starts = recordStarts(bytes);
+        QCOMPARE(starts.size(), 6);
+        bytes[starts[damaged] + at] = char(bytes[starts[damaged] + at] ^ 0x40);
+        writeWholeFile(path, bytes);
+
+        ByteImages images;
+        ScriptedDialogs dialogs;
+        frmStart start(images, dialogs, f.path());
+        start.show();
+        if (message.isEmpty()) {
+            QVERIFY(dialogs.messages.isEmpty());
+            QVERIFY(!QFile::exists(path + ".damaged"));
+        } else {
+            QCOMPARE(dialogs.messages.size(), 1);
+            QVERIFY2(dialogs.lastText().contains(message), qPrintable(dialogs.lastText()));
+            QVERIFY(fileBytes(path + ".damaged") == bytes);
+        }
+        QCOMPARE(start.frameRecovery->isVisible(), offered > 0);
+        if (!offered) {
+            QVERIFY(!QFile::exists(path));
+            return;
+        }
+        QVERIFY2(start.lblRecovery->text().contains(QString("上次有 %1 步").arg(offered)), qPrintable(start.lblRecovery->text()));
+        QTest::mouseClick(start.btnRecover, Qt::LeftButton);
+        QPointer<frmVeskEdit> w = start.mainWindow();
+        QVERIFY(w);
+        QVERIFY(images.WorkImage == expectedAfter(offered).image);
+        dialogs.saveAnswers = {Dialogs::Answer::DontSave};
+        w->close();
+        QTRY_VERIFY(!w);
     }
 
     void aRunningEditorsJournalIsNotOffered()

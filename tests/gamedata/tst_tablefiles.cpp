@@ -156,6 +156,19 @@ private slots:
                     const QString forms[3] = {next.left(2), next, next.left(2) + u' ' + next.mid(2)};
                     rows[r][c] = forms[edits % 3];
                     expected[r][c] = next;
+                } else if (show == Show::Position) {
+                    // A start position moves to a free tile beside it, or stays.
+                    const bool x = header[c].endsWith(u'X');
+                    QPoint to(rows[r][x ? c : c - 1].toInt(), rows[r][x ? c + 1 : c].toInt());
+                    (x ? to.rx() : to.ry()) = step(old.toInt());
+                    ByteImages view;
+                    view.load(base);
+                    FieldEdit fields(view, QString());
+                    FieldInfo war(view);
+                    QVERIFY(war.SetWarField(t.records[r - 1].number, fields));
+                    if (!war.IsFreeTile(to.x(), to.y()))
+                        continue;
+                    rows[r][c] = expected[r][c] = QString::number(x ? to.x() : to.y());
                 } else if (show == Show::Hex) {
                     rows[r][c] = expected[r][c] = hexByte(old.toInt(nullptr, 16) ^ 1);
                 } else {
@@ -259,6 +272,12 @@ private slots:
              "characters.csv 第3行 第2列: 等  级: “-1”不是 0 至 255 的十进制数",
              "characters.csv 第3行 第3列: 魔  法: “100”不是 00 至 FF 的十六进制数",
              "characters.csv 第3行 第4列: 职  业: “05骑士”: 05 是“05飞鹰骑士”"});
+        one("numbers with another meaning", "编号,等级,魔法,职业\n1.5,7,,\n2,5.5,1.5,5.5\n3,1E5,,\n",
+            {"characters.csv 第2行 第1列: 没有编号为“1.5”的记录，编号为 1 至 34",
+             "characters.csv 第3行 第2列: 等  级: “5.5”不是 0 至 255 的十进制数",
+             "characters.csv 第3行 第3列: 魔  法: “1.5”不是 00 至 FF 的十六进制数",
+             "characters.csv 第3行 第4列: 职  业: “5.5”不在列表中",
+             "characters.csv 第4行 第2列: 等  级: “1E5”不是 0 至 255 的十进制数"});
         QTest::newRow("class change level")
             << QStringList("class_changes.csv") << QStringList("编号,必要等级\n1,21\n2,0\n3,20\n")
             << QStringList({"class_changes.csv 第2行 第2列: 必要等级: “21”不是 1 至 20 的等级",
@@ -322,6 +341,195 @@ private slots:
         QCOMPARE(problemTexts(result), problems);
         QVERIFY(result.writes.isEmpty());
         verifyUnchanged();
+    }
+
+    // Every file as a spreadsheet program saves it again, with its cells of digits read as numbers,
+    // and one code typed as a number: the code alone is written.
+    void spreadsheetNumbersImport_data()
+    {
+        QTest::addColumn<int>("form");
+        QTest::addColumn<bool>("everyCell");
+        QTest::newRow("leading zeros dropped") << 0 << true;
+        QTest::newRow("1E5") << 1 << true;
+        QTest::newRow("trailing .0") << 2 << true;
+        QTest::newRow("code typed 5") << 0 << false;
+    }
+    void spreadsheetNumbersImport()
+    {
+        QFETCH(int, form);
+        QFETCH(bool, everyCell);
+        // "05" as 5, as 5E0 (12 as 1.2E1) or as 5.0.
+        const auto number = [form](const QString &cell) {
+            if (cell.isEmpty() || !std::all_of(cell.cbegin(), cell.cend(), [](QChar c) { return c.isDigit(); }))
+                return cell;
+            const QString digits = QString::number(cell.toInt());
+            switch (form) {
+            case 1:
+                return digits.left(1) + (digits.size() > 1 ? u'.' + digits.mid(1) : QString()) +
+                       QStringLiteral("E%1").arg(digits.size() - 1);
+            case 2:
+                return digits + QStringLiteral(".0");
+            default:
+                return digits;
+            }
+        };
+        QVector<File> files = exportTables(Catalogue(m_pristine, m_pristine), m_pristine);
+        int changed = 0;
+        for (File &f : files) {
+            QVector<QStringList> rows = cellsOf(f.bytes);
+            for (int r = 1; r < rows.size(); ++r)
+                for (QString &cell : rows[r])
+                    if (everyCell) {
+                        const QString before = cell;
+                        cell = number(cell);
+                        changed += cell != before;
+                    }
+            if (f.name == QStringLiteral("characters.csv")) {
+                QCOMPARE(rows[0][2], QStringLiteral("职  业"));
+                rows[3][2] = number(QStringLiteral("05"));
+            }
+            f.bytes = writeCsv(rows);
+        }
+        QVERIFY(!everyCell || changed > 500);
+        const Import result = import(files);
+        QVERIFY2(result.ok(), qPrintable(problemTexts(result).join(u'\n')));
+        QCOMPARE(result.writes.size(), 1);
+        QCOMPARE(result.writes[0].offset, fixedTable(Characters).fields[0].offset(2));
+        QCOMPARE(result.writes[0].value, 5);
+    }
+
+    // A file cut off in the middle of a row: "…,10,4" where 攻成长 was 45.
+    void cutOffRowRefused_data()
+    {
+        QTest::addColumn<QByteArray>("end");
+        QTest::newRow("with a line break") << QByteArray("\r\n");
+        QTest::newRow("without") << QByteArray();
+    }
+    void cutOffRowRefused()
+    {
+        QFETCH(QByteArray, end);
+        const QByteArray whole = exportTable(fixedTable(Characters), m_pristine);
+        const QList<QByteArray> lines = whole.split('\n');
+        const QByteArray cut = lines[3].left(lines[3].indexOf(",45,") + 2);
+        QVERIFY(cut.endsWith(",10,4"));
+        const QByteArray bytes = whole.left(whole.indexOf(lines[3])) + cut + end;
+        QCOMPARE(problemTexts(import({File{QStringLiteral("characters.csv"), bytes}})),
+                 QStringList(QStringLiteral("characters.csv 第4行: 只有 14 个单元格，标题行有 20 个")));
+        verifyUnchanged();
+    }
+
+    // Start positions of the first war moved by a file: none onto a tile where another position
+    // of the war stands once the whole file is read.
+    void sharedTileRefused_data()
+    {
+        QTest::addColumn<QStringList>("moves"); // "side entry>side entry": the first onto the second's tile
+        QTest::addColumn<QString>("problem");
+        QTest::newRow("onto another") << QStringList{"0 1>0 2"} << "第2行 第3列: 攻击方一队 01: <0 2> 上已有 攻击方一队 02";
+        QTest::newRow("onto another side") << QStringList{"0 1>2 1"}
+                                           << "第2行 第3列: 攻击方一队 01: <2 1> 上已有 防御方一队 01";
+        QTest::newRow("two onto one free tile") << QStringList{"0 1>free", "0 2>free"}
+                                                << "第2行 第3列: 攻击方一队 01: <free> 上已有 攻击方一队 02";
+        QTest::newRow("swapped") << QStringList{"0 1>0 2", "0 2>0 1"} << QString();
+        QTest::newRow("onto a tile left") << QStringList{"0 2>free", "0 1>0 2"} << QString();
+    }
+    void sharedTileRefused()
+    {
+        QFETCH(QStringList, moves);
+        QFETCH(QString, problem);
+        ByteImages view;
+        view.load(m_pristine);
+        FieldEdit fields(view, QString());
+        FieldInfo war(view);
+        QVERIFY(war.SetWarField(1, fields));
+        const QVector<FieldInfo::Position> before = war.positions();
+        QPoint free(1, 1);
+        while (!war.IsFreeTile(free.x(), free.y()))
+            free.rx()++;
+        const auto tileOf = [&](const QString &which) {
+            const QStringList p = which.split(u' ');
+            for (const FieldInfo::Position &q : before)
+                if (p.size() == 2 && q.side == p[0].toInt() && q.entry == p[1].toInt())
+                    return q.tile;
+            return free;
+        };
+        const Catalogue cat(m_pristine, m_pristine);
+        const Table &table = cat.table(Positions);
+        QVector<QStringList> rows = cellsOf(exportTable(table, m_pristine));
+        for (const QString &move : moves) {
+            const QStringList ends = move.split(u'>');
+            const QStringList p = ends[0].split(u' ');
+            const int x = int(rows[0].indexOf(table.slotCaption(Slot{0, 2, p[0].toInt(), p[1].toInt()}) + " X"));
+            QVERIFY(x > 0);
+            rows[1][x] = QString::number(tileOf(ends[1]).x());
+            rows[1][x + 1] = QString::number(tileOf(ends[1]).y());
+        }
+        for (const QString which : {"0 2", "2 1", "free"})
+            problem.replace(u'<' + which + u'>', QStringLiteral("(%1,%2)").arg(tileOf(which).x()).arg(tileOf(which).y()));
+        const Import result = import({File{"positions.csv", writeCsv(rows)}});
+        QCOMPARE(problemTexts(result), problem.isEmpty() ? QStringList() : QStringList("positions.csv " + problem));
+        if (!problem.isEmpty()) {
+            verifyUnchanged();
+            return;
+        }
+        // Each position stands where the file put it.
+        view.load(m_images.WorkImage);
+        QVERIFY(war.SetWarField(1, fields));
+        for (const QString &move : moves) {
+            const QStringList ends = move.split(u'>');
+            const auto on = war.positionOn(tileOf(ends[1]));
+            QVERIFY(on && QStringLiteral("%1 %2").arg(on->side).arg(on->entry) == ends[0]);
+        }
+    }
+
+    // Files saved with semicolons or tabs, or as UTF-16, are read; one that still cannot be read
+    // names the likely cause.
+    void otherSeparatorsAndEncodings_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("problems"); // none: the file writes class 05 and level 9
+        const QString name = fixedTable(Characters).records[2].name;
+        const QString semicolons = QStringLiteral("编号;名称;职业;等级\r\n3;%1;05;\"9\"\r\n").arg(name);
+        const QString tabs = QStringLiteral("编号\t名称\t职业\t等级\n3\t%1\t\"05飞鹰骑士\"\t9\n").arg(name);
+        const auto utf16 = [](const QString &text, bool bigEndian, bool mark) {
+            QByteArray bytes = mark ? QByteArray(bigEndian ? "\xFE\xFF" : "\xFF\xFE") : QByteArray();
+            for (QChar c : text) {
+                const char high = char(c.unicode() >> 8);
+                const char low = char(c.unicode() & 0xFF);
+                bytes.append(bigEndian ? high : low).append(bigEndian ? low : high);
+            }
+            return bytes;
+        };
+        QTest::newRow("semicolons") << semicolons.toUtf8() << QStringList();
+        QTest::newRow("tabs, GBK") << toAnsi(tabs) << QStringList();
+        QTest::newRow("UTF-16 LE, tabs") << utf16(tabs, false, true) << QStringList();
+        QTest::newRow("UTF-16 BE") << utf16(semicolons, true, true) << QStringList();
+        QTest::newRow("UTF-16 LE without a mark") << utf16(semicolons, false, false) << QStringList();
+        QTest::newRow("UTF-16 BE without a mark") << utf16(tabs, true, false) << QStringList();
+        const QString semicolonCause = QStringLiteral("（此文件似乎以分号分隔，请另存为以逗号分隔的 CSV 文件）");
+        QTest::newRow("semicolons and a comma")
+            << QStringLiteral("编号;职业,等级\n3;05,9\n").toUtf8()
+            << QStringList{"characters.csv 第1行 第1列: 未知的列“编号;职业”" + semicolonCause,
+                           "characters.csv 第1行: 没有“编号”列" + semicolonCause};
+        QByteArray utf32("\xFF\xFE\0\0", 4);
+        for (QChar c : QStringLiteral("编号,等级\n3,9\n"))
+            utf32.append(char(c.unicode() & 0xFF)).append(char(c.unicode() >> 8)).append(2, '\0');
+        QTest::newRow("UTF-32")
+            << utf32
+            << QStringList{"characters.csv: 文件中有零字节，似乎是 UTF-16 或 UTF-32 编码却读不出来；请另存为 UTF-8 编码的 CSV 文件"};
+    }
+    void otherSeparatorsAndEncodings()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QStringList, problems);
+        const Import result = import({File{QStringLiteral("characters.csv"), bytes}});
+        QCOMPARE(problemTexts(result), problems);
+        if (!problems.isEmpty()) {
+            verifyUnchanged();
+            return;
+        }
+        const Table &chars = fixedTable(Characters);
+        QCOMPARE(byteAt(m_images.WorkImage, chars.fields[0].offset(2)), 5);
+        QCOMPARE(byteAt(m_images.WorkImage, chars.fields[1].offset(2)), 9);
     }
 
     void oneUndoStepWithItsLabel()
