@@ -778,30 +778,32 @@ void frmVeskEdit::menuPlay_Click()
         m_dialogs.message(Dialogs::Icon::Error, QStringLiteral("错误"),
                           QStringLiteral("没有找到模拟器。请安装 fceux、nestopia 或 mednafen，或在“试玩设置”中填写模拟器命令。"));
     };
-    if (TestPlay::splitWords(m_testPlay.effectiveCommand()).isEmpty()) {
+    const QString command = m_testPlay.effectiveCommand();
+    if (TestPlay::splitWords(command).isEmpty()) {
         noEmulator();
         return;
     }
     if (!hasNesHeader(cartridgeOf(m_images.WorkImage)) &&
         !m_dialogs.confirm(QStringLiteral("试玩"), QStringLiteral("卡带文件头不是 NES 格式，模拟器可能无法读取。仍要试玩吗？")))
         return;
-    const TestPlay::Result played = m_testPlay.start(m_images.WorkImage);
-    switch (played.outcome) {
-    case TestPlay::Result::Outcome::Started:
-        statusBar()->showMessage(QStringLiteral("已在 %1 中试玩").arg(played.program) +
-                                 (isModified() ? QStringLiteral("（含未保存的修改）") : QString()));
-        break;
-    case TestPlay::Result::Outcome::WriteFailed:
-        saveFailed();
-        break;
-    case TestPlay::Result::Outcome::StartFailed:
-        m_dialogs.message(Dialogs::Icon::Error, QStringLiteral("错误"),
-                          QStringLiteral("无法启动模拟器 %1：%2").arg(played.program, played.reason));
-        break;
-    case TestPlay::Result::Outcome::NoEmulator:
-        noEmulator();
-        break;
-    }
+    const QString unsaved = isModified() ? QStringLiteral("（含未保存的修改）") : QString();
+    m_testPlay.startInBackground(command, m_images.WorkImage, this, [this, noEmulator, unsaved](const TestPlay::Result &played) {
+        switch (played.outcome) {
+        case TestPlay::Result::Outcome::Started:
+            statusBar()->showMessage(QStringLiteral("已在 %1 中试玩").arg(played.program) + unsaved);
+            break;
+        case TestPlay::Result::Outcome::WriteFailed:
+            saveFailed();
+            break;
+        case TestPlay::Result::Outcome::StartFailed:
+            m_dialogs.message(Dialogs::Icon::Error, QStringLiteral("错误"),
+                              QStringLiteral("无法启动模拟器 %1：%2").arg(played.program, played.reason));
+            break;
+        case TestPlay::Result::Outcome::NoEmulator:
+            noEmulator();
+            break;
+        }
+    });
 }
 
 void frmVeskEdit::menuExit_Click()

@@ -3,11 +3,15 @@
 #include "image/fileio.h"
 #include "image/mymodule.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
 #include <QSettings>
+#include <QPointer>
 #include <QStandardPaths>
+
+#include <thread>
 
 namespace {
 const QString CommandKey = QStringLiteral("testPlayCommand");
@@ -95,10 +99,10 @@ QString TestPlay::imagePath() const
     return m_folder + QStringLiteral("/test.exe");
 }
 
-TestPlay::Result TestPlay::start(const QByteArray &image) const
+TestPlay::Result TestPlay::start(const QString &command, const QByteArray &image) const
 {
     Result result;
-    const QStringList words = splitWords(effectiveCommand());
+    const QStringList words = splitWords(command);
     if (words.isEmpty())
         return result;
     result.program = QFileInfo(words.first()).fileName();
@@ -123,6 +127,22 @@ TestPlay::Result TestPlay::start(const QByteArray &image) const
     }
     result.outcome = Result::Outcome::Started;
     return result;
+}
+
+void TestPlay::startInBackground(const QString &command, const QByteArray &image, QObject *receiver,
+                                 std::function<void(const Result &)> done) const
+{
+    // Everything the thread reads is its own copy; the image is shared until the editor writes.
+    std::thread([play = *this, command, image, guard = QPointer<QObject>(receiver), done = std::move(done)] {
+        const Result result = play.start(command, image);
+        if (QCoreApplication *app = QCoreApplication::instance())
+            QMetaObject::invokeMethod(
+                app, [guard, done, result] {
+                    if (guard)
+                        done(result);
+                },
+                Qt::QueuedConnection);
+    }).detach();
 }
 
 QStringList TestPlay::splitWords(const QString &line)

@@ -6,6 +6,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
+class QObject;
+
 // Test play: the cartridge of the working image, unsaved edits included, handed to a console
 // emulator that runs on its own. The emulator command is one line kept in the editor's settings;
 // in it %f stands for the cartridge file and %e for the whole image, and words are quoted as in
@@ -44,9 +48,13 @@ public:
         QString program; // the program's name, "fceux"
         QString reason;  // why it could not start, in Qt's words
     };
-    // Writes the cartridge of image (and the whole image when the command holds %e) and starts
-    // the command as a process of its own, which the editor neither waits for nor ends.
-    Result start(const QByteArray &image) const;
+    // Writes the cartridge of image (and the whole image when command holds %e) and starts
+    // command as a process of its own, which the editor neither waits for nor ends.
+    Result start(const QString &command, const QByteArray &image) const;
+    // The same on a thread of its own, so that the editor waits neither for the disk nor for the
+    // new process; done then runs on receiver's thread, unless receiver is gone by then.
+    void startInBackground(const QString &command, const QByteArray &image, QObject *receiver,
+                           std::function<void(const Result &)> done) const;
 
     // The words of a command line as the shell reads them: blanks separate, '…' keeps
     // everything, "…" keeps all but \" \\ \$ \`, and \ outside quotes keeps the next character.

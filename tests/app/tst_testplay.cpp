@@ -176,7 +176,7 @@ private slots:
         const QString file = m_folder->filePath(wholeImage ? "Data/TestPlay/test.exe" : "Data/TestPlay/test.nes");
         QCOMPARE(arguments(folder), words + QStringList{file});
         QCOMPARE(read(folder + "/given"), wholeImage ? m_images.WorkImage : cartridgeOf(m_images.WorkImage));
-        QCOMPARE(w->statusBar()->currentMessage(), QString("已在 emu 中试玩（含未保存的修改）"));
+        QTRY_COMPARE(w->statusBar()->currentMessage(), QString("已在 emu 中试玩（含未保存的修改）"));
         QVERIFY(m_dialogs.messages.isEmpty() && m_dialogs.confirmations.isEmpty());
         // Started on its own: nothing of it is left for the editor to wait for or to end.
         QVERIFY(read(folder + "/ppid").trimmed().toLongLong() != QCoreApplication::applicationPid());
@@ -197,7 +197,7 @@ private slots:
         QTest::keyClick(w, Qt::Key_F5);
         QVERIFY(clock.elapsed() < 5000);
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(folder + "/args"), 10000);
-        QCOMPARE(w->statusBar()->currentMessage(), QString("已在 emu 中试玩")); // nothing unsaved
+        QTRY_COMPARE(w->statusBar()->currentMessage(), QString("已在 emu 中试玩")); // nothing unsaved
         const pid_t pid = pid_t(read(folder + "/pid").trimmed().toLongLong());
         QVERIFY(pid > 0);
         m_window.reset();
@@ -257,13 +257,14 @@ private slots:
         if (message.isEmpty() && confirm.value(0)) {
             QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(args), 10000);
             QCOMPARE(read(m_tools->filePath("bin/given")), cartridgeOf(before));
+            QTRY_COMPARE(w->statusBar()->currentMessage(), QString("已在 emu 中试玩"));
             QVERIFY(m_dialogs.messages.isEmpty());
             return;
         }
         if (message.isEmpty()) {
             QVERIFY(m_dialogs.messages.isEmpty());
         } else {
-            QCOMPARE(m_dialogs.messages.size(), 1);
+            QTRY_COMPARE(m_dialogs.messages.size(), 1);
             QVERIFY2(m_dialogs.lastText().startsWith(message), qPrintable(m_dialogs.lastText()));
             QVERIFY(m_dialogs.lastText().size() > message.size() || !message.endsWith(u'：')); // Qt's reason
             QCOMPARE(m_dialogs.messages.last().title, title);
@@ -290,7 +291,7 @@ private slots:
         QTest::keyClick(w, Qt::Key_F5);
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(m_tools->filePath("path/args")), 10000);
         QCOMPARE(read(m_tools->filePath("path/given")), cartridgeOf(m_images.WorkImage));
-        QCOMPARE(w->statusBar()->currentMessage(), QString("已在 nestopia 中试玩（含未保存的修改）"));
+        QTRY_COMPARE(w->statusBar()->currentMessage(), QString("已在 nestopia 中试玩（含未保存的修改）"));
 
         // A folder searched after PATH, as /usr/games is: fceux there comes first.
         const QString fceux = standIn("games", "fceux");
