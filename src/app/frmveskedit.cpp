@@ -783,7 +783,7 @@ void frmVeskEdit::menuPlay_Click()
         noEmulator();
         return;
     }
-    if (!hasNesHeader(cartridgeOf(m_images.WorkImage)) &&
+    if (!hasNesHeader(m_images.WorkImage.mid(CartridgeStart, 4)) &&
         !m_dialogs.confirm(QStringLiteral("试玩"), QStringLiteral("卡带文件头不是 NES 格式，模拟器可能无法读取。仍要试玩吗？")))
         return;
     const QString unsaved = isModified() ? QStringLiteral("（含未保存的修改）") : QString();
