@@ -627,7 +627,7 @@ bool frmVeskEdit::offerToSave()
         return true;
     switch (m_dialogs.askSave(QStringLiteral("保存修改"), QStringLiteral("当前修改尚未保存，是否保存？"))) {
     case Dialogs::Answer::Save:
-        return menuSave_Click();
+        return menuSave_Click() && !isModified(); // an export (.nes) leaves the work unsaved
     case Dialogs::Answer::DontSave:
         return true;
     default:
