@@ -33,6 +33,7 @@ public:
     explicit ConsoleDialogs(QTextStream &err) : m_err(err) {}
     void message(Icon, const QString &, const QString &text) override { m_err << text << Qt::endl; }
     Answer askSave(const QString &, const QString &) override { return Answer::Cancel; }
+    bool confirm(const QString &, const QString &) override { return false; }
     QString openFileName(const QString &, const QString &, const QString &) override { return QString(); }
     QString saveFileName(const QString &, const QString &, const QString &) override { return QString(); }
     QStringList openFileNames(const QString &, const QString &, const QString &) override { return {}; }
@@ -112,8 +113,8 @@ int apply(const QCommandLineParser &parser, const QStringList &args, QTextStream
         return usage(err, QStringLiteral("apply 需要一个补丁和 -o 输出文件。"));
     const QString patch = args[0];
     const FileKind kind = fileKind(patch);
-    if (kind != FileKind::ChangeList && kind != FileKind::Ips && kind != FileKind::Bps)
-        return usage(err, QStringLiteral("补丁须为修改清单（.txt）、IPS（.ips）或 BPS（.bps）文件。"));
+    if (kind == FileKind::Executable || kind == FileKind::Other)
+        return usage(err, QStringLiteral("补丁须为修改清单（.txt）、IPS（.ips）、BPS（.bps）或卡带文件（.nes）。"));
     ConsoleDialogs dialogs(err);
     QByteArray base = loadBuiltInImage();
     const QString basePath = parser.value(QStringLiteral("base"));
@@ -137,17 +138,17 @@ int makePatch(const QCommandLineParser &parser, const QStringList &args, QTextSt
     if (args.size() != 1 || output.isEmpty())
         return usage(err, QStringLiteral("make-patch 需要一个可执行文件和 -o 输出文件。"));
     const FileKind kind = fileKind(output);
-    if (kind != FileKind::ChangeList && kind != FileKind::Ips && kind != FileKind::Bps)
-        return usage(err, QStringLiteral("输出文件须以 .txt、.ips 或 .bps 结尾。"));
+    if (kind == FileKind::Executable || kind == FileKind::Other)
+        return usage(err, QStringLiteral("输出文件须以 .txt、.ips、.bps 或 .nes 结尾。"));
     ConsoleDialogs dialogs(err);
     std::optional<ByteImages> opened = openImages(args[0], dialogs);
     if (!opened)
         return Refused;
     ByteImages &images = *opened;
-    QByteArray bytes;
-    const bool built = kind == FileKind::ChangeList
+    QByteArray bytes = cartridgeOf(images.WorkImage);
+    const bool built = kind == FileKind::Cartridge || (kind == FileKind::ChangeList
         ? BuildChangeList(images, bytes, QFileInfo(output).fileName(), dialogs)
-        : BuildPatch(images, kind, bytes, dialogs);
+        : BuildPatch(images, kind, bytes, dialogs));
     if (!built || !writeOut(output, bytes, err))
         return Refused;
     if (const qsizetype outside = bytesOutsideCartridge(images.WorkImage, images.PristineImage); kind == FileKind::ChangeList && outside)
@@ -228,8 +229,8 @@ QString commandList()
 {
     return QStringLiteral(
         "命令（不打开窗口；结束码 0 完成，1 输入被拒绝，2 用法错误）：\n"
-        "  apply PATCH -o OUT.exe [--base EXE]   把修改清单、IPS 或 BPS 补丁应用到自带文件（或 EXE），写出 OUT\n"
-        "  make-patch EXE -o OUT.txt|.ips|.bps  按 OUT 的结尾写出 EXE 相对自带文件的修改清单或补丁\n"
+        "  apply PATCH -o OUT.exe [--base EXE]   把修改清单、IPS 或 BPS 补丁应用到自带文件（或 EXE），或把卡带文件（.nes）放进去，写出 OUT\n"
+        "  make-patch EXE -o OUT.txt|.ips|.bps|.nes  按 OUT 的结尾写出 EXE 相对自带文件的修改清单或补丁，或 EXE 的卡带文件\n"
         "  changes FILE [FILE2]                 按字段列出文件相对自带文件（或两个文件之间）的修改\n"
         "  export EXE DIR                       把 EXE 的各个表格写成 CSV 文件，放进 DIR\n"
         "  import EXE FILE... -o OUT.exe        把 CSV 表格导入 EXE，写出 OUT；有错误时全部列出，不写入");
@@ -257,7 +258,7 @@ void addProgramOptions(QCommandLineParser &parser)
 {
     parser.setApplicationDescription(QStringLiteral(
         "苍岚战记外传 EMU + ROM 修改器。\n"
-        "不给命令时打开窗口；给出文件时直接打开它：可执行文件（.exe）、修改清单（.txt）、IPS 补丁（.ips）或 BPS 补丁（.bps）。\n"
+        "不给命令时打开窗口；给出文件时直接打开它：可执行文件（.exe）、修改清单（.txt）、IPS 补丁（.ips）、BPS 补丁（.bps）或卡带文件（.nes）。\n"
         "\n") + commandList());
     parser.addHelpOption();
     parser.addVersionOption();

@@ -20,6 +20,7 @@ bool loadFile(ByteImages &images, const QString &path, Dialogs &dialogs)
         return ReadChangeList(images, path, dialogs);
     case FileKind::Ips:
     case FileKind::Bps:
+    case FileKind::Cartridge:
         return ReadPatch(images, path, kind, dialogs);
     default: {
         const std::optional<QByteArray> bytes = readExecutable(path, dialogs);
@@ -43,6 +44,9 @@ QString openedMessage(const QString &path)
         break;
     case FileKind::Bps:
         kind = QStringLiteral("BPS 补丁");
+        break;
+    case FileKind::Cartridge:
+        kind = QStringLiteral("卡带文件");
         break;
     default:
         kind = QStringLiteral("可执行文件");
