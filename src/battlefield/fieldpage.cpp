@@ -8,6 +8,7 @@
 #include "battlefield/placementtool.h"
 #include "battlefield/mapdata.h"
 #include "controls/flexgrid.h"
+#include "gamedata/gamedata.h"
 #include "image/mymodule.h"
 #include "tables/tablewidgets.h"
 
@@ -28,6 +29,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -100,7 +102,8 @@ void FieldPage::buildLayout()
         showTile(QStringLiteral("%1,%2").arg(t.x()).arg(t.y()));
         // While painting, the tile's code too: "第01战场 (5,7) 2F".
         const PaintableMap &map = framePaint->tool->map();
-        if (painting() && t.x() < map.width && t.y() < map.height && map.paintable())
+        if (painting() && t.x() >= 0 && t.y() >= 0 && t.x() < map.width && t.y() < map.height &&
+            qsizetype(t.y()) * map.width + t.x() < map.tiles.size())
             txtFieldInfo->setText(txtFieldInfo->text() + u' ' + hexByte(map.tiles[qsizetype(t.y()) * map.width + t.x()]));
     });
     connect(picFieldContainer, &FieldView::left, this, [this] {
@@ -239,6 +242,7 @@ void FieldPage::buildLayout()
     layout->addWidget(frameEnemyEdit, 0, Qt::AlignTop);
     framePaint = new PaintPanel(m_images, *picFieldContainer, this);
     framePaint->hide();
+    connect(framePaint->tool, &PaintTool::outdated, this, [this] { drawWar(true); });
     connect(framePaint, &PaintPanel::message, this, [this](const QString &text) { showStatus(this, text); });
     layout->addWidget(framePaint);
     layout->addStretch(1);
@@ -328,19 +332,30 @@ bool FieldPage::showUnit(int army, int unit, int field)
 void FieldPage::timerField_Timer()
 {
     timerField->stop();
+    drawWar(false);
+}
+
+void FieldPage::drawWar(bool keep)
+{
     if (!m_war || !m_fields)
         return;
-    // The unit structure follows the image as it is now (a unit's first byte may have changed).
-    CreateArmyList();
-    txtArmyMen->clear();
-    for (QComboBox *combo : cboEnemyEdit)
-        showEntry(combo, QString());
-    for (QLineEdit *box : txtEnemyEdit)
-        box->clear();
+    const Editing was = keep ? editing() : Editing();
+    if (keep) {
+        // The unit structure follows the image as it is now (a unit's first byte may have changed).
+        m_armys = std::make_unique<Armys>(m_images);
+        CurrentUnit = nullptr;
+    } else {
+        CreateArmyList();
+        txtArmyMen->clear();
+        for (QComboBox *combo : cboEnemyEdit)
+            showEntry(combo, QString());
+        for (QLineEdit *box : txtEnemyEdit)
+            box->clear();
+    }
 
     QImage map;
     const bool loaded = m_war->SetWarField(cboWarField->currentIndex() + 1, *m_fields, &map);
-    picFieldContainer->setMap(loaded ? map : QImage(), QSize(m_war->Width, m_war->Height));
+    picFieldContainer->setMap(loaded ? map : QImage(), QSize(m_war->Width, m_war->Height), keep);
     ClearFieldMarkers();
     PaintableMap paintable;
     if (loaded)
@@ -352,17 +367,240 @@ void FieldPage::timerField_Timer()
         showStatus(this, paintable.refusal);
     if (!loaded) {
         txtFieldInfo->clear();
+        resumeEditing(was, false);
+        noteShownBytes();
         return;
     }
     chkShowLine_Click();
-    txtFieldInfo->setText(m_war->Name);
+    if (!keep)
+        txtFieldInfo->setText(m_war->Name);
+    placeArmies();
+    modeChanged();
+    resumeEditing(was, true);
+    noteShownBytes();
+    emit warDrawn();
+}
+
+void FieldPage::placeArmies()
+{
     placeMarkers();
     placePictures();
     PlaceUnitImages();
     chkShowLoc_Click();
     chkShowArmys_Click();
+}
+
+namespace {
+
+// Whether an offset of the sorted list lies in one of the spans.
+template <typename Span>
+bool written(const std::vector<quint32> &offsets, const std::vector<Span> &spans)
+{
+    for (const Span &s : spans) {
+        const auto it = std::lower_bound(offsets.cbegin(), offsets.cend(), quint32(std::max<qint64>(s.from, 0)));
+        if (it != offsets.cend() && qint64(*it) < s.to)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+void FieldPage::imageWritten(const std::vector<quint32> &offsets)
+{
+    if (!m_war || !m_fields || offsets.empty())
+        return;
+    std::vector<quint32> sorted;
+    const std::vector<quint32> *list = &offsets;
+    if (!std::is_sorted(offsets.cbegin(), offsets.cend())) {
+        sorted = offsets;
+        std::sort(sorted.begin(), sorted.end());
+        list = &sorted;
+    }
+    const bool map = written(*list, m_mapBytes);
+    const bool places = written(*list, m_placeBytes);
+    const bool armies = written(*list, m_armyBytes);
+    if (map && !showMapAgain())
+        return; // the war was drawn anew
+    if (places || armies)
+        placeArmiesAgain(armies, *list);
+    if (map || places || armies)
+        noteShownBytes();
+}
+
+bool FieldPage::showMapAgain()
+{
+    const PaintableMap now = paintableMap(m_images, m_war->Address.toLongLong(nullptr, 16));
+    const PaintableMap shown = framePaint->tool->map();
+    if (picFieldContainer->mapImage().isNull() || now.width != shown.width || now.height != shown.height ||
+        now.tiles.size() != shown.tiles.size()) {
+        drawWar(true);
+        return false;
+    }
+    // Only the cells that differ: a stroke of this page has drawn its own already.
+    TileSet &tiles = m_fields->tiles(m_war->fType);
+    for (qsizetype i = 0; i < now.tiles.size(); ++i)
+        if (now.tiles[i] != shown.tiles[i])
+            picFieldContainer->setCell(QPoint(int(i % now.width), int(i / now.width)), tiles.tile(now.tiles[i]));
+    if (now.tiles != shown.tiles || now.refusal != shown.refusal || now.budget != shown.budget)
+        framePaint->showMap(now, m_war->Name, &tiles);
+    if (painting() && !now.paintable() && now.refusal != shown.refusal)
+        showStatus(this, now.refusal);
+    return true;
+}
+
+QVector<QPoint> FieldPage::positions(Side side) const
+{
+    const FieldInfo &w = *m_war;
+    QVector<QPoint> list;
+    // Entries are read until a list runs past the image.
+    const auto read = [&list](int count, auto x, auto y) {
+        for (int i = 1; i <= count; ++i) {
+            const QPoint p(x(i), y(i));
+            if (p.x() < 0 || p.y() < 0)
+                break;
+            list.append(p);
+        }
+    };
+    switch (side) {
+    case AttackOne:
+        read(w.ActNumber[0], [&](int i) { return w.ActX(0, i); }, [&](int i) { return w.ActY(0, i); });
+        break;
+    case AttackTwo:
+        if (w.HelpNumber != 0)
+            read(w.HelpNumber, [&](int i) { return w.HelpX(i); }, [&](int i) { return w.HelpY(i); });
+        else
+            read(w.ActNumber[1], [&](int i) { return w.ActX(1, i); }, [&](int i) { return w.ActY(1, i); });
+        break;
+    case DefenceOne:
+        read(w.DefNumber[0], [&](int i) { return w.DefX(0, i); }, [&](int i) { return w.DefY(0, i); });
+        break;
+    case DefenceTwo:
+        read(w.DefNumber[1], [&](int i) { return w.DefX(1, i); }, [&](int i) { return w.DefY(1, i); });
+        break;
+    }
+    return list;
+}
+
+bool FieldPage::markersMatchImage() const
+{
+    for (int s = AttackOne; s <= DefenceTwo; ++s) {
+        const QVector<QPoint> list = positions(Side(s));
+        if (list.size() != m_markers[s].size())
+            return false;
+        for (qsizetype i = 0; i < list.size(); ++i)
+            if (tileOf(m_markers[s][i]) != list[i])
+                return false;
+    }
+    return true;
+}
+
+void FieldPage::placeArmiesAgain(bool armies, const std::vector<quint32> &offsets)
+{
+    // The lists of positions may lie elsewhere now (a count byte changed).
+    m_war->SetWarField(cboWarField->currentIndex() + 1, *m_fields);
+    if (!armies && markersMatchImage())
+        return; // a drag of this page, shown already
+    const Editing was = editing();
+    bool ownBytes = false;
+    if (armies) {
+        if (CurrentUnit) {
+            const auto at = std::lower_bound(offsets.cbegin(), offsets.cend(), quint32(CurrentUnit->address()));
+            ownBytes = at != offsets.cend() && qint64(*at) < CurrentUnit->address() + CurrentUnit->length();
+        }
+        m_armys = std::make_unique<Armys>(m_images);
+        CurrentUnit = nullptr;
+    }
+    ClearFieldMarkers();
+    placeArmies();
     modeChanged();
-    emit warDrawn();
+    resumeEditing(was, ownBytes || (armies && was.on));
+}
+
+FieldPage::Editing FieldPage::editing() const
+{
+    Editing e;
+    if (!UnitEditMode || !CurrentUnit)
+        return e;
+    e.on = true;
+    e.own = CurrentUnit->Edit();
+    for (auto it = m_pictureOf.cbegin(); it != m_pictureOf.cend(); ++it)
+        if (unitOf(it->team, it->index) == CurrentUnit)
+            e.picture = it.value();
+    return e;
+}
+
+void FieldPage::resumeEditing(const Editing &was, bool showStored)
+{
+    if (!was.on)
+        return;
+    QLabel *picture = nullptr;
+    for (auto it = m_pictureOf.cbegin(); it != m_pictureOf.cend(); ++it)
+        if (it->team == was.picture.team && it->index == was.picture.index)
+            picture = it.key();
+    ArmyMen *unit = picture ? unitOf(was.picture.team, was.picture.index) : nullptr;
+    if (!unit || unit->Edit() != was.own) {
+        // The unit is gone or changed its kind: the edit ends as by cancel.
+        CurrentUnit = unit;
+        if (m_stabField->currentIndex() == 1 && !was.own)
+            m_stabField->setCurrentIndex(0);
+        btnEditCancel_Click();
+        if (!unit)
+            txtArmyMen->clear();
+        return;
+    }
+    CurrentUnit = unit;
+    frameUnit(picture);
+    if (showStored)
+        ShowUnitInEditFrame(*unit);
+}
+
+void FieldPage::noteShownBytes()
+{
+    m_mapBytes.clear();
+    m_placeBytes.clear();
+    m_armyBytes.clear();
+    if (!m_war)
+        return;
+    const QByteArray &work = m_images.WorkImage;
+    bool ok = false;
+    const qint64 m = m_war->Address.toLongLong(&ok, 16);
+    if (ok && m >= 1 && m < work.size()) {
+        // The size bytes, and the stream as far as the decoder reads it.
+        const qint64 cells = qint64(byteAt(work, m) + 1) * (byteAt(work, m - 1) + 1);
+        const qint64 length = mapStreamLength(work, m + 3, cells);
+        m_mapBytes.push_back({m - 1, length < 0 ? work.size() : m + 3 + length});
+    }
+    const auto list = [this](const QString &address, int count) {
+        bool ok = false;
+        const qint64 a = address.toLongLong(&ok, 16);
+        if (ok && count > 0)
+            m_placeBytes.push_back({a, a + 1 + 2 * qint64(count)}); // the count byte and the pairs
+    };
+    list(m_war->ActAddress[0], m_war->ActNumber[0]);
+    list(m_war->ActAddress[1], m_war->ActNumber[1]);
+    list(m_war->HelpAddress, m_war->HelpNumber);
+    list(m_war->DefAddress[0], m_war->DefNumber[0]);
+    list(m_war->DefAddress[1], m_war->DefNumber[1]);
+    if (!m_war->FixedArmy || !m_armys)
+        return;
+    const GameData::Table &types = GameData::fixedTable(GameData::EnemyTypes);
+    for (int k = 0; k < 2; ++k) {
+        const ArmyType *army = m_armys->Item(m_war->FixedArmyID[k]);
+        if (!army)
+            continue;
+        m_armyBytes.push_back({army->address(), army->end()});
+        for (int i = 1; i <= army->Number(); ++i) {
+            const ArmyMen *unit = army->Item(i);
+            const int type = unit->TypeID(false).toInt();
+            if (unit->Edit() || !EnemyType::validIndex(type))
+                continue;
+            for (const GameData::Field &field : types.fields) {
+                const qint64 o = field.offset(type - 1);
+                m_armyBytes.push_back({o, o + 1});
+            }
+        }
+    }
 }
 
 QLabel *FieldPage::addMarker(Side side, int i, int x, int y)
@@ -387,25 +625,11 @@ QLabel *FieldPage::addMarker(Side side, int i, int x, int y)
 
 void FieldPage::placeMarkers()
 {
-    const FieldInfo &w = *m_war;
-    // Entries are read until a list runs past the image.
-    const auto side = [this](Side s, int count, auto x, auto y) {
-        for (int i = 1; i <= count; ++i) {
-            const int px = x(i);
-            const int py = y(i);
-            if (px < 0 || py < 0)
-                break;
-            addMarker(s, i, px, py);
-        }
-    };
-    side(AttackOne, w.ActNumber[0], [&](int i) { return w.ActX(0, i); }, [&](int i) { return w.ActY(0, i); });
-    if (w.HelpNumber != 0)
-        side(AttackTwo, w.HelpNumber, [&](int i) { return w.HelpX(i); }, [&](int i) { return w.HelpY(i); });
-    else if (w.ActNumber[1] != 0)
-        side(AttackTwo, w.ActNumber[1], [&](int i) { return w.ActX(1, i); }, [&](int i) { return w.ActY(1, i); });
-    side(DefenceOne, w.DefNumber[0], [&](int i) { return w.DefX(0, i); }, [&](int i) { return w.DefY(0, i); });
-    if (w.DefNumber[1] != 0)
-        side(DefenceTwo, w.DefNumber[1], [&](int i) { return w.DefX(1, i); }, [&](int i) { return w.DefY(1, i); });
+    for (int s = AttackOne; s <= DefenceTwo; ++s) {
+        const QVector<QPoint> list = positions(Side(s));
+        for (qsizetype i = 0; i < list.size(); ++i)
+            addMarker(Side(s), int(i) + 1, list[i].x(), list[i].y());
+    }
 }
 
 QPixmap FieldPage::unitBitmap(const ArmyMen *unit)

@@ -11,6 +11,7 @@
 #include <QWidget>
 
 #include <memory>
+#include <vector>
 
 class EnemyTypePage;
 class FieldSurface;
@@ -83,6 +84,10 @@ public:
 
     // Redraws the war chosen in cboWarField (the tick of timerField).
     void timerField_Timer();
+    // The offsets a step, an undo or a redo wrote (sorted, each once), by any editor, this page
+    // included: what the page shows of them is shown again, keeping the zoom, the place of the
+    // map, the mode and the unit being edited. Nothing is done when no shown byte is among them.
+    void imageWritten(const std::vector<quint32> &offsets);
     void ClearFieldMarkers();
     void ClearGridLines();
     void PlaceUnitImages();
@@ -138,6 +143,30 @@ private:
         int team; // 0: imgDef, 1: imgDef1
         int index;
     };
+    // The unit open for editing, by its picture, kept over a new reading of the armies.
+    struct Editing {
+        bool on = false;
+        Picture picture{-1, 0};
+        bool own = false; // a record of its own
+    };
+    // Bytes [from, to) of the image the page shows.
+    struct Span {
+        qint64 from;
+        qint64 to;
+    };
+
+    // Draws the war chosen; keep: after a change of its bytes (the view, mode and edit stay).
+    void drawWar(bool keep);
+    // The cells of the map that changed, in place; false when the map was drawn anew with all.
+    bool showMapAgain();
+    // Markers and pictures placed again, with the armies read again when armies is true.
+    void placeArmiesAgain(bool armies, const std::vector<quint32> &offsets);
+    void placeArmies();
+    QVector<QPoint> positions(Side side) const;
+    bool markersMatchImage() const;
+    Editing editing() const;
+    void resumeEditing(const Editing &was, bool showStored);
+    void noteShownBytes();
 
     void buildLayout();
     QLabel *addMarker(Side side, int i, int x, int y);
@@ -170,5 +199,8 @@ private:
     QHash<QLabel *, Side> m_sideOf;
     QHash<QLabel *, Picture> m_pictureOf;
     QHash<QString, QPixmap> m_unitBitmaps; // by file path
+    std::vector<Span> m_mapBytes;   // size bytes and tile stream
+    std::vector<Span> m_placeBytes; // start positions
+    std::vector<Span> m_armyBytes;  // the fixed armies' units and the enemy types they name
     PlacementTool *m_placement;
 };

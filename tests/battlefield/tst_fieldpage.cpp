@@ -268,11 +268,13 @@ private slots:
         QCOMPARE(map->pos(), QPoint(0, 0));
         drag(map, {QPointF(40, 40)});
         QCOMPARE(map->pos(), QPoint(0, 0)); // no gap on the left or the top
+        // The scroll bars of the large map take their room from the viewport.
+        const QSize seen = page->picFieldContainer->viewport().size();
         drag(map, {QPointF(-50, -20), QPointF(-1000, -1000)});
-        QCOMPARE(map->pos(), QPoint(view.width() - map->width(), view.height() - map->height()));
+        QCOMPARE(map->pos(), QPoint(seen.width() - map->width(), seen.height() - map->height()));
         // Pulled back past the edge and then forward: the anchor was reset at the edge.
         drag(map, {QPointF(-30, 0), QPointF(-25, 0)});
-        QCOMPARE(map->x(), view.width() - map->width() + 5);
+        QCOMPARE(map->x(), seen.width() - map->width() + 5);
     }
 
     void onlyTheNewestChoiceIsDrawn()
@@ -756,12 +758,16 @@ private slots:
         chooseTile(unusedTile(p.map));
         const QByteArray filledBack = work();
         const int x = w / 2;
+        QVector<int> column = p.map.tiles;
+        for (int y = 0; y < p.map.height; ++y)
+            column[y * w + x] = unusedTile(p.map);
         mouse(page->picField, QEvent::MouseButtonPress, cellPoint(QPoint(x, 0)), Qt::LeftButton, Qt::LeftButton, Qt::ShiftModifier);
         mouse(page->picField, QEvent::MouseMove, cellPoint(QPoint(x, p.map.height - 1)), Qt::NoButton, Qt::LeftButton, Qt::ShiftModifier);
         mouse(page->picField, QEvent::MouseButtonRelease, cellPoint(QPoint(x, p.map.height - 1)), Qt::LeftButton, Qt::NoButton, Qt::ShiftModifier);
         QCOMPARE(work(), filledBack);
         QCOMPARE(f.images.history.steps(), 2);
-        QCOMPARE(f.window->statusBar()->currentMessage(), QString("地图数据已满，未绘制"));
+        QCOMPARE(f.window->statusBar()->currentMessage(),
+                 QString("放不下：需要 %1 字节，只剩 %2 字节").arg(encodeMap(column).size()).arg(p.map.budget));
         QVERIFY(!page->picField->findChild<QWidget *>("paintPreview"));
     }
 
