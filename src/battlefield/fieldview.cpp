@@ -274,6 +274,8 @@ bool FieldView::eventFilter(QObject *watched, QEvent *event)
         }
     } else if ((event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) && spaceKey(event)) {
         return true;
+    } else if (event->type() == QEvent::WindowDeactivate && watched == window()) {
+        setSpace(false); // its release goes to another window
     }
     return QWidget::eventFilter(watched, event);
 }

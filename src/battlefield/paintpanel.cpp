@@ -33,7 +33,7 @@ PaintPanel::PaintPanel(ByteImages &images, FieldView &view, QWidget *parent)
     lstTiles->setMovement(QListView::Static);
     lstTiles->setResizeMode(QListView::Adjust);
     lstTiles->setMinimumWidth(5 * 44 + 24);
-    auto *help = new QLabel(QStringLiteral("左键：画笔\nShift+拖动：矩形\nCtrl+单击：填充\n右键：取色"), this);
+    auto *help = new QLabel(QStringLiteral("左键：画笔\nShift+拖动：矩形\nCtrl+单击：填充\n右键：取色\n中键或空格+拖动：移动地图\n滚轮：上下移动\nShift+滚轮：左右移动"), this);
     help->setObjectName(QStringLiteral("lblPaintHelp"));
 
     auto *layout = new QVBoxLayout(this);
