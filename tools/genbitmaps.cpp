@@ -198,6 +198,11 @@ void save(const QImage &img, const QString &path)
 
 } // namespace
 
+QImage tileBitmap(int type, int code)
+{
+    return tile(code, palette(type));
+}
+
 void writeBitmaps(const QString &programDir, const QVector<QVector<int>> &tilesUsed)
 {
     for (int type = 0; type < 3; ++type) {

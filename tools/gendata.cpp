@@ -1,4 +1,5 @@
-// Generates the editor's built-in data from the hand-written lists in resources/:
+// Generates the editor's built-in data from the hand-written lists in resources/ and the
+// assembled cartridge program (tools/boot):
 //   <out>/DEFAULT/V1.21            the built-in 712,704-byte game executable
 //   <out>/strings/stringtable.txt  the string table, one "id<TAB>text" line per entry
 // and beside the program (the optional third argument):
@@ -33,8 +34,6 @@ void fillBackground(Image &img, Rng &rng)
     }
     const QByteArray mz("MZ\x90\0\x03\0\0\0\x04\0\0\0\xFF\xFF\0\0", 16);
     b.replace(0, mz.size(), mz);
-    const QByteArray cart("VES\x1A\x10\x00\x40\x00", 8); // cartridge header: 16 program banks
-    b.replace(CartridgeStart, cart.size(), cart);
 }
 
 void fillCharacters(Image &img, Rng &rng, const QVector<Entry> &classes, const QVector<Entry> &items,
@@ -155,10 +154,15 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
-    if (args.size() != 3 && args.size() != 4)
-        fail("usage: gendata <resources folder> <output folder> [<program folder>]");
+    if (args.size() != 4 && args.size() != 5)
+        fail("usage: gendata <resources folder> <cartridge program> <output folder> [<program folder>]");
     const QString res = args[1];
-    const QString out = args[2];
+    QFile boot(args[2]);
+    if (!boot.open(QIODevice::ReadOnly))
+        fail("cannot read " + args[2]);
+    const QByteArray program = boot.readAll();
+    const QString out = args[3];
+    const QString programDir = args.value(4);
 
     Lists lists;
     lists.classes = readCodes(res + "/classes.txt");
@@ -210,7 +214,8 @@ int main(int argc, char **argv)
     strings[10001] = joinPieces(weapons, 0x00, 0x16, false);
     strings[10002] = joinPieces(spells, 0x17, 0x2E, false);
     strings[10003] = joinPieces(shields, 0x30, 0x35, false);
-    fillBattlefields(img, rng, lists, strings, args.size() == 4 ? args[3] : QString());
+    fillBattlefields(img, rng, lists, strings, programDir);
+    fillCartridge(img, program, strings);
     strings[10012] = joinPieces(classes, 0x01, 0x16, false);
     strings[10013] = terrainRows.join('|');
 
@@ -221,9 +226,9 @@ int main(int argc, char **argv)
     writeFile(out + "/DEFAULT/V1.21", img.bytes());
     writeFile(out + "/strings/stringtable.txt", table);
 
-    if (args.size() == 4) {
+    if (!programDir.isEmpty()) {
         QStringEncoder gbk("GBK");
-        writeFile(args[3] + QString::fromUtf8("/地形名称.txt"), gbk.encode(lists.terrain.join("\r\n") + "\r\n"));
+        writeFile(programDir + QString::fromUtf8("/地形名称.txt"), gbk.encode(lists.terrain.join("\r\n") + "\r\n"));
     }
     return 0;
 }

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QMap>
 #include <QStringList>
 #include <QVector>
@@ -154,3 +155,8 @@ struct Lists {
 void fillBattlefields(Image &img, Rng &rng, const Lists &lists, QMap<int, QString> &strings, const QString &programDir);
 // The tile bitmaps of the maps (the codes used by each map type) and the unit bitmaps.
 void writeBitmaps(const QString &programDir, const QVector<QVector<int>> &tilesUsed);
+// The 16 x 16 bitmap of one tile code of map type 0, 1 or 2, as the files hold it.
+QImage tileBitmap(int type, int code);
+// The cartridge's header, its program (the assembled block from $C000 on, then the vectors) in
+// the last program bank and the program's tiles in the first character bank.
+void fillCartridge(Image &img, const QByteArray &program, const QMap<int, QString> &strings);

@@ -194,7 +194,33 @@ frmVeskEdit::frmVeskEdit(ByteImages &images, Dialogs &dialogs, const EditorPaths
     timerInit->setInterval(20);
     connect(timerInit, &QTimer::timeout, this, &frmVeskEdit::timerInit_Timer);
 
-    // The history reports every step; the caption mark compares with the image as opened.
+    // The map page shows an undone or redone war again.
+    struct FieldPageView : ImageView {
+        FieldPage *page;
+        explicit FieldPageView(FieldPage *p) : page(p) {}
+        void imageWritten(const WrittenBytes &written) override
+        {
+            if (written.event == EditHistory::Event::Step)
+                return;
+            page->CreateArmyList();
+            page->timerField_Timer();
+        }
+    };
+    m_fieldView = std::make_unique<FieldPageView>(fieldPage);
+    m_views = {hexPage,
+               characterPage->editor,
+               classPage->editor,
+               weaponPage->editor,
+               magicPage->editor,
+               shieldPage->editor,
+               shieldPage->levelFrame,
+               classChangePage,
+               terrainPage,
+               enemyTypePage,
+               m_fieldView.get()};
+
+    // The history reports every step; the journal writes it down, the views that keep what they
+    // read learn which bytes it wrote, and the caption mark compares with the image as opened.
     m_images.history.changed = [this] { historyChanged(); };
     m_images.history.recorded = [this](EditHistory::Event event, const QString &label,
                                        const std::vector<EditHistory::Change> &changes) {
@@ -203,6 +229,11 @@ frmVeskEdit::frmVeskEdit(ByteImages &images, Dialogs &dialogs, const EditorPaths
             m_journalFailureShown = true;
             statusBar()->showMessage(QStringLiteral("无法写入恢复文件：") + m_journal.failure());
         }
+        if (event == EditHistory::Event::Clear)
+            return;
+        const WrittenBytes written(event, changes);
+        for (ImageView *view : m_views)
+            view->imageWritten(written);
     };
     // Until the start dialog names the file, the steps start from the image as it is.
     m_journal.start(JournalBase::of(JournalBase::Kind::BuiltIn, QString(), m_images.WorkImage));
@@ -339,13 +370,9 @@ void frmVeskEdit::menuImportTables_Click()
     const GameData::Catalogue catalogue(m_images.WorkImage, m_images.PristineImage);
     const TableFiles::Import import = TableFiles::importFiles(m_images, catalogue, files);
     if (!import.ok()) {
-        // Every problem, up to what a message box can show.
-        constexpr int Shown = 30;
         QStringList lines;
-        for (int i = 0; i < std::min<int>(Shown, int(import.problems.size())); ++i)
-            lines.append(import.problems[i].text());
-        if (import.problems.size() > Shown)
-            lines.append(QStringLiteral("……共 %1 处错误").arg(import.problems.size()));
+        for (const TableFiles::Problem &problem : import.problems)
+            lines.append(problem.text());
         m_dialogs.message(Dialogs::Icon::Error, QStringLiteral("导入失败，没有写入"), lines.join(u'\n'));
         return;
     }
@@ -353,7 +380,6 @@ void frmVeskEdit::menuImportTables_Click()
         statusBar()->showMessage(QStringLiteral("表格与当前内容相同，没有写入"));
         return;
     }
-    refreshViews(true);
     statusBar()->showMessage(QStringLiteral("已") + import.label);
 }
 
@@ -435,7 +461,20 @@ void frmVeskEdit::showFindDialog()
     if (m_locked)
         return;
     stabAll->setCurrentWidget(hexPage); // where the bytes found are shown
+    const bool first = !m_find;
     frmFind *f = findDialog();
+    if (first) {
+        // The first time beside the bytes, level with the grid's top, inside the screen.
+        f->adjustSize();
+        const QWidget *grid = hexPage->msfFileContent;
+        QPoint at = grid->mapToGlobal(QPoint(grid->width() + 8, 0));
+        if (const QScreen *screen = this->screen()) {
+            const QRect room = screen->availableGeometry();
+            at.setX(std::clamp(at.x(), room.left(), std::max(room.left(), room.right() - f->frameGeometry().width())));
+            at.setY(std::clamp(at.y(), room.top(), std::max(room.top(), room.bottom() - f->frameGeometry().height())));
+        }
+        f->move(at);
+    }
     f->show();
     f->raise();
     f->activateWindow();
@@ -581,21 +620,22 @@ void frmVeskEdit::menuUndo_Click()
 {
     if (m_locked || !m_images.history.canUndo())
         return;
-    afterHistoryStep(m_images.history.undo(m_images.WorkImage));
+    QWidget *focus = focusWidget();
+    afterHistoryStep(m_images.history.undo(m_images.WorkImage), focus);
 }
 
 void frmVeskEdit::menuRedo_Click()
 {
     if (m_locked || !m_images.history.canRedo())
         return;
-    afterHistoryStep(m_images.history.redo(m_images.WorkImage));
+    QWidget *focus = focusWidget();
+    afterHistoryStep(m_images.history.redo(m_images.WorkImage), focus);
 }
 
-void frmVeskEdit::afterHistoryStep(const std::vector<quint32> &offsets)
+void frmVeskEdit::afterHistoryStep(const std::vector<quint32> &offsets, QWidget *focus)
 {
-    QWidget *focus = focusWidget();
-    refreshViews(true);
-    // The hex grid shows the byte that changed, whichever tab the step was made on.
+    // Every view has shown what the step touched. The hex grid shows the byte that changed,
+    // whichever tab the step was made on.
     if (!offsets.empty())
         hexPage->GotoAddress(QString::number(offsets.front(), 16), false);
     if (focus && focus->isVisible())

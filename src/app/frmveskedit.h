@@ -3,11 +3,15 @@
 #include "app/recentfiles.h"
 #include "image/byteimages.h"
 #include "image/editorpaths.h"
+#include "image/imageview.h"
 #include "image/journal.h"
 
 #include <QMainWindow>
 #include <QPointer>
 #include <QStringList>
+
+#include <memory>
+#include <vector>
 
 class Dialogs;
 class CharacterPage;
@@ -154,7 +158,7 @@ private:
     bool offerToSave();
     // The caption mark and the Edit menu after the history changed.
     void historyChanged();
-    void afterHistoryStep(const std::vector<quint32> &offsets);
+    void afterHistoryStep(const std::vector<quint32> &offsets, QWidget *focus);
     void markSaved();
 
     ByteImages &m_images;
@@ -171,4 +175,7 @@ private:
     bool m_journalFailureShown = false;
     RecentFiles m_recent;
     Journal m_journal;
+    // Every view that keeps what it read from WorkImage, told of each step, undo and redo.
+    std::vector<ImageView *> m_views;
+    std::unique_ptr<ImageView> m_fieldView;
 };

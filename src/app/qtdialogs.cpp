@@ -5,7 +5,9 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGridLayout>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
 
@@ -52,6 +54,19 @@ void QtDialogs::message(Icon icon, const QString &title, const QString &text)
                                       : icon == Icon::Information ? QMessageBox::Information
                                                                   : QMessageBox::NoIcon;
     QMessageBox box(boxIcon, title, text, QMessageBox::Ok, QApplication::activeWindow());
+    // A long list (every problem of an import) goes into a box that scrolls and can be copied.
+    constexpr int LongText = 12;
+    if (text.count(u'\n') >= LongText) {
+        box.setText(QStringLiteral("共 %1 项：").arg(text.count(u'\n') + 1));
+        auto *list = new QPlainTextEdit(text);
+        list->setObjectName(QStringLiteral("txtMessageList"));
+        list->setReadOnly(true);
+        list->setLineWrapMode(QPlainTextEdit::NoWrap);
+        list->setMinimumSize(560, 300);
+        // QMessageBox lays its contents out in a grid; the list takes a row of its own.
+        if (auto *grid = qobject_cast<QGridLayout *>(box.layout()))
+            grid->addWidget(list, grid->rowCount(), 0, 1, grid->columnCount());
+    }
     box.exec();
 }
 

@@ -246,3 +246,9 @@ bool EnemyTypePage::eventFilter(QObject *watched, QEvent *event)
     }
     return QWidget::eventFilter(watched, event);
 }
+
+void EnemyTypePage::imageWritten(const WrittenBytes &written)
+{
+    if (touchesTable(written, GameData::EnemyTypes))
+        RefreshEnemyTypeGrid(true);
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "battlefield/enemytype.h"
+#include "image/imageview.h"
 
 #include <QWidget>
 
@@ -15,10 +16,12 @@ class QPushButton;
 
 // Page "部队类型": the 83 enemy types in a grid, the type of the current row edited in the
 // boxes under it, and the confirm button the unit editor shows while a unit's type is chosen.
-class EnemyTypePage : public QWidget {
+class EnemyTypePage : public QWidget, public ImageView {
     Q_OBJECT
 public:
     explicit EnemyTypePage(ByteImages &images, QWidget *parent = nullptr);
+    // The grid shows the table again when a byte of it was written.
+    void imageWritten(const WrittenBytes &written) override;
 
     FlexGrid *msfEnemyType;
     QComboBox *cboEType[4]; // name, class, item, AI

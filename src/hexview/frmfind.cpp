@@ -166,6 +166,14 @@ void frmFind::btnFindNext_Click()
     txtFindContent->setFocus();
 }
 
+void frmFind::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier)
+        btnCancel_Click();
+    else
+        QWidget::keyPressEvent(event);
+}
+
 void frmFind::btnCancel_Click()
 {
     txtFindContent->selectAll();

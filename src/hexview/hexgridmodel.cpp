@@ -1,5 +1,7 @@
 #include "hexview/hexgridmodel.h"
 
+#include "image/byteimages.h"
+
 HexGridModel::HexGridModel(const QStringList &byteTexts, QObject *parent)
     : FlexGridModel(parent), m_byteTexts(byteTexts)
 {
@@ -83,4 +85,39 @@ void HexGridModel::clear()
     m_typed.clear();
     m_colors.clear();
     endResetModel();
+}
+
+void HexGridModel::updateBytes(const QByteArray &image, const QByteArray &pristine, const std::vector<quint32> &offsets,
+                               QRgb changedColor)
+{
+    // One signal for a large step (an import, a patch), one a cell for a few bytes.
+    const bool many = offsets.size() > 256;
+    if (many)
+        beginResetModel();
+    for (const quint32 offset : offsets) {
+        if (qint64(offset) >= m_length || qint64(offset) >= image.size())
+            continue;
+        m_image[offset] = image[offset];
+        m_typed.remove(offset);
+        const bool changed = inCartridgeRange(offset) && offset < quint32(pristine.size()) && image[offset] != pristine[offset];
+        m_colors[offset] = changed ? (changedColor | 0xFF000000u) : 0;
+        if (!many)
+            cellChanged(int(offset / 16) + 1, int(offset % 16) + 1);
+    }
+    if (many)
+        endResetModel();
+}
+
+QByteArray HexGridModel::rowBytes(int row) const
+{
+    const qint64 from = offsetOf(row, 1);
+    if (from < 0 || from >= m_length)
+        return QByteArray();
+    QByteArray bytes = m_image.mid(from, std::min<qint64>(16, m_length - from));
+    for (int k = 0; k < bytes.size(); ++k) {
+        const auto typed = m_typed.constFind(from + k);
+        if (typed != m_typed.constEnd())
+            bytes[k] = char(typed->toInt(nullptr, 16));
+    }
+    return bytes;
 }

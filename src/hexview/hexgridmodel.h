@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <QVector>
 
+#include <vector>
+
 // The hex grid's cells, computed from a snapshot of the image taken at fill time: column 0 is
 // the row's address, columns 1 to 16 the bytes +0 to +F. Texts typed into cells after the
 // fill and cell colours are kept beside the snapshot; no text is stored per cell.
@@ -32,6 +34,12 @@ public:
 
     // Colours a byte by offset without notifying views (used while filling).
     void colorByte(qint64 offset, QRgb rgb) { m_colors[offset] = rgb | 0xFF000000u; }
+    // Shows the bytes at offsets (sorted) as image holds them now, coloured as the fill colours
+    // them: changedColor where a cartridge byte differs from pristine, the default elsewhere.
+    void updateBytes(const QByteArray &image, const QByteArray &pristine, const std::vector<quint32> &offsets,
+                     QRgb changedColor);
+    // The bytes a row of cells shows: the snapshot, with a value typed into a cell in its place.
+    QByteArray rowBytes(int row) const;
 
 protected:
     void resizeCells(int rows, int cols) override;

@@ -87,7 +87,7 @@ HexPage::HexPage(ByteImages &images, Dialogs &dialogs, const QStringList &byteTe
                                     + 2 * msfFileContent->frameWidth());
     // The text column stands between the bytes and the scroll bar, which mirrors the grid's own.
     msfFileContent->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    textColumn = new HexTextColumn(m_images, msfFileContent, this);
+    textColumn = new HexTextColumn(*gridModel, msfFileContent, this);
     scrollRows = new QScrollBar(Qt::Vertical, this);
     scrollRows->setObjectName(QStringLiteral("scrollRows"));
     QScrollBar *own = msfFileContent->verticalScrollBar();
@@ -218,6 +218,16 @@ void HexPage::FillHexGrid(const QByteArray &imageToShow)
     emit lockMainWindow(false);
     msfFileContent->setRedraw(true);
     msfFileContent->setCurrentCell(1, 1);
+}
+
+void HexPage::imageWritten(const WrittenBytes &written)
+{
+    // The cells wait for 刷新 after an edit; an undo or redo shows what it put back at once.
+    if (written.event != EditHistory::Event::Step)
+        gridModel->updateBytes(m_images.WorkImage, m_images.PristineImage, written.offsets, fromColorValue(Red).rgb());
+    const qint64 current = HexGridModel::offsetOf(msfFileContent->row(), msfFileContent->col());
+    if (current >= 0 && written.touches(current))
+        showCurrentByte();
 }
 
 bool HexPage::IsGridAddress(const QString &text) const
@@ -364,7 +374,7 @@ void HexPage::txtNewValue_Enter()
     const int row = int(offset / 16) + 1;
     const int col = int(offset % 16) + 1;
     msfFileContent->setCurrentCell(row, col);
-    gridModel->setText(row, col, text.toUpper());
+    gridModel->setText(row, col, hexByte(value));
     txtNewValue->setText(text.toUpper()); // confirmed: Ctrl+Z now reaches the image history
     showField(offset);
     if (inCartridgeRange(offset) && offset < m_images.PristineImage.size())

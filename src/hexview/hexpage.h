@@ -1,6 +1,7 @@
 #pragma once
 
 #include "image/byteimages.h"
+#include "image/imageview.h"
 
 #include <QWidget>
 
@@ -27,7 +28,7 @@ class QToolBar;
 
 // Tab "地址编辑": the whole image sixteen bytes to a row, the address and value boxes, the
 // toolbar and the difference search.
-class HexPage : public QWidget {
+class HexPage : public QWidget, public ImageView {
     Q_OBJECT
 public:
     HexPage(ByteImages &images, Dialogs &dialogs, const QStringList &byteTexts, QWidget *parent = nullptr);
@@ -54,6 +55,7 @@ public:
     QLabel *lblHexField; // the field that holds the current byte, and its value
 
     void FillHexGrid(const QByteArray &image);
+    void imageWritten(const WrittenBytes &written) override;
     void GotoAddress(const QString &strAddress, bool blnTopRow);
     void SetCellColor(qint64 lngAddress, quint32 lngColor);
     bool IsGridAddress(const QString &text) const;

@@ -17,8 +17,8 @@ constexpr int BytesPerRow = 16;
 constexpr int Padding = 6;
 } // namespace
 
-HexTextColumn::HexTextColumn(const ByteImages &images, FlexGrid *grid, QWidget *parent)
-    : QWidget(parent), m_images(images), m_grid(grid)
+HexTextColumn::HexTextColumn(const HexGridModel &model, FlexGrid *grid, QWidget *parent)
+    : QWidget(parent), m_model(model), m_grid(grid)
 {
     setObjectName(QStringLiteral("hexTextColumn"));
     setFont(grid->font());
@@ -63,19 +63,18 @@ void HexTextColumn::paintEvent(QPaintEvent *event)
     p.setClipRect(QRect(0, top, width(), height() - top - frame));
     p.setFont(font());
     const int cw = charWidth();
-    const QByteArray &work = m_images.WorkImage;
-    const QByteArray &pristine = m_images.PristineImage;
     const QColor ink = palette().color(QPalette::Text);
     const int firstRow = m_grid->topRow();
     const int lastRow = std::min(m_grid->rows() - 1, firstRow + (height() - top) / rowHeight + 1);
     for (int row = firstRow; row <= lastRow; ++row) {
-        const qint64 from = HexGridModel::offsetOf(row, 1);
         const int y = top + (row - firstRow) * rowHeight;
-        for (const HexTextGlyph &g : hexRowGlyphs(work, from, BytesPerRow)) {
+        // The bytes the row's cells show, changed where a cell is coloured.
+        const QByteArray bytes = m_model.rowBytes(row);
+        for (const HexTextGlyph &g : hexRowGlyphs(bytes, 0, BytesPerRow)) {
             bool changed = false;
             for (int k = 0; k < g.span; ++k) {
-                const qint64 o = from + g.first + k;
-                changed = changed || (inCartridgeRange(o) && o < pristine.size() && work[o] != pristine[o]);
+                const QColor c = m_model.cellColor(row, g.first + k + 1);
+                changed = changed || (c.isValid() && c != QColor(Qt::white));
             }
             p.setPen(changed ? QColor(Qt::red) : ink);
             const QStaticText &glyph = laidOut(g.text);

@@ -1,20 +1,19 @@
 #pragma once
 
-#include "image/byteimages.h"
-
 #include <QHash>
 #include <QStaticText>
 #include <QWidget>
 
 class FlexGrid;
+class HexGridModel;
 
-// The text column "文本" beside the hex grid: each row's sixteen bytes decoded as GBK, read
-// from WorkImage when painted, in the grid's rows and scrolled with it. Changed cartridge bytes
-// are red, as in the grid. Read-only.
+// The text column "文本" beside the hex grid: the sixteen bytes each row's cells show, decoded
+// as GBK, in the grid's rows and scrolled with it. Bytes whose cells are coloured as changed are
+// red. Read-only.
 class HexTextColumn : public QWidget {
     Q_OBJECT
 public:
-    HexTextColumn(const ByteImages &images, FlexGrid *grid, QWidget *parent = nullptr);
+    HexTextColumn(const HexGridModel &model, FlexGrid *grid, QWidget *parent = nullptr);
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }
@@ -28,7 +27,7 @@ private:
     // A glyph laid out once, in the column's font.
     const QStaticText &laidOut(const QString &glyph) const;
 
-    const ByteImages &m_images;
+    const HexGridModel &m_model;
     FlexGrid *m_grid;
     mutable QHash<QString, QStaticText> m_glyphs;
     mutable QFont m_font;

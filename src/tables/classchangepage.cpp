@@ -187,3 +187,9 @@ bool ClassChangePage::eventFilter(QObject *watched, QEvent *event)
     }
     return QWidget::eventFilter(watched, event);
 }
+
+void ClassChangePage::imageWritten(const WrittenBytes &written)
+{
+    if (touchesTable(written, GameData::ClassChanges))
+        RefillClassChangeGrid();
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "image/byteimages.h"
+#include "image/imageview.h"
 
 #include <QWidget>
 
@@ -11,10 +12,12 @@ class QLabel;
 class QLineEdit;
 
 // Sub-tab "职业转换": the 13 class-change rules in a grid, edited in the panel under it.
-class ClassChangePage : public QWidget {
+class ClassChangePage : public QWidget, public ImageView {
     Q_OBJECT
 public:
     explicit ClassChangePage(ByteImages &images, QWidget *parent = nullptr);
+    // The grid shows the table again when a byte of it was written.
+    void imageWritten(const WrittenBytes &written) override;
 
     FlexGrid *msfChangeWork;
     QGroupBox *frameChangeWork;

@@ -136,3 +136,9 @@ bool LevelCoefficientFrame::eventFilter(QObject *watched, QEvent *event)
     }
     return QGroupBox::eventFilter(watched, event);
 }
+
+void LevelCoefficientFrame::imageWritten(const WrittenBytes &written)
+{
+    if (touchesTable(written, GameData::LevelCoefficients))
+        FillLevelCoefficientGrid();
+}

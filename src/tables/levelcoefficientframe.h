@@ -1,6 +1,7 @@
 #pragma once
 
 #include "image/byteimages.h"
+#include "image/imageview.h"
 
 #include <QGroupBox>
 
@@ -10,10 +11,12 @@ class QLineEdit;
 class QPlainTextEdit;
 
 // Frame "等级系数": the 19 level coefficients in a one-row grid and the box that edits them.
-class LevelCoefficientFrame : public QGroupBox {
+class LevelCoefficientFrame : public QGroupBox, public ImageView {
     Q_OBJECT
 public:
     explicit LevelCoefficientFrame(ByteImages &images, QWidget *parent = nullptr);
+    // The grid shows the table again when a byte of it was written.
+    void imageWritten(const WrittenBytes &written) override;
 
     FlexGrid *msfExpLevel;
     QLineEdit *txtExpLevel;

@@ -53,6 +53,18 @@ void RecordEditor::fillList(const QString &pieces)
     m_list->setCurrentRow(0);
 }
 
+void RecordEditor::imageWritten(const WrittenBytes &written)
+{
+    const int p = position();
+    if (p < 0)
+        return;
+    for (const Field &f : std::as_const(m_fields))
+        if (written.touches(f.offset(p))) {
+            refresh();
+            return;
+        }
+}
+
 int RecordEditor::position() const
 {
     return m_list->currentRow();

@@ -2,6 +2,7 @@
 
 #include "gamedata/gamedata.h"
 #include "image/byteimages.h"
+#include "image/imageview.h"
 
 #include <QObject>
 #include <QString>
@@ -20,7 +21,7 @@ class QWidget;
 // through the records (wrapping) while the focus stays in the field; a selector writes when the
 // user chooses an entry and never when the editor refreshes; a read-only box compares every
 // field with the image as first opened.
-class RecordEditor : public QObject {
+class RecordEditor : public QObject, public ImageView {
     Q_OBJECT
 public:
     enum class Kind { Decimal, Hex, Selector };
@@ -50,6 +51,8 @@ public:
 
     // Fills every field and the raw-data box from WorkImage.
     void refresh();
+    // Shows the record again when a byte of it was written.
+    void imageWritten(const WrittenBytes &written) override;
     // The raw-data text exactly as built, lines separated by CR LF.
     QString rawText() const { return m_rawText; }
     int position() const;

@@ -1,5 +1,7 @@
 #include "tables/tablewidgets.h"
 
+#include "image/imageview.h"
+
 #include <QComboBox>
 #include <QEvent>
 #include <QLabel>
@@ -115,4 +117,13 @@ void showStatus(QWidget *w, const QString &text)
 {
     if (auto *window = qobject_cast<QMainWindow *>(w->window()))
         window->statusBar()->showMessage(text, StatusTimeout);
+}
+
+bool touchesTable(const WrittenBytes &written, GameData::TableId id)
+{
+    for (const GameData::Record &record : GameData::fixedTable(id).records)
+        for (const GameData::Slot &slot : record.parts)
+            if (written.touches(slot.offset, slot.offset + slot.size))
+                return true;
+    return false;
 }

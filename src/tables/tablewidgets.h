@@ -1,5 +1,7 @@
 #pragma once
 
+#include "gamedata/gamedata.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -9,6 +11,7 @@ class QLineEdit;
 class QListWidget;
 class QPlainTextEdit;
 class QWidget;
+struct WrittenBytes;
 
 // What a byte field accepts, for the status bar when a value was not taken.
 inline const QString DecByteAccepted = QStringLiteral("0 至 255 的十进制数");
@@ -35,3 +38,6 @@ QPlainTextEdit *makeHelpBox(QWidget *parent, const QString &name, const QString 
 // Height of a text box that shows lines lines of Chinese text whole (the CJK fallback font
 // makes lines taller than the box font's own line spacing).
 int textBoxHeight(const QPlainTextEdit *box, int lines);
+
+// Some byte of a fixed table's records was written.
+bool touchesTable(const WrittenBytes &written, GameData::TableId id);

@@ -285,3 +285,9 @@ bool TerrainPage::eventFilter(QObject *watched, QEvent *event)
     }
     return QWidget::eventFilter(watched, event);
 }
+
+void TerrainPage::imageWritten(const WrittenBytes &written)
+{
+    if (touchesTable(written, GameData::TerrainEffects))
+        FillTerrainEffectGrid(true);
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "image/byteimages.h"
+#include "image/imageview.h"
 #include "image/editorpaths.h"
 
 #include <QWidget>
@@ -15,10 +16,12 @@ class QRadioButton;
 
 // Sub-tab "地形效果": movement costs of 22 classes on 22 terrains and each terrain's avoid
 // bonus, shown in hexadecimal or decimal, with terrain names from 地形名称.txt as headers.
-class TerrainPage : public QWidget {
+class TerrainPage : public QWidget, public ImageView {
     Q_OBJECT
 public:
     TerrainPage(ByteImages &images, Dialogs &dialogs, const EditorPaths &paths, QWidget *parent = nullptr);
+    // The grid shows the table again when a byte of it was written.
+    void imageWritten(const WrittenBytes &written) override;
 
     FlexGrid *msfFieldEffect;
     QGroupBox *frameMode;

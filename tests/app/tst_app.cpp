@@ -4,6 +4,7 @@
 #include "app/frmveskedit.h"
 #include "app/startup.h"
 #include "hexview/frmfind.h"
+#include <QMenuBar>
 #include "hexview/hexpage.h"
 #include "image/fileio.h"
 #include "image/gbk.h"
@@ -770,7 +771,12 @@ private slots:
         QTest::keyClick(w, Qt::Key_F, Qt::ControlModifier);
         QVERIFY(w->findDialog()->isVisible());
         QCOMPARE(w->stabAll->currentWidget(), static_cast<QWidget *>(w->hexPage));
-        w->findDialog()->hide();
+        // It stands beside the bytes, not over the menu; Escape closes it.
+        const QWidget *grid = w->hexPage->msfFileContent;
+        QVERIFY(w->findDialog()->frameGeometry().top() >= w->menuBar()->mapToGlobal(QPoint(0, w->menuBar()->height())).y());
+        QVERIFY(w->findDialog()->geometry().left() >= grid->mapToGlobal(QPoint(grid->width() / 2, 0)).x());
+        QTest::keyClick(w->findDialog()->txtFindContent, Qt::Key_Escape);
+        QVERIFY(!w->findDialog()->isVisible());
         // Not while the hex grid is being filled.
         w->LockMainWindow(true);
         QTest::keyClick(w, Qt::Key_F, Qt::ControlModifier);

@@ -1,6 +1,8 @@
 #include "battlefield/enemytypepage.h"
 #include "battlefield/fieldpage.h"
 #include "controls/flexgrid.h"
+#include "gamedata/gamedata.h"
+#include "hexview/hexgridmodel.h"
 #include "hexview/hexpage.h"
 #include "image/fileio.h"
 #include "image/mymodule.h"
@@ -378,6 +380,60 @@ private slots:
         w->stabAll->setCurrentIndex(0);
         QApplication::processEvents();
         QVERIFY(grid->viewport()->rect().contains(grid->visualRect(grid->currentIndex())));
+    }
+
+    void everyViewFollowsAByteWrittenElsewhere()
+    {
+        // A byte written in the hex grid shows at once in each view that keeps it; its undo and
+        // redo too. The hex cells themselves follow undo and redo, and the text column reads the
+        // bytes its row's cells show.
+        struct View {
+            const char *name;
+            qint64 offset;
+            std::function<void()> show;
+            std::function<QString()> text;
+        };
+        EnemyTypePage *types = w->enemyTypePage;
+        const QList<View> views = {
+            {"character", 0x6E2EC, [this] { w->characterPage->lstCharacter->setCurrentRow(2); },
+             [this] { return w->characterPage->txtCharacter[0]->text(); }},
+            {"class change", qint64(GameData::fixedTable(GameData::ClassChanges).records[0].parts[2].offset), [] {},
+             [this] { return w->classChangePage->msfChangeWork->textMatrix(1, 2); }},
+            {"terrain", terrainOffset(2, 3), [] {}, [this] { return w->terrainPage->msfFieldEffect->textMatrix(2, 3); }},
+            {"level coefficient", LevelCoefficientBase + 3, [] {},
+             [this] { return w->shieldPage->levelFrame->msfExpLevel->textMatrix(1, 3); }},
+            {"enemy type", EnemyType::Base + 6 * 3 + 2, [types] { types->selectType(4); },
+             [types] { return types->msfEnemyType->textMatrix(4, 3); }},
+        };
+        HexGridModel *cells = w->hexPage->gridModel;
+        for (const View &v : views) {
+            v.show();
+            const QString before = v.text();
+            const int row = int(v.offset / 16) + 1;
+            const QByteArray rowBefore = cells->rowBytes(row);
+            w->hexPage->GotoAddress(QString::number(v.offset, 16), false);
+            enter(w->hexPage->txtNewValue, hexByte(otherThan(at(v.offset), 0x21)));
+            const QString after = v.text();
+            QVERIFY2(after != before, v.name);
+            QCOMPARE(cells->rowBytes(row).at(int(v.offset % 16)), work().at(v.offset));
+
+            w->menuUndo->trigger();
+            QCOMPARE(v.text(), before);
+            QCOMPARE(cells->rowBytes(row), rowBefore);
+            QCOMPARE(cells->text(row, int(v.offset % 16) + 1), hexByte(at(v.offset)));
+            w->menuRedo->trigger();
+            QCOMPARE(v.text(), after);
+            w->menuUndo->trigger();
+        }
+
+        // An edit on another tab leaves the cells and the text column as they were until 刷新.
+        const int row = 0x6E2E + 1;
+        const QByteArray shown = cells->rowBytes(row);
+        w->characterPage->lstCharacter->setCurrentRow(2);
+        enter(w->characterPage->txtCharacter[0], QString::number(otherThan(at(0x6E2EC), 44)));
+        QCOMPARE(cells->rowBytes(row), shown);
+        w->hexPage->btnRefresh->trigger();
+        QCOMPARE(cells->rowBytes(row), work().mid(0x6E2E0, 16));
     }
 
     void closeQuestion()

@@ -129,7 +129,7 @@ private slots:
         m_hex->GotoAddress("4D1E0", true);
         typeEnter(m_hex->txtNewValue, "5");
         QCOMPARE(int(byteAt(m_images.WorkImage, 0x4D1E0)), 5);
-        QCOMPARE(grid()->textMatrix(cellRow(0x4D1E0), 1), QString("5"));
+        QCOMPARE(grid()->textMatrix(cellRow(0x4D1E0), 1), QString("05"));
         QCOMPARE(cellColor(0x4D1E0), QColor(Qt::red));
 
         m_hex->txtNewValue->selectAll();
@@ -152,7 +152,7 @@ private slots:
         m_hex->txtNewValue->selectAll();
         typeEnter(m_hex->txtNewValue, "7");
         QCOMPARE(int(byteAt(m_images.WorkImage, 0x345)), 7);
-        QCOMPARE(grid()->textMatrix(cellRow(0x345), cellCol(0x345)), QString("7"));
+        QCOMPARE(grid()->textMatrix(cellRow(0x345), cellCol(0x345)), QString("07"));
         QCOMPARE(grid()->textMatrix(cellRow(0x200), cellCol(0x200)), hexByte(byteAt(m_pristine, 0x200)));
         QCOMPARE(grid()->row(), cellRow(0x345));
 

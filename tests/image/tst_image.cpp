@@ -1,3 +1,4 @@
+#include "gamedata/gamedata.h"
 #include "image/byteimages.h"
 #include "image/fileio.h"
 #include "image/gbk.h"
@@ -8,6 +9,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QRandomGenerator>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -431,7 +433,7 @@ private slots:
     void builtInImage()
     {
         const QByteArray hash = QCryptographicHash::hash(m_pristine, QCryptographicHash::Sha256).toHex();
-        QCOMPARE(hash, QByteArray("f37219b09fa3cd12367a104587f9cf57f199ab8944ec006f7b297f17af15e196"));
+        QCOMPARE(hash, QByteArray("46351b691fa5ca323e98efd7d1ced372597cf24df2032ab385fe0fa80e72ff25"));
         QCOMPARE(loadBuiltInImage(), m_pristine); // loaded afresh each time, always the same
 
         // Filler outside the cartridge is not all zeros, on both sides.
@@ -458,6 +460,52 @@ private slots:
             QVERIFY(QList<int>({0, 1, 3, 4}).contains(at(0x8ACA4 + k)));
         for (int c = 0; c < 23; ++c)
             QVERIFY(at(0x8BFC3 + c) >= 1 && at(0x8BFC3 + c) <= 10); // movement
+    }
+
+    // The cartridge boots in a console emulator: an MMC1 header, and in the last program bank
+    // (at $C000) a program of ours with its vectors; it shows the first battlefield with tiles
+    // from the first character bank. None of it lies in bytes a table of the editors names.
+    void builtInCartridge()
+    {
+        const auto at = [this](qint64 offset) { return int(byteAt(m_pristine, offset)); };
+        const auto word = [&at](qint64 offset) { return at(offset) | at(offset + 1) << 8; };
+        QCOMPARE(m_pristine.mid(CartridgeStart, 4), QByteArray("NES\x1A"));
+        const int programBanks = at(CartridgeStart + 4);
+        const int characterBanks = at(CartridgeStart + 5);
+        QCOMPARE(16 + programBanks * 0x4000 + characterBanks * 0x2000, CartridgeEnd - CartridgeStart + 1);
+        QCOMPARE(at(CartridgeStart + 6) >> 4 | (at(CartridgeStart + 7) & 0xF0), 1); // the mapper
+        QCOMPARE(m_pristine.mid(CartridgeStart + 7, 9), QByteArray(9, '\0'));
+
+        const qint64 lastBank = CartridgeStart + 16 + (programBanks - 1) * 0x4000;
+        const qint64 characters = CartridgeStart + 16 + programBanks * 0x4000;
+        for (int vector : {0x3FFA, 0x3FFC, 0x3FFE}) { // NMI, reset, IRQ
+            QVERIFY(word(lastBank + vector) >= 0xC000);
+            QVERIFY(word(lastBank + vector) < 0xD000);
+        }
+        const int reset = word(lastBank + 0x3FFC);
+        QCOMPARE(at(lastBank + reset - 0xC000), 0x78); // SEI, the program's first instruction
+
+        // Its tables at $C000: the map is the first battlefield's, by bank and by its address in
+        // the $8000 window; each tile of the plains has patterns and a palette of its own.
+        const qint64 map = GetResString(9).section('*', 0, 0).section('|', 0, 0).toLongLong(nullptr, 16) - 1;
+        QCOMPARE(CartridgeStart + 16 + at(lastBank + 0x220) * 0x4000 + word(lastBank + 0x221) - 0x8000, map);
+        QSet<QByteArray> patterns;
+        for (int code = 0x2E; code <= 0x37; ++code) {
+            const int first = at(lastBank + code);
+            QVERIFY(first >= 4 && first <= 0xFC);
+            QVERIFY(at(lastBank + 0x100 + code) <= 3);
+            patterns.insert(m_pristine.mid(characters + 16 * first, 64));
+        }
+        QCOMPARE(patterns.size(), 10);
+        QCOMPARE(m_pristine.mid(characters, 64), QByteArray(64, '\0')); // off the map: blank
+        QCOMPARE(at(lastBank + 0xFF), at(lastBank + 0x2E)); // an unknown code shows as ground
+
+        const GameData::Catalogue cat(m_pristine, m_pristine);
+        QCOMPARE(cat.coveredBytes(CartridgeStart, CartridgeStart + 16), 0);
+        QCOMPARE(cat.coveredBytes(lastBank, lastBank + 0x1000), 0);  // the program's block
+        QCOMPARE(cat.coveredBytes(lastBank + 0x3FFA, lastBank + 0x4000), 0);
+        QCOMPARE(cat.coveredBytes(characters, characters + 0x1000), 0);
+        QVERIFY(cat.coveredBytes(lastBank, lastBank + 0x4000) > 0); // tables share the bank
     }
 
     void changeListRunOfForty()

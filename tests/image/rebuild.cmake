@@ -1,0 +1,16 @@
+# Assembles the cartridge program and generates the built-in image twice more: both runs must
+# give the bytes the build embedded.
+foreach(run a b)
+    set(dir ${WORK}/${run})
+    file(REMOVE_RECURSE ${dir})
+    file(MAKE_DIRECTORY ${dir})
+    execute_process(COMMAND ${CA65} ${SOURCE}/tools/boot/boot.s -o ${dir}/boot.o COMMAND_ERROR_IS_FATAL ANY)
+    execute_process(COMMAND ${LD65} -C ${SOURCE}/tools/boot/boot.cfg -o ${dir}/boot.bin ${dir}/boot.o COMMAND_ERROR_IS_FATAL ANY)
+    execute_process(COMMAND ${GENDATA} ${SOURCE}/resources ${dir}/boot.bin ${dir}/out COMMAND_ERROR_IS_FATAL ANY)
+    foreach(file DEFAULT/V1.21 strings/stringtable.txt)
+        execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${dir}/out/${file} ${BUILT}/${file} RESULT_VARIABLE differs)
+        if(differs)
+            message(FATAL_ERROR "run ${run} wrote another ${file}")
+        endif()
+    endforeach()
+endforeach()
