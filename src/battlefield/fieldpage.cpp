@@ -423,7 +423,7 @@ void FieldPage::imageWritten(const std::vector<quint32> &offsets)
     if (map && !showMapAgain())
         return; // the war was drawn anew
     if (places || armies)
-        placeArmiesAgain(armies, *list);
+        placeArmiesAgain(places, armies, *list);
     if (map || places || armies)
         noteShownBytes();
 }
@@ -495,26 +495,48 @@ bool FieldPage::markersMatchImage() const
     return true;
 }
 
-void FieldPage::placeArmiesAgain(bool armies, const std::vector<quint32> &offsets)
+bool FieldPage::armiesChangedKind() const
 {
-    // The lists of positions may lie elsewhere now (a count byte changed).
-    m_war->SetWarField(cboWarField->currentIndex() + 1, *m_fields);
-    if (!armies && markersMatchImage())
-        return; // a drag of this page, shown already
-    const Editing was = editing();
-    bool ownBytes = false;
-    if (armies) {
-        if (CurrentUnit) {
+    if (!m_armys)
+        return false;
+    for (int k = 0; k < 2; ++k)
+        if (const ArmyType *army = m_armys->Item(m_war->FixedArmyID[k]))
+            for (int i = 1; i <= army->Number(); ++i) {
+                const ArmyMen *unit = army->Item(i);
+                ArmyMen probe(m_images, m_armys->eType());
+                probe.InitMen(i, unit->address());
+                if (probe.Edit() != unit->Edit())
+                    return true;
+            }
+    return false;
+}
+
+void FieldPage::placeArmiesAgain(bool places, bool armies, const std::vector<quint32> &offsets)
+{
+    // A unit that became a record of its own, or a reference, moves the units behind it.
+    const bool rebuild = armies && armiesChangedKind();
+    if (places)
+        m_war->SetWarField(cboWarField->currentIndex() + 1, *m_fields); // the lists may lie elsewhere now
+    if (!rebuild && (!places || markersMatchImage())) {
+        // The units read their bytes as they are: only a class may show another bitmap.
+        if (armies)
+            RefreshUnitBitmaps();
+        if (armies && UnitEditMode && CurrentUnit) {
             const auto at = std::lower_bound(offsets.cbegin(), offsets.cend(), quint32(CurrentUnit->address()));
-            ownBytes = at != offsets.cend() && qint64(*at) < CurrentUnit->address() + CurrentUnit->length();
+            if (at != offsets.cend() && qint64(*at) < CurrentUnit->address() + CurrentUnit->length())
+                ShowUnitInEditFrame(*CurrentUnit);
         }
+        return; // a drag of this page is shown already
+    }
+    const Editing was = editing();
+    if (rebuild) {
         m_armys = std::make_unique<Armys>(m_images);
         CurrentUnit = nullptr;
     }
     ClearFieldMarkers();
     placeArmies();
     modeChanged();
-    resumeEditing(was, ownBytes || (armies && was.on));
+    resumeEditing(was, rebuild);
 }
 
 FieldPage::Editing FieldPage::editing() const

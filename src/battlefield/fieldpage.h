@@ -159,8 +159,10 @@ private:
     void drawWar(bool keep);
     // The cells of the map that changed, in place; false when the map was drawn anew with all.
     bool showMapAgain();
-    // Markers and pictures placed again, with the armies read again when armies is true.
-    void placeArmiesAgain(bool armies, const std::vector<quint32> &offsets);
+    // Markers and pictures shown again after their bytes were written.
+    void placeArmiesAgain(bool places, bool armies, const std::vector<quint32> &offsets);
+    // Whether a unit of the war's armies is now of the other kind (reference or own record).
+    bool armiesChangedKind() const;
     void placeArmies();
     QVector<QPoint> positions(Side side) const;
     bool markersMatchImage() const;
