@@ -288,7 +288,8 @@ bool FieldView::spaceKey(QEvent *event)
     if (event->type() == QEvent::KeyPress) {
         if (!m_space) {
             const QWidget *focus = QApplication::focusWidget();
-            if (!isVisible() || (focus && (focus->window() != window() || typesText(focus))))
+            // Only where the left button does something else: with a tool.
+            if (!m_tool || !isVisible() || (focus && (focus->window() != window() || typesText(focus))))
                 return false;
             setSpace(true);
         }
