@@ -247,19 +247,6 @@ void frmVeskEdit::createPages()
         delete empty;
     }
 
-    // The map page shows an undone or redone war again.
-    struct FieldPageView : ImageView {
-        FieldPage *page;
-        explicit FieldPageView(FieldPage *p) : page(p) {}
-        void imageWritten(const WrittenBytes &written) override
-        {
-            if (written.event == EditHistory::Event::Step)
-                return;
-            page->CreateArmyList();
-            page->timerField_Timer();
-        }
-    };
-    m_fieldView = std::make_unique<FieldPageView>(fieldPage);
     m_views = {hexPage,
                characterPage->editor,
                classPage->editor,
@@ -270,7 +257,7 @@ void frmVeskEdit::createPages()
                classChangePage,
                terrainPage,
                enemyTypePage,
-               m_fieldView.get()};
+               fieldPage};
 
     fieldPage->setExtraRoom((size() - DefaultSize).expandedTo(QSize(0, 0)));
 }

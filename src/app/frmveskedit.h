@@ -196,7 +196,6 @@ private:
     Journal m_journal;
     // Every view that keeps what it read from WorkImage, told of each step, undo and redo.
     std::vector<ImageView *> m_views;
-    std::unique_ptr<ImageView> m_fieldView;
     struct PendingJournal {
         JournalBase::Kind kind;
         QString path;
