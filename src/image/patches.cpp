@@ -239,10 +239,10 @@ public:
         qsizetype i = 0;
         Match ahead; // best(i) when it was looked at as the byte after
         while (i < m_tn) {
-            // Between two stretches of bytes, an action costs a header more than its own.
-            const qsizetype worth = literal < i ? 2 : 1;
             Match m = ahead.length ? ahead : best(i);
             ahead = Match();
+            // Between two stretches of bytes, an action costs a header more than its own.
+            const qsizetype worth = literal < i && i + m.length < m_tn ? 2 : 1;
             if (m.gain >= worth && m.length < NoLookAhead && i + 1 < m_tn) {
                 ahead = best(i + 1);
                 if (ahead.gain - (literal < i ? 1 : 2) > m.gain)
@@ -323,6 +323,18 @@ private:
                 // A copy from the target may run into the bytes it writes.
                 const qsizetype from = at - m_sn;
                 consider(TargetCopy, from, common(m_t + from, m_t + i, m_tn - i), m_targetCursor);
+            }
+        }
+        // A copy ends where a read in place begins that goes on past it.
+        if (m.action != SourceRead) {
+            qsizetype end = i + m.length;
+            if (end < std::min(m_sn, m_tn) && m_s[end] == m_t[end]) {
+                while (end > i && m_s[end - 1] == m_t[end - 1])
+                    --end;
+                if (end > i) {
+                    m.gain -= m.length - (end - i);
+                    m.length = end - i;
+                }
             }
         }
         return m;
