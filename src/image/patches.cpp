@@ -312,6 +312,8 @@ private:
             consider(SourceRead, i, inPlace, 0);
         if (inPlace >= LongRead || i + Gram > m_tn || !chained)
             return m;
+        if (i + 2 + Gram <= m_tn) // the chain looked up two bytes on, fetched while this one is walked
+            __builtin_prefetch(&m_head[hash(gramAt(m_t + i + 2))]);
         const quint32 gram = gramAt(m_t + i);
         int depth = Depth;
         for (qint32 at = m_head[hash(gram)]; at >= 0 && depth-- > 0; at = m_links[size_t(at)].next) {
