@@ -5,6 +5,7 @@
 #include "image/mymodule.h"
 #include "image/patches.h"
 
+#include <QRandomGenerator>
 #include <benchmark/benchmark.h>
 
 namespace {
@@ -47,6 +48,39 @@ void BM_WritePatch(benchmark::State &state)
     state.counters["patch_bytes"] = double(patch.size());
 }
 BENCHMARK(BM_WritePatch)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// The BPS writer on the changes it copies for: state.range(0) picks a 4 KiB block copied from
+// elsewhere, an 8 KiB run of one value, every cartridge byte random, or seven scattered bytes.
+void BM_WriteBpsCopies(benchmark::State &state)
+{
+    const QByteArray source = loadBuiltInImage();
+    QByteArray target = source;
+    QRandomGenerator gen(26);
+    switch (state.range(0)) {
+    case 0:
+        target.replace(0x70000, 4096, source.mid(0x50000, 4096));
+        break;
+    case 1:
+        target.replace(0x60000, 8192, QByteArray(8192, '\x5A'));
+        break;
+    case 2:
+        for (int i = CartridgeStart; i <= CartridgeEnd; ++i)
+            target[i] = char(gen.bounded(256));
+        break;
+    default:
+        for (const int o : {5, 9, 100, 0x4D1E0, 0x6E2EC, 0x6E2ED, 0xADFFF})
+            target[o] = char(~target[o]);
+    }
+    QByteArray patch;
+    for (auto _ : state) {
+        patch = Patches::encodeBps(source, target);
+        benchmark::DoNotOptimize(patch.data());
+    }
+    if (Patches::applyBps(patch, source, TargetSize).value_or(QByteArray()) != target)
+        state.SkipWithError("the patch did not reproduce the image");
+    state.counters["patch_bytes"] = double(patch.size());
+}
+BENCHMARK(BM_WriteBpsCopies)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
 
 void BM_ReadPatch(benchmark::State &state)
 {

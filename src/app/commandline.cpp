@@ -34,6 +34,7 @@ public:
     explicit ConsoleDialogs(QTextStream &err) : m_err(err) {}
     void message(Icon, const QString &, const QString &text) override { m_err << text << Qt::endl; }
     Answer askSave(const QString &, const QString &) override { return Answer::Cancel; }
+    bool confirm(const QString &, const QString &) override { return false; }
     QString openFileName(const QString &, const QString &, const QString &) override { return QString(); }
     QString saveFileName(const QString &, const QString &, const QString &) override { return QString(); }
     QStringList openFileNames(const QString &, const QString &, const QString &) override { return {}; }
@@ -113,9 +114,9 @@ int apply(const QCommandLineParser &parser, const QStringList &args, QTextStream
         return usage(err, QStringLiteral("apply 需要一个补丁和 -o 输出文件。"));
     const QString patch = args[0];
     const FileKind kind = fileKind(patch);
-    if (kind != FileKind::ChangeList && kind != FileKind::Ips && kind != FileKind::Bps)
-        return usage(err, QStringLiteral("补丁须为修改清单（.txt）、IPS（.ips）或 BPS（.bps）文件。"));
-    if (kind == FileKind::ChangeList && parser.isSet(QStringLiteral("cartridge")))
+    if (kind == FileKind::Executable || kind == FileKind::Other)
+        return usage(err, QStringLiteral("补丁须为修改清单（.txt）、IPS（.ips）、BPS（.bps）或卡带文件（.nes）。"));
+    if ((kind == FileKind::ChangeList || kind == FileKind::Cartridge) && parser.isSet(QStringLiteral("cartridge")))
         return usage(err, QStringLiteral("--cartridge 只用于 IPS 和 BPS 补丁。"));
     ConsoleDialogs dialogs(err);
     QByteArray base = loadBuiltInImage();
@@ -146,26 +147,26 @@ int makePatch(const QCommandLineParser &parser, const QStringList &args, QTextSt
     if (args.size() != 1 || output.isEmpty())
         return usage(err, QStringLiteral("make-patch 需要一个可执行文件和 -o 输出文件。"));
     const FileKind kind = fileKind(output);
-    if (kind != FileKind::ChangeList && kind != FileKind::Ips && kind != FileKind::Bps)
-        return usage(err, QStringLiteral("输出文件须以 .txt、.ips 或 .bps 结尾。"));
+    if (kind == FileKind::Executable || kind == FileKind::Other)
+        return usage(err, QStringLiteral("输出文件须以 .txt、.ips、.bps 或 .nes 结尾。"));
     const bool cartridge = parser.isSet(QStringLiteral("cartridge"));
-    if (kind == FileKind::ChangeList && cartridge)
+    if ((kind == FileKind::ChangeList || kind == FileKind::Cartridge) && cartridge)
         return usage(err, QStringLiteral("--cartridge 只用于 IPS 和 BPS 补丁。"));
     ConsoleDialogs dialogs(err);
     std::optional<ByteImages> opened = openImages(args[0], dialogs);
     if (!opened)
         return Refused;
     ByteImages &images = *opened;
-    QByteArray bytes;
     if (cartridge) {
-        bytes = PatchMerge::encodeCartridgePatch(kind, images.PristineImage, images.WorkImage);
-        if (bytes.isEmpty())
+        const QByteArray patch = PatchMerge::encodeCartridgePatch(kind, images.PristineImage, images.WorkImage);
+        if (patch.isEmpty())
             err << QStringLiteral("没有进行任何修改，请修改后再保存！") << Qt::endl;
-        return !bytes.isEmpty() && writeOut(output, bytes, err) ? Done : Refused;
+        return !patch.isEmpty() && writeOut(output, patch, err) ? Done : Refused;
     }
-    const bool built = kind == FileKind::ChangeList
+    QByteArray bytes = cartridgeOf(images.WorkImage);
+    const bool built = kind == FileKind::Cartridge || (kind == FileKind::ChangeList
         ? BuildChangeList(images, bytes, QFileInfo(output).fileName(), dialogs)
-        : BuildPatch(images, kind, bytes, dialogs);
+        : BuildPatch(images, kind, bytes, dialogs));
     if (!built || !writeOut(output, bytes, err))
         return Refused;
     if (const qsizetype outside = bytesOutsideCartridge(images.WorkImage, images.PristineImage); kind == FileKind::ChangeList && outside)
@@ -251,8 +252,8 @@ int mergePatches(const QCommandLineParser &parser, const QStringList &args, QTex
         return usage(err, QStringLiteral("--prefer 只取 patch 或 current。"));
     for (const QString &patch : args.mid(1)) {
         const FileKind kind = fileKind(patch);
-        if (kind != FileKind::ChangeList && kind != FileKind::Ips && kind != FileKind::Bps)
-            return usage(err, QStringLiteral("补丁须为修改清单（.txt）、IPS（.ips）或 BPS（.bps）文件。"));
+        if (kind == FileKind::Executable || kind == FileKind::Other)
+            return usage(err, QStringLiteral("补丁须为修改清单（.txt）、IPS（.ips）、BPS（.bps）或卡带文件（.nes）。"));
     }
     ConsoleDialogs dialogs(err);
     std::optional<ByteImages> opened = openImages(args[0], dialogs);
@@ -291,8 +292,8 @@ QString commandList()
 {
     return QStringLiteral(
         "命令（不打开窗口；结束码 0 完成，1 输入被拒绝，2 用法错误）：\n"
-        "  apply PATCH -o OUT.exe [--base EXE] [--cartridge]   把修改清单、IPS 或 BPS 补丁应用到自带文件（或 EXE），写出 OUT\n"
-        "  make-patch EXE -o OUT.txt|.ips|.bps [--cartridge]  按 OUT 的结尾写出 EXE 相对自带文件的修改清单或补丁\n"
+        "  apply PATCH -o OUT.exe [--base EXE] [--cartridge]   把修改清单、IPS 或 BPS 补丁应用到自带文件（或 EXE），或把卡带文件（.nes）放进去，写出 OUT\n"
+        "  make-patch EXE -o OUT.txt|.ips|.bps|.nes [--cartridge]  按 OUT 的结尾写出 EXE 相对自带文件的修改清单或补丁，或 EXE 的卡带文件\n"
         "  merge BASE PATCH... -o OUT.exe [--prefer patch|current]   把补丁依次加到 BASE 上；有冲突时逐行列出，不写入\n"
         "  changes FILE [FILE2]                 按字段列出文件相对自带文件（或两个文件之间）的修改\n"
         "  export EXE DIR                       把 EXE 的各个表格写成 CSV 文件，放进 DIR\n"
@@ -321,7 +322,7 @@ void addProgramOptions(QCommandLineParser &parser)
 {
     parser.setApplicationDescription(QStringLiteral(
         "苍岚战记外传 EMU + ROM 修改器。\n"
-        "不给命令时打开窗口；给出文件时直接打开它：可执行文件（.exe）、修改清单（.txt）、IPS 补丁（.ips）或 BPS 补丁（.bps）。\n"
+        "不给命令时打开窗口；给出文件时直接打开它：可执行文件（.exe）、修改清单（.txt）、IPS 补丁（.ips）、BPS 补丁（.bps）或卡带文件（.nes）。\n"
         "\n") + commandList());
     parser.addHelpOption();
     parser.addVersionOption();

@@ -11,7 +11,7 @@ class QTextStream;
 // window's texts) on standard error, and ends with 0 (done), 1 (input refused) or 2 (wrong
 // usage):
 //   veskedit apply PATCH -o OUT.exe [--base EXE] [--cartridge]
-//   veskedit make-patch EXE -o OUT.txt|OUT.ips|OUT.bps [--cartridge]
+//   veskedit make-patch EXE -o OUT.txt|OUT.ips|OUT.bps|OUT.nes [--cartridge]
 //   veskedit merge BASE PATCH... -o OUT.exe [--prefer patch|current]
 //   veskedit changes FILE [FILE2]
 //   veskedit export EXE DIR

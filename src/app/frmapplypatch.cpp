@@ -128,7 +128,7 @@ void applyPatchFromMenu(QWidget *parent, ByteImages &images, Dialogs &dialogs,
                         const std::function<void(const QString &)> &written)
 {
     const QString path = dialogs.openFileName(QStringLiteral("应用补丁"),
-                                              QStringLiteral("补丁文件(*.txt *.ips *.bps)|*.txt;*.ips;*.bps"), QString());
+                                              QStringLiteral("补丁文件(*.txt *.ips *.bps *.nes)|*.txt;*.ips;*.bps;*.nes"), QString());
     if (path.isEmpty())
         return;
     auto *window = new frmApplyPatch(images, dialogs, parent);

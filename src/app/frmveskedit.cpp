@@ -3,6 +3,7 @@
 #include "app/frmabout.h"
 #include "app/frmapplypatch.h"
 #include "app/frmchanges.h"
+#include "app/frmtestplay.h"
 #include "app/openfile.h"
 #include "battlefield/enemytypepage.h"
 #include "battlefield/fieldpage.h"
@@ -70,7 +71,7 @@ QWidget *page(const QString &name)
 
 frmVeskEdit::frmVeskEdit(ByteImages &images, Dialogs &dialogs, const EditorPaths &paths, QWidget *parent)
     : QMainWindow(parent), m_images(images), m_dialogs(dialogs), m_paths(paths), m_recent(paths),
-      m_journal(paths.journalFolder())
+      m_testPlay(paths), m_journal(paths.journalFolder())
 {
     setObjectName(QStringLiteral("frmVeskEdit"));
     setWindowTitle(Caption);
@@ -129,6 +130,13 @@ frmVeskEdit::frmVeskEdit(ByteImages &images, Dialogs &dialogs, const EditorPaths
     menuChanges = menuEdit->addAction(QStringLiteral("修改清单(&L)"), this, &frmVeskEdit::showChanges);
     menuChanges->setObjectName(QStringLiteral("menuChanges"));
     menuChanges->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    menuTestPlay = menuBar()->addMenu(QStringLiteral("试玩(&T)"));
+    menuTestPlay->setObjectName(QStringLiteral("menuTestPlay"));
+    menuPlay = menuTestPlay->addAction(QStringLiteral("在模拟器中试玩"), this, &frmVeskEdit::menuPlay_Click);
+    menuPlay->setObjectName(QStringLiteral("menuPlay"));
+    menuPlay->setShortcut(QKeySequence(Qt::Key_F5));
+    menuPlaySettings = menuTestPlay->addAction(QStringLiteral("试玩设置..."), this, [this] { frmTestPlay(m_testPlay, this).exec(); });
+    menuPlaySettings->setObjectName(QStringLiteral("menuPlaySettings"));
     menuAbout = menuBar()->addAction(QStringLiteral("关于[&A]"));
     menuAbout->setObjectName(QStringLiteral("menuAbout"));
     connect(menuAbout, &QAction::triggered, this, [this] { frmAbout(this).exec(); });
@@ -139,6 +147,7 @@ frmVeskEdit::frmVeskEdit(ByteImages &images, Dialogs &dialogs, const EditorPaths
     txtNowFileName = new QLineEdit(central);
     txtNowFileName->setObjectName(QStringLiteral("txtNowFileName"));
     txtNowFileName->setReadOnly(true);
+    connect(txtNowFileName, &QLineEdit::textChanged, this, &frmVeskEdit::updateCaption);
     lblNowFile->setBuddy(txtNowFileName);
 
     stabAll = new QTabWidget(central);
@@ -253,19 +262,6 @@ void frmVeskEdit::createPages()
         delete empty;
     }
 
-    // The map page shows an undone or redone war again.
-    struct FieldPageView : ImageView {
-        FieldPage *page;
-        explicit FieldPageView(FieldPage *p) : page(p) {}
-        void imageWritten(const WrittenBytes &written) override
-        {
-            if (written.event == EditHistory::Event::Step)
-                return;
-            page->CreateArmyList();
-            page->timerField_Timer();
-        }
-    };
-    m_fieldView = std::make_unique<FieldPageView>(fieldPage);
     m_views = {hexPage,
                characterPage->editor,
                classPage->editor,
@@ -276,7 +272,7 @@ void frmVeskEdit::createPages()
                classChangePage,
                terrainPage,
                enemyTypePage,
-               m_fieldView.get()};
+               fieldPage};
 
     fieldPage->setExtraRoom((size() - DefaultSize).expandedTo(QSize(0, 0)));
 }
@@ -374,7 +370,8 @@ void frmVeskEdit::menuPreview_Click()
     if (m_locked)
         return;
     const QString path = m_dialogs.openFileName(QStringLiteral("查看补丁"),
-                                                QStringLiteral("补丁文件(*.txt *.ips *.bps)|*.txt;*.ips;*.bps"), QString());
+                                                QStringLiteral("补丁或卡带文件(*.txt *.ips *.bps *.nes)|*.txt;*.ips;*.bps;*.nes"),
+                                                QString());
     if (path.isEmpty())
         return;
     // The readers apply the file to the built-in executable in a scratch set of images.
@@ -670,12 +667,21 @@ void frmVeskEdit::historyChanged()
     menuRedo->setText(historyText(QStringLiteral("重做"), QStringLiteral("R"), h.redoLabel()));
     menuUndo->setEnabled(h.canUndo() && !m_locked);
     menuRedo->setEnabled(h.canRedo() && !m_locked);
-    const bool modified = isModified();
-    setWindowTitle(modified ? Caption + QStringLiteral(" *") : Caption);
-    if (!modified)
+    updateCaption();
+    if (!isModified())
         m_journal.restart(h);
     if (m_changes)
         m_changes->refresh();
+}
+
+void frmVeskEdit::updateCaption()
+{
+    // An image from a cartridge file holds the built-in bytes around it: the caption says so.
+    const QString file = txtNowFileName->text();
+    const QString source = fileKind(file) == FileKind::Cartridge
+        ? QStringLiteral(" - %1（卡带文件）").arg(QFileInfo(file).fileName())
+        : QString();
+    setWindowTitle(Caption + source + (isModified() ? QStringLiteral(" *") : QString()));
 }
 
 void frmVeskEdit::menuUndo_Click()
@@ -710,7 +716,7 @@ bool frmVeskEdit::offerToSave()
         return true;
     switch (m_dialogs.askSave(QStringLiteral("保存修改"), QStringLiteral("当前修改尚未保存，是否保存？"))) {
     case Dialogs::Answer::Save:
-        return menuSave_Click();
+        return menuSave_Click() && !isModified(); // an export (.nes) leaves the work unsaved
     case Dialogs::Answer::DontSave:
         return true;
     default:
@@ -757,7 +763,9 @@ void frmVeskEdit::fillRecentMenu()
     const QStringList files = m_recent.files();
     for (int i = 0; i < files.size(); ++i) {
         const QString path = files[i];
-        QAction *a = menuRecent->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(QString(path).replace(u'&', QStringLiteral("&&"))));
+        const QString kind = fileKind(path) == FileKind::Cartridge ? QStringLiteral("（卡带文件）") : QString();
+        QAction *a = menuRecent->addAction(
+            QStringLiteral("&%1 %2%3").arg(i + 1).arg(QString(path).replace(u'&', QStringLiteral("&&")), kind));
         a->setObjectName(QStringLiteral("menuRecent_%1").arg(i));
         connect(a, &QAction::triggered, this, [this, path] {
             if (!m_locked && offerToSave())
@@ -827,6 +835,17 @@ bool frmVeskEdit::menuSave_Click()
             saveFailed(why);
         return true;
     }
+    if (kind == FileKind::Cartridge) {
+        // An export: the bytes outside the cartridge are not in the file, so the image stays as
+        // modified as it was, and LastFile.dat as it was.
+        QString why;
+        if (!writeWholeFile(path, cartridgeOf(m_images.WorkImage), &why)) {
+            saveFailed(why);
+            return false;
+        }
+        fileDone(path, QStringLiteral("已导出 %1（卡带文件）").arg(path));
+        return true;
+    }
     if (kind != FileKind::Other) {
         // A change list of the cartridge bytes, or a patch of the whole executable.
         QByteArray list;
@@ -851,6 +870,40 @@ bool frmVeskEdit::menuSave_Click()
         return true;
     }
     return false;
+}
+
+void frmVeskEdit::menuPlay_Click()
+{
+    const auto noEmulator = [this] {
+        m_dialogs.message(Dialogs::Icon::Error, QStringLiteral("错误"),
+                          QStringLiteral("没有找到模拟器。请安装 fceux、nestopia 或 mednafen，或在“试玩设置”中填写模拟器命令。"));
+    };
+    const QString command = m_testPlay.effectiveCommand();
+    if (TestPlay::splitWords(command).isEmpty()) {
+        noEmulator();
+        return;
+    }
+    if (!hasNesHeader(m_images.WorkImage.mid(CartridgeStart, 4)) &&
+        !m_dialogs.confirm(QStringLiteral("试玩"), QStringLiteral("卡带文件头不是 NES 格式，模拟器可能无法读取。仍要试玩吗？")))
+        return;
+    const QString unsaved = isModified() ? QStringLiteral("（含未保存的修改）") : QString();
+    m_testPlay.startInBackground(command, m_images.WorkImage, this, [this, noEmulator, unsaved](const TestPlay::Result &played) {
+        switch (played.outcome) {
+        case TestPlay::Result::Outcome::Started:
+            statusBar()->showMessage(QStringLiteral("已在 %1 中试玩").arg(played.program) + unsaved);
+            break;
+        case TestPlay::Result::Outcome::WriteFailed:
+            saveFailed(played.reason);
+            break;
+        case TestPlay::Result::Outcome::StartFailed:
+            m_dialogs.message(Dialogs::Icon::Error, QStringLiteral("错误"),
+                              QStringLiteral("无法启动模拟器 %1：%2").arg(played.program, played.reason));
+            break;
+        case TestPlay::Result::Outcome::NoEmulator:
+            noEmulator();
+            break;
+        }
+    });
 }
 
 void frmVeskEdit::menuExit_Click()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/recentfiles.h"
+#include "app/testplay.h"
 #include "image/byteimages.h"
 #include "image/editorpaths.h"
 #include "image/imageview.h"
@@ -67,6 +68,9 @@ public:
     QAction *menuRedo;
     QAction *menuFind;
     QAction *menuChanges; // "修改清单(&L)"
+    QMenu *menuTestPlay;  // "试玩(&T)"
+    QAction *menuPlay;    // "在模拟器中试玩" (F5)
+    QAction *menuPlaySettings;
     QAction *menuAbout;
     QTabWidget *stabAll;
     QTabWidget *stabField = nullptr;
@@ -131,6 +135,10 @@ public:
     void exportMapPicture();
     void menuUndo_Click();
     void menuRedo_Click();
+    // Hands the cartridge of WorkImage, unsaved edits included, to the emulator, which runs on
+    // its own; asks first when the cartridge lacks the header emulators read.
+    void menuPlay_Click();
+    TestPlay &testPlay() { return m_testPlay; }
 
     // Refreshes every view from WorkImage after another file was opened (or, keeping each
     // view's place, after an undo or redo).
@@ -171,6 +179,7 @@ private:
     // The image as the file last opened or saved gives it back (by default WorkImage).
     void markSaved(const QByteArray &saved);
     void markSaved() { markSaved(m_images.WorkImage); }
+    void updateCaption();
 
     ByteImages &m_images;
     Dialogs &m_dialogs;
@@ -185,10 +194,10 @@ private:
     bool m_locked = false;
     bool m_journalFailureShown = false;
     RecentFiles m_recent;
+    TestPlay m_testPlay;
     Journal m_journal;
     // Every view that keeps what it read from WorkImage, told of each step, undo and redo.
     std::vector<ImageView *> m_views;
-    std::unique_ptr<ImageView> m_fieldView;
     struct PendingJournal {
         JournalBase::Kind kind;
         QString path;

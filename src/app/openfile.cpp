@@ -20,8 +20,9 @@ bool loadFile(ByteImages &images, const QString &path, Dialogs &dialogs)
     case FileKind::ChangeList:
         return ReadChangeList(images, path, dialogs);
     case FileKind::Ips:
-    case FileKind::Bps: {
-        // A patch of the executable, or of the bare cartridge shifted into place.
+    case FileKind::Bps:
+    case FileKind::Cartridge: {
+        // A patch of the executable or of the bare cartridge (shifted into place), or a cartridge.
         const auto read = PatchMerge::readPatchFile(path, kind, loadBuiltInImage(), dialogs);
         if (read)
             images.load(read->image());
@@ -49,6 +50,9 @@ QString openedMessage(const QString &path)
         break;
     case FileKind::Bps:
         kind = QStringLiteral("BPS 补丁");
+        break;
+    case FileKind::Cartridge:
+        kind = QStringLiteral("卡带文件");
         break;
     default:
         kind = QStringLiteral("可执行文件");

@@ -84,6 +84,17 @@ Dialogs::Answer QtDialogs::askSave(const QString &title, const QString &text)
     return box.clickedButton() == discard ? Answer::DontSave : Answer::Cancel;
 }
 
+bool QtDialogs::confirm(const QString &title, const QString &text)
+{
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, QApplication::activeWindow());
+    QPushButton *yes = box.addButton(QStringLiteral("是(&Y)"), QMessageBox::YesRole);
+    QPushButton *no = box.addButton(QStringLiteral("否(&N)"), QMessageBox::NoRole);
+    box.setDefaultButton(yes);
+    box.setEscapeButton(no);
+    box.exec();
+    return box.clickedButton() == yes;
+}
+
 QString QtDialogs::openFileName(const QString &title, const QString &filter, const QString &fileName)
 {
     return runDialog(QFileDialog::AcceptOpen, title, filter, fileName);

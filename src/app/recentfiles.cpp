@@ -8,7 +8,7 @@ const QString Key = QStringLiteral("recentFiles");
 }
 
 RecentFiles::RecentFiles(const EditorPaths &paths)
-    : m_settingsFile(paths.writableFolder() + QStringLiteral("/veskedit.conf"))
+    : m_settingsFile(paths.settingsFile())
 {
 }
 

@@ -4,8 +4,8 @@
 
 #include <QStringList>
 
-// The files last opened or saved, most recent first, without repeats. They are the editor's one
-// setting, kept in veskedit.conf in the folder the editor writes to.
+// The files last opened or saved, most recent first, without repeats, kept in the editor's
+// settings file (veskedit.conf in the folder the editor writes to).
 class RecentFiles {
 public:
     static constexpr int MaxFiles = 8;

@@ -8,6 +8,7 @@
 #include "battlefield/placementtool.h"
 #include "battlefield/mapdata.h"
 #include "controls/flexgrid.h"
+#include "gamedata/gamedata.h"
 #include "image/mymodule.h"
 #include "tables/tablewidgets.h"
 
@@ -28,6 +29,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -100,7 +102,8 @@ void FieldPage::buildLayout()
         showTile(QStringLiteral("%1,%2").arg(t.x()).arg(t.y()));
         // While painting, the tile's code too: "第01战场 (5,7) 2F".
         const PaintableMap &map = framePaint->tool->map();
-        if (painting() && t.x() < map.width && t.y() < map.height && map.paintable())
+        if (painting() && t.x() >= 0 && t.y() >= 0 && t.x() < map.width && t.y() < map.height &&
+            qsizetype(t.y()) * map.width + t.x() < map.tiles.size())
             txtFieldInfo->setText(txtFieldInfo->text() + u' ' + hexByte(map.tiles[qsizetype(t.y()) * map.width + t.x()]));
     });
     connect(picFieldContainer, &FieldView::left, this, [this] {
@@ -239,6 +242,7 @@ void FieldPage::buildLayout()
     layout->addWidget(frameEnemyEdit, 0, Qt::AlignTop);
     framePaint = new PaintPanel(m_images, *picFieldContainer, this);
     framePaint->hide();
+    connect(framePaint->tool, &PaintTool::outdated, this, [this] { drawWar(true); });
     connect(framePaint, &PaintPanel::message, this, [this](const QString &text) { showStatus(this, text); });
     layout->addWidget(framePaint);
     layout->addStretch(1);
@@ -328,19 +332,30 @@ bool FieldPage::showUnit(int army, int unit, int field)
 void FieldPage::timerField_Timer()
 {
     timerField->stop();
+    drawWar(false);
+}
+
+void FieldPage::drawWar(bool keep)
+{
     if (!m_war || !m_fields)
         return;
-    // The unit structure follows the image as it is now (a unit's first byte may have changed).
-    CreateArmyList();
-    txtArmyMen->clear();
-    for (QComboBox *combo : cboEnemyEdit)
-        showEntry(combo, QString());
-    for (QLineEdit *box : txtEnemyEdit)
-        box->clear();
+    const Editing was = keep ? editing() : Editing();
+    if (keep) {
+        // The unit structure follows the image as it is now (a unit's first byte may have changed).
+        m_armys = std::make_unique<Armys>(m_images);
+        CurrentUnit = nullptr;
+    } else {
+        CreateArmyList();
+        txtArmyMen->clear();
+        for (QComboBox *combo : cboEnemyEdit)
+            showEntry(combo, QString());
+        for (QLineEdit *box : txtEnemyEdit)
+            box->clear();
+    }
 
     QImage map;
     const bool loaded = m_war->SetWarField(cboWarField->currentIndex() + 1, *m_fields, &map);
-    picFieldContainer->setMap(loaded ? map : QImage(), QSize(m_war->Width, m_war->Height));
+    picFieldContainer->setMap(loaded ? map : QImage(), QSize(m_war->Width, m_war->Height), keep);
     ClearFieldMarkers();
     PaintableMap paintable;
     if (loaded)
@@ -352,17 +367,232 @@ void FieldPage::timerField_Timer()
         showStatus(this, paintable.refusal);
     if (!loaded) {
         txtFieldInfo->clear();
+        resumeEditing(was, false);
+        noteShownBytes();
         return;
     }
     chkShowLine_Click();
-    txtFieldInfo->setText(m_war->Name);
+    if (!keep)
+        txtFieldInfo->setText(m_war->Name);
+    placeArmies();
+    modeChanged();
+    resumeEditing(was, true);
+    noteShownBytes();
+    emit warDrawn();
+}
+
+void FieldPage::placeArmies()
+{
     placeMarkers();
     placePictures();
     PlaceUnitImages();
     chkShowLoc_Click();
     chkShowArmys_Click();
+}
+
+namespace {
+
+// Whether an offset of the sorted list lies in one of the spans.
+template <typename Span>
+bool written(const std::vector<quint32> &offsets, const std::vector<Span> &spans)
+{
+    for (const Span &s : spans) {
+        const auto it = std::lower_bound(offsets.cbegin(), offsets.cend(), quint32(std::max<qint64>(s.from, 0)));
+        if (it != offsets.cend() && qint64(*it) < s.to)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+void FieldPage::imageWritten(const std::vector<quint32> &offsets)
+{
+    if (!m_war || !m_fields || offsets.empty())
+        return;
+    std::vector<quint32> sorted;
+    const std::vector<quint32> *list = &offsets;
+    if (!std::is_sorted(offsets.cbegin(), offsets.cend())) {
+        sorted = offsets;
+        std::sort(sorted.begin(), sorted.end());
+        list = &sorted;
+    }
+    const bool map = written(*list, m_mapBytes);
+    const bool places = written(*list, m_placeBytes);
+    const bool armies = written(*list, m_armyBytes);
+    if (map && !showMapAgain())
+        return; // the war was drawn anew
+    if (places || armies)
+        placeArmiesAgain(places, armies, *list);
+    if (map || places || armies)
+        noteShownBytes();
+}
+
+bool FieldPage::showMapAgain()
+{
+    const PaintableMap now = paintableMap(m_images, m_war->Address.toLongLong(nullptr, 16));
+    const PaintableMap shown = framePaint->tool->map();
+    if (picFieldContainer->mapImage().isNull() || now.width != shown.width || now.height != shown.height ||
+        now.tiles.size() != shown.tiles.size()) {
+        drawWar(true);
+        return false;
+    }
+    // Only the cells that differ: a stroke of this page has drawn its own already.
+    TileSet &tiles = m_fields->tiles(m_war->fType);
+    for (qsizetype i = 0; i < now.tiles.size(); ++i)
+        if (now.tiles[i] != shown.tiles[i])
+            picFieldContainer->setCell(QPoint(int(i % now.width), int(i / now.width)), tiles.tile(now.tiles[i]));
+    if (now.tiles != shown.tiles || now.refusal != shown.refusal || now.budget != shown.budget)
+        framePaint->showMap(now, m_war->Name, &tiles);
+    if (painting() && !now.paintable() && now.refusal != shown.refusal)
+        showStatus(this, now.refusal);
+    return true;
+}
+
+bool FieldPage::markersMatchImage() const
+{
+    const QVector<FieldInfo::Position> now = m_war->positions();
+    qsizetype shown = 0;
+    for (const QVector<QLabel *> &side : m_markers)
+        shown += side.size();
+    if (now.size() != shown)
+        return false;
+    for (const FieldInfo::Position &p : now) {
+        const QVector<QLabel *> &side = m_markers[p.side];
+        if (p.entry > side.size() || tileOf(side[p.entry - 1]) != p.tile)
+            return false;
+    }
+    return true;
+}
+
+bool FieldPage::armiesChangedKind() const
+{
+    if (!m_armys)
+        return false;
+    for (int k = 0; k < 2; ++k)
+        if (const ArmyType *army = m_armys->Item(m_war->FixedArmyID[k]))
+            for (int i = 1; i <= army->Number(); ++i) {
+                const ArmyMen *unit = army->Item(i);
+                ArmyMen probe(m_images, m_armys->eType());
+                probe.InitMen(i, unit->address());
+                if (probe.Edit() != unit->Edit())
+                    return true;
+            }
+    return false;
+}
+
+void FieldPage::placeArmiesAgain(bool places, bool armies, const std::vector<quint32> &offsets)
+{
+    // A unit that became a record of its own, or a reference, moves the units behind it.
+    const bool rebuild = armies && armiesChangedKind();
+    if (places)
+        m_war->SetWarField(cboWarField->currentIndex() + 1, *m_fields); // the lists may lie elsewhere now
+    if (!rebuild && (!places || markersMatchImage())) {
+        // The units read their bytes as they are: only a class may show another bitmap.
+        if (armies)
+            RefreshUnitBitmaps();
+        if (armies && UnitEditMode && CurrentUnit) {
+            const auto at = std::lower_bound(offsets.cbegin(), offsets.cend(), quint32(CurrentUnit->address()));
+            if (at != offsets.cend() && qint64(*at) < CurrentUnit->address() + CurrentUnit->length())
+                ShowUnitInEditFrame(*CurrentUnit);
+        }
+        return; // a drag of this page is shown already
+    }
+    const Editing was = editing();
+    if (rebuild) {
+        m_armys = std::make_unique<Armys>(m_images);
+        CurrentUnit = nullptr;
+    }
+    ClearFieldMarkers();
+    placeArmies();
     modeChanged();
-    emit warDrawn();
+    resumeEditing(was, rebuild);
+}
+
+FieldPage::Editing FieldPage::editing() const
+{
+    Editing e;
+    if (!UnitEditMode || !CurrentUnit)
+        return e;
+    e.on = true;
+    e.own = CurrentUnit->Edit();
+    for (auto it = m_pictureOf.cbegin(); it != m_pictureOf.cend(); ++it)
+        if (unitOf(it->team, it->index) == CurrentUnit)
+            e.picture = it.value();
+    return e;
+}
+
+void FieldPage::resumeEditing(const Editing &was, bool showStored)
+{
+    if (!was.on)
+        return;
+    QLabel *picture = nullptr;
+    for (auto it = m_pictureOf.cbegin(); it != m_pictureOf.cend(); ++it)
+        if (it->team == was.picture.team && it->index == was.picture.index)
+            picture = it.key();
+    ArmyMen *unit = picture ? unitOf(was.picture.team, was.picture.index) : nullptr;
+    if (!unit || unit->Edit() != was.own) {
+        // The unit is gone or changed its kind: the edit ends as by cancel.
+        CurrentUnit = unit;
+        if (m_stabField->currentIndex() == 1 && !was.own)
+            m_stabField->setCurrentIndex(0);
+        btnEditCancel_Click();
+        if (!unit)
+            txtArmyMen->clear();
+        return;
+    }
+    CurrentUnit = unit;
+    frameUnit(picture);
+    if (showStored)
+        ShowUnitInEditFrame(*unit);
+}
+
+void FieldPage::noteShownBytes()
+{
+    m_mapBytes.clear();
+    m_placeBytes.clear();
+    m_armyBytes.clear();
+    if (!m_war)
+        return;
+    const QByteArray &work = m_images.WorkImage;
+    bool ok = false;
+    const qint64 m = m_war->Address.toLongLong(&ok, 16);
+    if (ok && m >= 1 && m < work.size()) {
+        // The size bytes, and the stream as far as the decoder reads it.
+        const qint64 cells = qint64(byteAt(work, m) + 1) * (byteAt(work, m - 1) + 1);
+        const qint64 length = mapStreamLength(work, m + 3, cells);
+        m_mapBytes.push_back({m - 1, length < 0 ? work.size() : m + 3 + length});
+    }
+    const auto list = [this](const QString &address, int count) {
+        bool ok = false;
+        const qint64 a = address.toLongLong(&ok, 16);
+        if (ok && count > 0)
+            m_placeBytes.push_back({a, a + 1 + 2 * qint64(count)}); // the count byte and the pairs
+    };
+    list(m_war->ActAddress[0], m_war->ActNumber[0]);
+    list(m_war->ActAddress[1], m_war->ActNumber[1]);
+    list(m_war->HelpAddress, m_war->HelpNumber);
+    list(m_war->DefAddress[0], m_war->DefNumber[0]);
+    list(m_war->DefAddress[1], m_war->DefNumber[1]);
+    if (!m_war->FixedArmy || !m_armys)
+        return;
+    const GameData::Table &types = GameData::fixedTable(GameData::EnemyTypes);
+    for (int k = 0; k < 2; ++k) {
+        const ArmyType *army = m_armys->Item(m_war->FixedArmyID[k]);
+        if (!army)
+            continue;
+        m_armyBytes.push_back({army->address(), army->end()});
+        for (int i = 1; i <= army->Number(); ++i) {
+            const ArmyMen *unit = army->Item(i);
+            const int type = unit->TypeID(false).toInt();
+            if (unit->Edit() || !EnemyType::validIndex(type))
+                continue;
+            for (const GameData::Field &field : types.fields) {
+                const qint64 o = field.offset(type - 1);
+                m_armyBytes.push_back({o, o + 1});
+            }
+        }
+    }
 }
 
 QLabel *FieldPage::addMarker(Side side, int i, int x, int y)

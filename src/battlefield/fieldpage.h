@@ -3,6 +3,7 @@
 #include "battlefield/armys.h"
 #include "battlefield/fieldedit.h"
 #include "battlefield/fieldinfo.h"
+#include "image/imageview.h"
 
 #include <QHash>
 #include <QPixmap>
@@ -11,6 +12,7 @@
 #include <QWidget>
 
 #include <memory>
+#include <vector>
 
 class EnemyTypePage;
 class FieldSurface;
@@ -33,7 +35,7 @@ class QTimer;
 // pictures are dragged tile by tile; a unit is described on hover and edited on double-click,
 // either field by field (a unit with its own record) or by choosing a row of the enemy-type
 // grid (a unit that names an enemy type).
-class FieldPage : public QWidget {
+class FieldPage : public QWidget, public ImageView {
     Q_OBJECT
 public:
     // Sides of the war, in the order of their marker arrays and legend labels.
@@ -83,6 +85,11 @@ public:
 
     // Redraws the war chosen in cboWarField (the tick of timerField).
     void timerField_Timer();
+    // The offsets a step, an undo or a redo wrote (sorted, each once), by any editor, this page
+    // included: what the page shows of them is shown again, keeping the zoom, the place of the
+    // map, the mode and the unit being edited. Nothing is done when no shown byte is among them.
+    void imageWritten(const std::vector<quint32> &offsets);
+    void imageWritten(const WrittenBytes &written) override { imageWritten(written.offsets); }
     void ClearFieldMarkers();
     void ClearGridLines();
     void PlaceUnitImages();
@@ -138,6 +145,31 @@ private:
         int team; // 0: imgDef, 1: imgDef1
         int index;
     };
+    // The unit open for editing, by its picture, kept over a new reading of the armies.
+    struct Editing {
+        bool on = false;
+        Picture picture{-1, 0};
+        bool own = false; // a record of its own
+    };
+    // Bytes [from, to) of the image the page shows.
+    struct Span {
+        qint64 from;
+        qint64 to;
+    };
+
+    // Draws the war chosen; keep: after a change of its bytes (the view, mode and edit stay).
+    void drawWar(bool keep);
+    // The cells of the map that changed, in place; false when the map was drawn anew with all.
+    bool showMapAgain();
+    // Markers and pictures shown again after their bytes were written.
+    void placeArmiesAgain(bool places, bool armies, const std::vector<quint32> &offsets);
+    // Whether a unit of the war's armies is now of the other kind (reference or own record).
+    bool armiesChangedKind() const;
+    void placeArmies();
+    bool markersMatchImage() const;
+    Editing editing() const;
+    void resumeEditing(const Editing &was, bool showStored);
+    void noteShownBytes();
 
     void buildLayout();
     QLabel *addMarker(Side side, int i, int x, int y);
@@ -170,5 +202,8 @@ private:
     QHash<QLabel *, Side> m_sideOf;
     QHash<QLabel *, Picture> m_pictureOf;
     QHash<QString, QPixmap> m_unitBitmaps; // by file path
+    std::vector<Span> m_mapBytes;   // size bytes and tile stream
+    std::vector<Span> m_placeBytes; // start positions
+    std::vector<Span> m_armyBytes;  // the fixed armies' units and the enemy types they name
     PlacementTool *m_placement;
 };

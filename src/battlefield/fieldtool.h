@@ -9,4 +9,6 @@ public:
     virtual ~FieldTool() = default;
     // True when the tool took the event.
     virtual bool surfaceMouse(QMouseEvent *event) = 0;
+    // True while a drag of the tool is held (the view scrolls along at its edges).
+    virtual bool dragging() const { return false; }
 };

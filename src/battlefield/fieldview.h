@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCursor>
 #include <QImage>
 #include <QPixmap>
 #include <QPointF>
@@ -10,11 +11,18 @@
 
 class FieldSurface;
 class FieldTool;
+class QScrollBar;
+class QTimer;
 
 // The map view of the battlefield page (the viewport picFieldContainer): the surface picField
-// with the painted map, pulled about with the mouse inside the viewport, zoomed from 16 to 64
-// pixels per tile, with the grid lines, and the tile under the mouse. Whatever stands on the
-// surface is placed in tiles by the page, at tile() pixels each.
+// with the painted map, zoomed from 16 to 64 pixels per tile, with the grid lines, and the tile
+// under the mouse. Whatever stands on the surface is placed in tiles by the page, at tile()
+// pixels each.
+//
+// The map moves inside the viewport as in other editors: pulled with the left button where no
+// tool takes it, with the middle button or Space + left button always, by the wheel (Shift +
+// wheel sideways; Ctrl + wheel zooms) and by the scroll bars a larger map has. A tool's drag
+// that reaches the viewport's edge scrolls it along while the mouse stays there.
 class FieldView : public QWidget {
     Q_OBJECT
 public:
@@ -29,8 +37,9 @@ public:
     // Tile under a point of the surface.
     QPoint tileAt(QPointF surfacePos) const;
 
-    // Shows a map painted at BaseTile pixels a tile (or none), at its top-left corner.
-    void setMap(const QImage &map, QSize tiles);
+    // Shows a map painted at BaseTile pixels a tile (or none), at its top-left corner or, with
+    // keepPlace, where the map shown before stood.
+    void setMap(const QImage &map, QSize tiles, bool keepPlace = false);
     // Scales the map, keeping the tile under anchor (a point of the view; its centre when
     // none) where it is. Unknown percentages are ignored.
     void setZoom(int percent, std::optional<QPointF> anchor = std::nullopt);
@@ -46,6 +55,12 @@ public:
     void setCell(QPoint cell, const QImage &bitmap);
     // The map as shown, at BaseTile pixels a tile.
     const QImage &mapImage() const { return m_map; }
+
+    // The part of the view the map is seen in: all of it but the scroll bars.
+    QRect viewport() const;
+    QScrollBar *hsbField; // shown while the map is wider than the viewport
+    QScrollBar *vsbField; // and while it is taller
+    static constexpr int EdgeMargin = 16; // pixels along the viewport's edges that scroll a tool's drag
 
     // A picture scaled to a whole number of tiles at the current zoom with no smoothing, sharp
     // on any screen scale factor.
@@ -67,10 +82,23 @@ protected:
 private:
     void showScaledMap();
     void placeGridLines();
-    // Moves the surface to pos, keeping a wide map over the whole viewport and a narrow one
-    // inside it; returns where it went.
+    // Where the surface may stand for pos: a wide map over the whole viewport, a narrow one
+    // inside it.
     QPoint clampedPosition(QPoint pos) const;
+    // Moves the surface there, clamped, and sets the scroll bars to match.
+    void moveSurface(QPoint pos);
+    // Shows the scroll bars the map's size asks for, with their ranges.
+    void layoutScrollBars();
     void surfaceMouse(QEvent *event);
+    // Pulls the map by the mouse's way from the anchor.
+    void pull(QPointF surfacePos);
+    // Space held over the map turns the left button into a pull.
+    bool spaceKey(QEvent *event);
+    void setSpace(bool held);
+    // A tool's drag at viewPos (a point of the view): scrolls along while it is at an edge.
+    void followEdge(QPoint viewPos, Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers);
+    QPoint edgeStep(QPoint viewPos) const;
+    void autoscroll();
 
     FieldSurface *m_surface;
     QImage m_map;
@@ -81,4 +109,13 @@ private:
     QVector<QWidget *> m_lines;
     FieldTool *m_tool = nullptr;
     QPointF m_anchor; // mouse position in the surface when a pull started
+    Qt::MouseButton m_pullButton = Qt::NoButton; // the button of the pull in progress
+    bool m_space = false;    // Space is held
+    bool m_hovering = false; // the mouse is over the map
+    QCursor m_cursor;        // the surface's cursor before Space
+    QWidget *m_corner;       // between the two scroll bars
+    QTimer *m_autoscroll;
+    QPoint m_edgePos; // the view point of the drag at the edge
+    Qt::MouseButtons m_edgeButtons;
+    Qt::KeyboardModifiers m_edgeModifiers;
 };

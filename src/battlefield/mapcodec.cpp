@@ -56,14 +56,14 @@ PaintableMap paintableMap(const ByteImages &images, qint64 offset)
         map.refusal = QStringLiteral("地图地址超出文件范围，无法绘制");
         return map;
     }
-    if (work[offset] != pristine[offset] || work[offset - 1] != pristine[offset - 1]) {
-        map.refusal = QStringLiteral("地图尺寸与自带文件不同，无法绘制");
-        return map;
-    }
     const DecodedMap decoded = decodeMap(work, offset);
     map.width = decoded.width;
     map.height = decoded.height;
     map.tiles = decoded.tiles;
+    if (work[offset] != pristine[offset] || work[offset - 1] != pristine[offset - 1]) {
+        map.refusal = QStringLiteral("地图尺寸与自带文件不同，无法绘制");
+        return map;
+    }
     const qint64 cells = qint64(map.width) * map.height;
     const qint64 budget = mapStreamLength(pristine, map.streamStart(), cells);
     if (!decoded.complete() || budget < 0 || mapStreamLength(work, map.streamStart(), cells) < 0) {
@@ -71,6 +71,7 @@ PaintableMap paintableMap(const ByteImages &images, qint64 offset)
         return map;
     }
     map.budget = int(budget);
+    map.pristineTiles = decodeMap(pristine, offset).tiles;
     return map;
 }
 
@@ -78,7 +79,8 @@ bool writeMap(ByteImages &images, const PaintableMap &map, const QVector<int> &t
 {
     if (!map.paintable() || tiles.size() != qsizetype(map.width) * map.height)
         return false;
-    const QByteArray stream = encodeMap(tiles);
+    const QByteArray stream = tiles == map.pristineTiles ? images.PristineImage.mid(map.streamStart(), map.budget)
+                                                         : encodeMap(tiles);
     if (stream.size() > map.budget || map.streamStart() + stream.size() > images.WorkImage.size())
         return false;
     // Only the bytes that change: a stroke rewrites the stream for every cell it paints.

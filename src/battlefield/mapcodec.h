@@ -21,13 +21,15 @@ QByteArray encodeMap(const QVector<int> &tiles);
 qint64 mapStreamLength(const QByteArray &image, qint64 from, qint64 cells);
 
 // A map as the painting tools see it: its tiles in WorkImage and the bytes the game gives its
-// stream (the stream's length in PristineImage, from M + 3), or why it cannot be painted.
+// stream (the stream's length in PristineImage, from M + 3), or why it cannot be painted. A map
+// that cannot be painted still holds the size and tiles decoded from WorkImage, as it is shown.
 struct PaintableMap {
     qint64 offset = -1; // M, the width byte; the stream starts at M + 3
     int width = 0;
     int height = 0;
     int budget = 0;
     QVector<int> tiles;
+    QVector<int> pristineTiles; // the cells of PristineImage's map, when it can be painted
     QString refusal; // empty when the map can be painted
 
     bool paintable() const { return refusal.isEmpty(); }
@@ -37,6 +39,7 @@ struct PaintableMap {
 PaintableMap paintableMap(const ByteImages &images, qint64 offset);
 
 // Writes tiles as the map's shortest stream from M + 3, through the write path, when it fits the
-// budget; bytes after it keep their values. False, with nothing written, when it does not fit or
-// the map cannot be painted.
+// budget; bytes after it keep their values. Tiles equal to the pristine map's get the pristine
+// stream back, byte for byte, so that the map shows no change anywhere. False, with nothing
+// written, when it does not fit or the map cannot be painted.
 bool writeMap(ByteImages &images, const PaintableMap &map, const QVector<int> &tiles);

@@ -20,9 +20,11 @@ PaintPanel::PaintPanel(ByteImages &images, FieldView &view, QWidget *parent)
 
     lblMapBytes = new QLabel(this);
     lblMapBytes->setObjectName(QStringLiteral("lblMapBytes"));
-    // Of a fixed size, so that a new count repaints the label and lays out nothing.
+    // Of a fixed size, so that a new count repaints the label and lays out nothing; two lines
+    // for the reason a map cannot be painted.
+    lblMapBytes->setWordWrap(true);
     lblMapBytes->setFixedSize(lblMapBytes->fontMetrics().horizontalAdvance(QStringLiteral("地图数据 0000 / 0000 字节")) + 8,
-                              lblMapBytes->fontMetrics().height() + 4);
+                              2 * lblMapBytes->fontMetrics().height() + 4);
     lstTiles = new QListWidget(this);
     lstTiles->setObjectName(QStringLiteral("lstTiles"));
     lstTiles->setViewMode(QListView::IconMode);
@@ -31,7 +33,7 @@ PaintPanel::PaintPanel(ByteImages &images, FieldView &view, QWidget *parent)
     lstTiles->setMovement(QListView::Static);
     lstTiles->setResizeMode(QListView::Adjust);
     lstTiles->setMinimumWidth(5 * 44 + 24);
-    auto *help = new QLabel(QStringLiteral("左键：画笔\nShift+拖动：矩形\nCtrl+单击：填充\n右键：取色"), this);
+    auto *help = new QLabel(QStringLiteral("左键：画笔\nShift+拖动：矩形\nCtrl+单击：填充\n右键：取色\n中键或空格+拖动：移动地图\n滚轮：上下移动\nShift+滚轮：左右移动"), this);
     help->setObjectName(QStringLiteral("lblPaintHelp"));
 
     auto *layout = new QVBoxLayout(this);
@@ -52,6 +54,11 @@ void PaintPanel::showMap(const PaintableMap &map, const QString &name, TileSet *
 {
     tool->setMap(map, name, tiles);
     std::set<int> codes(map.tiles.cbegin(), map.tiles.cend());
+    const QString folder = tiles ? tiles->folder() : QString();
+    // The same map again (its cells changed): the palette stays as it is unless a code is new.
+    if (map.offset == m_map && folder == m_folder && lstTiles->count() > 0 &&
+        std::includes(m_codes.cbegin(), m_codes.cend(), codes.cbegin(), codes.cend()))
+        return;
     if (tiles)
         for (const QString &file : QDir(tiles->folder()).entryList({QStringLiteral("*.bmp")}, QDir::Files)) {
             bool ok = false;
@@ -59,6 +66,9 @@ void PaintPanel::showMap(const PaintableMap &map, const QString &name, TileSet *
             if (ok && code >= 0 && code <= 0xFF)
                 codes.insert(code);
         }
+    m_folder = folder;
+    m_map = map.offset;
+    m_codes = codes;
     const int chosen = tool->tile();
     lstTiles->clear();
     for (int code : codes) {
@@ -83,8 +93,9 @@ void PaintPanel::selectTile(int code)
 
 void PaintPanel::showMeter(int used, int budget, bool full)
 {
-    lblMapBytes->setText(QStringLiteral("地图数据 %1 / %2 字节").arg(used).arg(budget));
-    const QColor ink = full ? QColor(Qt::red) : palette().color(QPalette::WindowText);
+    const PaintableMap &map = tool->map();
+    lblMapBytes->setText(map.paintable() ? QStringLiteral("地图数据 %1 / %2 字节").arg(used).arg(budget) : map.refusal);
+    const QColor ink = full || !map.paintable() ? QColor(Qt::red) : palette().color(QPalette::WindowText);
     if (lblMapBytes->palette().color(QPalette::WindowText) != ink) {
         QPalette pal = lblMapBytes->palette();
         pal.setColor(QPalette::WindowText, ink);

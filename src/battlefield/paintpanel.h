@@ -4,6 +4,8 @@
 
 #include <QGroupBox>
 
+#include <set>
+
 class FieldView;
 class PaintTool;
 class TileSet;
@@ -17,7 +19,7 @@ class PaintPanel : public QGroupBox {
 public:
     PaintPanel(ByteImages &images, FieldView &view, QWidget *parent = nullptr);
 
-    QLabel *lblMapBytes; // "地图数据 412 / 430 字节"
+    QLabel *lblMapBytes; // "地图数据 412 / 430 字节", or why the map cannot be painted
     QListWidget *lstTiles;
     PaintTool *tool;
 
@@ -33,4 +35,6 @@ private:
     void selectTile(int code);
 
     QString m_folder; // the palette's tile folder
+    std::set<int> m_codes; // the palette's codes
+    qint64 m_map = -1;     // and the map they were gathered for
 };

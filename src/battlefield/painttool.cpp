@@ -4,6 +4,8 @@
 #include "battlefield/fieldview.h"
 #include "battlefield/mapdata.h"
 
+#include <QCoreApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QWidget>
 
@@ -94,16 +96,35 @@ bool PaintTool::paint(const QVector<QPoint> &cells)
     return true;
 }
 
+bool PaintTool::takeImage()
+{
+    const PaintableMap now = paintableMap(m_images, m_map.offset);
+    if (now.width != m_map.width || now.height != m_map.height || now.tiles.size() != m_map.tiles.size()) {
+        emit outdated(); // the page shows the map anew and hands it back through setMap
+        if (m_map.tiles != now.tiles)
+            setMap(now, m_name, m_tiles);
+    } else if (now.tiles != m_map.tiles || now.refusal != m_map.refusal) {
+        for (qsizetype i = 0; m_tiles && i < now.tiles.size(); ++i)
+            if (now.tiles[i] != m_map.tiles[i])
+                m_view.setCell(QPoint(int(i % now.width), int(i / now.width)), m_tiles->tile(now.tiles[i]));
+        setMap(now, m_name, m_tiles);
+    }
+    if (!m_map.paintable())
+        emit message(m_map.refusal);
+    return m_map.paintable();
+}
+
 bool PaintTool::surfaceMouse(QMouseEvent *event)
 {
-    if (!m_map.paintable()) {
-        if (event->type() == QEvent::MouseButtonPress)
-            emit message(m_map.refusal);
+    if (event->type() == QEvent::MouseButtonPress && m_gesture == Gesture::None && m_map.offset >= 0 && !takeImage())
         return false; // the map is only pulled about
-    }
+    if (!m_map.paintable())
+        return false;
     const QPoint cell = cellAt(event->position());
     switch (event->type()) {
     case QEvent::MouseButtonPress:
+        if (m_gesture != Gesture::None)
+            return true; // another button while one gesture is held
         if (event->button() == Qt::RightButton) {
             if (inMap(cell)) {
                 m_tile = m_map.tiles[qsizetype(cell.y()) * m_map.width + cell.x()];
@@ -149,6 +170,7 @@ bool PaintTool::surfaceMouse(QMouseEvent *event)
 void PaintTool::beginStroke(QPoint cell)
 {
     m_gesture = Gesture::Stroke;
+    QCoreApplication::instance()->installEventFilter(this);
     m_painted = 0;
     m_full = false;
     m_images.history.begin(QStringLiteral("绘制 ") + m_name);
@@ -183,8 +205,20 @@ void PaintTool::endStroke()
     if (m_gesture != Gesture::Stroke)
         return;
     m_gesture = Gesture::None;
+    QCoreApplication::instance()->removeEventFilter(this);
     m_images.history.setLabel(QStringLiteral("绘制 %1 %2 格").arg(m_name).arg(m_painted));
     m_images.history.end();
+}
+
+bool PaintTool::eventFilter(QObject *watched, QEvent *event)
+{
+    // The shortcut itself runs after this: it finds the stroke a step of its own and undoes it.
+    // The rest of the drag paints nothing until the button is pressed again.
+    if ((event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) &&
+        static_cast<QKeyEvent *>(event)->matches(QKeySequence::Undo) && m_gesture == Gesture::Stroke) {
+        endStroke();
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 void PaintTool::paintRectangle(QPoint from, QPoint to)
@@ -226,8 +260,12 @@ void PaintTool::paintArea(const QVector<QPoint> &cells)
     m_images.history.setLabel(QStringLiteral("绘制 %1 %2 格").arg(m_name).arg(m_painted));
     m_images.history.end();
     if (!fits) {
+        QVector<int> tiles = m_map.tiles;
+        for (const QPoint &c : cells)
+            if (inMap(c))
+                tiles[qsizetype(c.y()) * m_map.width + c.x()] = m_tile;
         emit meterChanged(m_used, m_map.budget, true);
-        emit message(FullText + QStringLiteral("，未绘制"));
+        emit message(QStringLiteral("放不下：需要 %1 字节，只剩 %2 字节").arg(encodeMap(tiles).size()).arg(m_map.budget));
     }
 }
 

@@ -13,7 +13,8 @@ class QWidget;
 // Painting the ground of a map: the left button paints every cell it passes (one stroke, press to
 // release, is one step), Shift + drag fills a rectangle, Ctrl + click fills the four-connected
 // area of one tile, and the right button picks the tile under the mouse. Every change is written
-// at once as the map's shortest stream, and only while that fits the map's bytes.
+// at once as the map's shortest stream, and only while that fits the map's bytes. Every gesture
+// starts from the map as WorkImage holds it at the press.
 class PaintTool : public QObject, public FieldTool {
     Q_OBJECT
 public:
@@ -29,9 +30,12 @@ public:
     void setTile(int code) { m_tile = code; }
 
     bool surfaceMouse(QMouseEvent *event) override;
+    bool dragging() const override { return m_gesture != Gesture::None; }
 
 signals:
     void tilePicked(int code);
+    // WorkImage holds a map of another size than the one shown: the page draws it anew.
+    void outdated();
     // The map's stream changed length, or a change did not fit (full).
     void meterChanged(int used, int budget, bool full);
     void message(const QString &text);
@@ -50,6 +54,13 @@ private:
     // A rectangle or a fill: all of it in one step, or nothing when it does not fit.
     void paintArea(const QVector<QPoint> &cells);
     void showPreview(QPoint from, QPoint to);
+    // Takes the map as WorkImage holds it now, drawing the cells that differ from the shown ones;
+    // false (with the reason said) when it cannot be painted.
+    bool takeImage();
+
+protected:
+    // Ctrl+Z while a stroke is held ends the stroke, so that the undo takes it back whole.
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
     ByteImages &m_images;
     FieldView &m_view;

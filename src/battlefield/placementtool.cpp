@@ -48,10 +48,10 @@ void PlacementTool::endDrag()
     if (!m_dragMarker)
         return;
     const QPoint to = m_page.tileOf(m_dragMarker);
+    m_dragMarker = nullptr; // the views told of the step may place the markers anew
     m_images.history.setLabel(m_dragCaption + QStringLiteral(" (%1,%2) => (%3,%4)")
                                                   .arg(m_dragFrom.x()).arg(m_dragFrom.y()).arg(to.x()).arg(to.y()));
     m_images.history.end();
-    m_dragMarker = nullptr;
 }
 
 void PlacementTool::markerMouse(QLabel *marker, QEvent *event)

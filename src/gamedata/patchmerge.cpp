@@ -64,11 +64,6 @@ QString bothValues(const QString &current, const QString &patch)
 
 } // namespace
 
-QByteArray cartridgeOf(const QByteArray &image)
-{
-    return image.mid(CartridgeStart, CartridgeSize);
-}
-
 QByteArray withCartridge(QByteArray image, const QByteArray &cartridge)
 {
     image.replace(CartridgeStart, CartridgeSize, cartridge);
@@ -141,6 +136,16 @@ Reading readPatch(const QByteArray &bytes, FileKind kind, const QByteArray &pris
 std::optional<Reading> readPatchFile(const QString &path, FileKind kind, const QByteArray &pristine, Dialogs &dialogs,
                                      std::optional<Base> only, const QString &baseName)
 {
+    if (kind == FileKind::Cartridge) {
+        // A whole cartridge: every byte of it that differs from the built-in one is a change.
+        std::optional<QByteArray> image = applyPatchFile(path, kind, pristine, dialogs);
+        if (!image)
+            return std::nullopt;
+        Reading r;
+        r.cartridge = std::move(image);
+        r.preferred = Base::Cartridge;
+        return r;
+    }
     QByteArray bytes;
     Reading r;
     if (readWholeFile(path, bytes))

@@ -19,13 +19,11 @@ class Dialogs;
 // that the work holds with a third value is a conflict.
 namespace PatchMerge {
 
-constexpr qsizetype CartridgeSize = CartridgeEnd - CartridgeStart + 1; // 393,232
-constexpr qsizetype CartridgeLast = CartridgeSize - 1;                // 0x6000F, as the cartridge counts
+constexpr qsizetype CartridgeLast = CartridgeSize - 1; // 0x6000F, as the cartridge counts
 
 enum class Base { Executable, Cartridge };
 
-// The cartridge bytes of an image, and an image with its cartridge put back in place.
-QByteArray cartridgeOf(const QByteArray &image);
+// An image with its cartridge (cartridgeOf) put back in place.
 QByteArray withCartridge(QByteArray image, const QByteArray &cartridge);
 
 // Why a patch was refused.
@@ -46,7 +44,7 @@ struct Reading {
     const QByteArray &image() const { return image(preferred); }
 };
 
-// Reads a change list, IPS or BPS patch. A BPS whose source is cartridge-sized is a cartridge
+// Reads a change list, IPS or BPS patch (a cartridge file only through readPatchFile). A BPS whose source is cartridge-sized is a cartridge
 // patch. An IPS is read both ways unless only is given; its preferred reading is the executable
 // when a record reaches past the cartridge's last byte, else the reading with more changed bytes
 // in described fields, the executable on a tie. With only, a BPS for the other base is refused.

@@ -8,6 +8,7 @@
 constexpr int TargetSize = 0xAE000;
 constexpr int CartridgeStart = 0x4D1E0;
 constexpr int CartridgeEnd = 0xAD1EF; // inclusive
+constexpr int CartridgeSize = CartridgeEnd - CartridgeStart + 1; // also the size of a .nes file
 
 constexpr bool inCartridgeRange(qint64 offset)
 {

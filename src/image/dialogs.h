@@ -16,6 +16,8 @@ public:
     // A question with the buttons "保存[&S]", "不保存[&N]" and "取消".
     enum class Answer { Save, DontSave, Cancel };
     virtual Answer askSave(const QString &title, const QString &text) = 0;
+    // A question with the buttons "是" and "否"; true for "是".
+    virtual bool confirm(const QString &title, const QString &text) = 0;
 
     // The filter uses the "description|pattern|description|pattern" form. fileName is the name
     // the dialog starts with. Returns the chosen path, or an empty text when cancelled.

@@ -29,6 +29,8 @@ public:
     bool portable() const { return m_data == m_writable; }
 
     QString lastFile() const { return m_writable + QStringLiteral("/Data/LastFile.dat"); }
+    // The editor's settings: the recent files and the emulator command.
+    QString settingsFile() const { return m_writable + QStringLiteral("/veskedit.conf"); }
     // The recovery journals of running and crashed editors.
     QString journalFolder() const { return m_writable + QStringLiteral("/Data/Journal"); }
     QString shippedTerrainNames() const { return m_data + QStringLiteral("/地形名称.txt"); }

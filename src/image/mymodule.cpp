@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QLocale>
 
 #include <algorithm>
 #include <array>
@@ -274,8 +275,52 @@ FileKind fileKind(const QString &path)
         return FileKind::ChangeList;
     if (ending == QStringLiteral(".ips"))
         return FileKind::Ips;
+    if (ending == QStringLiteral(".nes"))
+        return FileKind::Cartridge;
     return ending == QStringLiteral(".bps") ? FileKind::Bps : FileKind::Other;
 }
+
+QByteArray cartridgeOf(const QByteArray &image)
+{
+    return image.mid(CartridgeStart, CartridgeSize);
+}
+
+bool hasNesHeader(const QByteArray &cartridge)
+{
+    return cartridge.startsWith(QByteArrayLiteral("NES\x1A"));
+}
+
+namespace {
+
+// A cartridge file in place of the cartridge of base. One of another size or without the header
+// that emulators read is refused before anything is read into base.
+std::optional<QByteArray> applyCartridgeFile(const QString &path, const QByteArray &base, Dialogs &dialogs)
+{
+    const auto refuse = [&dialogs](const QString &text) -> std::optional<QByteArray> {
+        dialogs.message(Dialogs::Icon::Error, QStringLiteral("文件错误"), text);
+        return std::nullopt;
+    };
+    const auto wrongSize = [&refuse](qint64 size) {
+        const QLocale english(QLocale::English);
+        return refuse(QStringLiteral("卡带文件应为 %1 字节，此文件为 %2 字节。")
+                          .arg(english.toString(CartridgeSize), english.toString(size)));
+    };
+    const QFileInfo info(path);
+    if (info.isFile() && info.size() != CartridgeSize)
+        return wrongSize(info.size()); // before reading a file that may be huge
+    QByteArray bytes;
+    if (!readWholeFile(path, bytes) || base.size() != TargetSize)
+        return refuse(QStringLiteral("文件错误，请选择正确的文件！"));
+    if (bytes.size() != CartridgeSize) // changed while it was read
+        return wrongSize(bytes.size());
+    if (!hasNesHeader(bytes))
+        return refuse(QStringLiteral("不是卡带文件（文件头不是 NES）。"));
+    QByteArray result = base;
+    std::copy(bytes.cbegin(), bytes.cend(), result.begin() + CartridgeStart);
+    return result;
+}
+
+} // namespace
 
 bool BuildPatch(const ByteImages &images, FileKind kind, QByteArray &out, Dialogs &dialogs)
 {
@@ -292,6 +337,8 @@ bool BuildPatch(const ByteImages &images, FileKind kind, QByteArray &out, Dialog
 std::optional<QByteArray> applyPatchFile(const QString &path, FileKind kind, const QByteArray &base, Dialogs &dialogs,
                                          const QString &baseName)
 {
+    if (kind == FileKind::Cartridge)
+        return applyCartridgeFile(path, base, dialogs);
     QByteArray fileBytes;
     const bool read = readWholeFile(path, fileBytes) && !base.isEmpty();
     if (kind == FileKind::ChangeList) {

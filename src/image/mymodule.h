@@ -62,14 +62,15 @@ bool ReadChangeList(ByteImages &images, const QString &path, Dialogs &dialogs);
 
 // The kinds of file the editor opens and saves, for the file dialogs.
 inline const QString FileDialogFilter =
-    QStringLiteral("可执行文件(*.exe)|*.exe|文本文件(*.txt)|*.txt|IPS补丁(*.ips)|*.ips|BPS补丁(*.bps)|*.bps");
+    QStringLiteral("可执行文件(*.exe)|*.exe|文本文件(*.txt)|*.txt|IPS补丁(*.ips)|*.ips|BPS补丁(*.bps)|*.bps|"
+                   "卡带文件(*.nes)|*.nes");
 
 // An executable (or LastFile.dat) of exactly TargetSize bytes. Another size, or a file that cannot
 // be read, shows "文件错误，请选择正确的文件！" with the path and the cause, and gives none.
 std::optional<QByteArray> readExecutable(const QString &path, Dialogs &dialogs);
 
-// What a file is, by its ending in any letter case: ".exe", ".txt", ".ips", ".bps".
-enum class FileKind { Executable, ChangeList, Ips, Bps, Other };
+// What a file is, by its ending in any letter case: ".exe", ".txt", ".ips", ".bps", ".nes".
+enum class FileKind { Executable, ChangeList, Ips, Bps, Cartridge, Other };
 FileKind fileKind(const QString &path);
 
 // An IPS or BPS patch from the built-in executable to the whole WorkImage; shows "nothing to
@@ -77,12 +78,18 @@ FileKind fileKind(const QString &path);
 bool BuildPatch(const ByteImages &images, FileKind kind, QByteArray &out, Dialogs &dialogs);
 // Applies an IPS or BPS patch file to a fresh built-in image and makes the result WorkImage; a
 // malformed patch, a wrong checksum or a result of another size shows the error and changes
-// nothing; a BPS patch made for another base file gets a message of its own.
+// nothing; a BPS patch made for another base file gets a message of its own. A cartridge file
+// (Cartridge) takes the place of the image's cartridge.
 bool ReadPatch(ByteImages &images, const QString &path, FileKind kind, Dialogs &dialogs);
-// The same for a change list (ChangeList), IPS or BPS patch file applied to base: the result, or
-// none after the message, which names base by baseName (the built-in file when empty).
+// The same for a change list (ChangeList), IPS or BPS patch or cartridge file applied to base: the
+// result, or none after the message, which names base by baseName (the built-in file when empty).
 std::optional<QByteArray> applyPatchFile(const QString &path, FileKind kind, const QByteArray &base, Dialogs &dialogs,
                                          const QString &baseName = QString());
+
+// The cartridge of an image: its CartridgeRange bytes, which make a complete .nes file.
+QByteArray cartridgeOf(const QByteArray &image);
+// Whether a cartridge begins as console emulators expect: "NES" and 0x1A.
+bool hasNesHeader(const QByteArray &cartridge);
 
 // The pure halves of the two change-list routines above.
 // Empty result when the images do not differ inside CartridgeRange.

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
+#include <limits>
+#include <vector>
 
 namespace Patches {
 
@@ -171,6 +174,206 @@ bool bpsIntact(const QByteArray &patch)
            readCrc(patch, patch.size() - 4) == crc32(patch.left(patch.size() - 4));
 }
 
+// The bytes putNumber writes for n.
+int numberSize(quint64 n)
+{
+    int size = 1;
+    for (n >>= 7; n != 0; n >>= 7) {
+        --n;
+        ++size;
+    }
+    return size;
+}
+
+// The BPS number that moves a copy cursor from one offset to another: the distance, the low bit
+// its sign.
+quint64 relativeNumber(qsizetype from, qsizetype to)
+{
+    return to >= from ? quint64(to - from) << 1 : quint64(from - to) << 1 | 1;
+}
+
+// How many bytes from a and b are equal, up to limit.
+qsizetype common(const uchar *a, const uchar *b, qsizetype limit)
+{
+    qsizetype n = 0;
+    while (n < limit && a[n] == b[n])
+        ++n;
+    return n;
+}
+
+// The four bytes at p, as one number.
+quint32 gramAt(const uchar *p)
+{
+    quint32 v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+// The BPS actions of a target, parsed greedily: at each byte the best of reading the source in
+// place, copying from elsewhere in the source, and copying from the target written so far (which
+// makes a run of one value a byte and a copy), else the byte itself; a match a byte later that
+// saves more wins over one here. Copies are found through chains of offsets with the same four
+// bytes: source offsets are numbered 0.., target offsets after them.
+class BpsWriter {
+public:
+    BpsWriter(const QByteArray &source, const QByteArray &target, QByteArray &out)
+        : m_s(reinterpret_cast<const uchar *>(source.constData())),
+          m_t(reinterpret_cast<const uchar *>(target.constData())),
+          m_sn(source.size()),
+          m_tn(target.size()),
+          m_out(out)
+    {
+    }
+
+    void write()
+    {
+        // Offsets are kept as 32-bit numbers: larger files are written without copies.
+        if (m_sn + m_tn < std::numeric_limits<qint32>::max()) {
+            m_head.assign(size_t(1) << HashBits, -1);
+            m_links.resize(size_t(m_sn + m_tn));
+            // Added from the end, so a run's chain starts at its first byte, where the longest copy is.
+            for (qsizetype at = m_sn - Gram; at >= 0; --at)
+                link(at, gramAt(m_s + at));
+        }
+        qsizetype literal = 0; // the first byte not yet written out
+        qsizetype i = 0;
+        Match ahead; // best(i) when it was looked at as the byte after
+        while (i < m_tn) {
+            Match m = ahead.length ? ahead : best(i);
+            ahead = Match();
+            // Between two stretches of bytes, an action costs a header more than its own.
+            const qsizetype worth = literal < i && i + m.length < m_tn ? 2 : 1;
+            if (m.gain >= worth && m.length < NoLookAhead && i + 1 < m_tn) {
+                ahead = best(i + 1);
+                if (ahead.gain - (literal < i ? 1 : 2) > m.gain)
+                    m = Match();
+                else
+                    ahead = Match();
+            }
+            if (m.gain < worth) {
+                ++i;
+                continue;
+            }
+            putLiteral(literal, i);
+            put(m);
+            i += m.length;
+            literal = i;
+        }
+        putLiteral(literal, m_tn);
+    }
+
+private:
+    enum Action : quint8 { SourceRead, TargetRead, SourceCopy, TargetCopy };
+    static constexpr qsizetype Gram = 4;
+    static constexpr int HashBits = 20;
+    static constexpr int Depth = 32; // offsets tried per byte
+    // Past these lengths a match is taken as it is: no search for copies beside reading in place,
+    // no look a byte ahead.
+    static constexpr qsizetype LongRead = 64;
+    static constexpr qsizetype NoLookAhead = 256;
+
+    struct Match {
+        Action action = TargetRead;
+        qsizetype from = 0;
+        qsizetype length = 0;
+        qsizetype gain = 0; // bytes saved over writing the bytes themselves
+    };
+    struct Link {
+        qint32 next;
+        quint32 gram;
+    };
+
+    static quint32 hash(quint32 gram) { return (gram * 2654435761u) >> (32 - HashBits); }
+
+    void link(qsizetype at, quint32 gram)
+    {
+        qint32 &head = m_head[hash(gram)];
+        m_links[size_t(at)] = Link{head, gram};
+        head = qint32(at);
+    }
+
+    Match best(qsizetype i)
+    {
+        const bool chained = !m_links.empty();
+        // Where target and source agree, a copy from the target is one from the source.
+        for (; m_added < i && chained; ++m_added)
+            if (m_added + Gram <= m_tn && (m_added + Gram > m_sn || gramAt(m_s + m_added) != gramAt(m_t + m_added)))
+                link(m_sn + m_added, gramAt(m_t + m_added));
+        Match m;
+        const auto consider = [&](Action action, qsizetype from, qsizetype length, qsizetype cursor) {
+            qsizetype cost = numberSize(quint64(length - 1) << 2 | action);
+            if (action != SourceRead)
+                cost += numberSize(relativeNumber(cursor, from));
+            if (length - cost > m.gain)
+                m = Match{action, from, length, length - cost};
+        };
+        const qsizetype inPlace = i < m_sn ? common(m_s + i, m_t + i, std::min(m_sn, m_tn) - i) : 0;
+        if (inPlace > 0)
+            consider(SourceRead, i, inPlace, 0);
+        if (inPlace >= LongRead || i + Gram > m_tn || !chained)
+            return m;
+        if (i + 2 + Gram <= m_tn) // the chain looked up two bytes on, fetched while this one is walked
+            __builtin_prefetch(&m_head[hash(gramAt(m_t + i + 2))]);
+        const quint32 gram = gramAt(m_t + i);
+        int depth = Depth;
+        for (qint32 at = m_head[hash(gram)]; at >= 0 && depth-- > 0; at = m_links[size_t(at)].next) {
+            if (m_links[size_t(at)].gram != gram)
+                continue;
+            if (at < m_sn) {
+                consider(SourceCopy, at, common(m_s + at, m_t + i, std::min(m_sn - at, m_tn - i)), m_sourceCursor);
+            } else {
+                // A copy from the target may run into the bytes it writes.
+                const qsizetype from = at - m_sn;
+                consider(TargetCopy, from, common(m_t + from, m_t + i, m_tn - i), m_targetCursor);
+            }
+        }
+        // A copy ends where a read in place begins that goes on past it.
+        if (m.action != SourceRead) {
+            qsizetype end = i + m.length;
+            if (end < std::min(m_sn, m_tn) && m_s[end] == m_t[end]) {
+                while (end > i && m_s[end - 1] == m_t[end - 1])
+                    --end;
+                if (end > i) {
+                    m.gain -= m.length - (end - i);
+                    m.length = end - i;
+                }
+            }
+        }
+        return m;
+    }
+
+    void putAction(Action action, qsizetype length) { putNumber(m_out, quint64(length - 1) << 2 | action); }
+
+    void putLiteral(qsizetype from, qsizetype to)
+    {
+        if (from == to)
+            return;
+        putAction(TargetRead, to - from);
+        m_out.append(reinterpret_cast<const char *>(m_t) + from, to - from);
+    }
+
+    void put(const Match &m)
+    {
+        putAction(m.action, m.length);
+        qsizetype *cursor = m.action == SourceCopy ? &m_sourceCursor : m.action == TargetCopy ? &m_targetCursor : nullptr;
+        if (cursor) {
+            putNumber(m_out, relativeNumber(*cursor, m.from));
+            *cursor = m.from + m.length;
+        }
+    }
+
+    const uchar *m_s;
+    const uchar *m_t;
+    qsizetype m_sn;
+    qsizetype m_tn;
+    QByteArray &m_out;
+    std::vector<qint32> m_head; // by hash: the last offset linked, or -1
+    std::vector<Link> m_links;  // by offset: the one linked before it with the same hash
+    qsizetype m_added = 0;      // target bytes considered for linking: those before the byte parsed
+    qsizetype m_sourceCursor = 0;
+    qsizetype m_targetCursor = 0;
+};
+
 } // namespace
 
 QByteArray encodeIps(const QByteArray &source, const QByteArray &target)
@@ -248,34 +451,7 @@ QByteArray encodeBps(const QByteArray &source, const QByteArray &target)
     putNumber(out, quint64(source.size()));
     putNumber(out, quint64(target.size()));
     putNumber(out, 0); // no metadata
-    const qsizetype n = target.size();
-    const auto action = [&](int command, qsizetype length) { putNumber(out, quint64(length - 1) << 2 | quint64(command)); };
-    qsizetype i = 0;
-    while (i < n) {
-        const bool same = at(source, i) == at(target, i);
-        qsizetype j = i + 1;
-        if (same) {
-            while (j < n && at(source, j) == at(target, j))
-                ++j;
-            action(0, j - i); // SourceRead
-        } else {
-            // Changed bytes, taking along gaps of up to two unchanged ones (cheaper than two headers).
-            for (;;) {
-                while (j < n && at(source, j) != at(target, j))
-                    ++j;
-                qsizetype k = j;
-                while (k < n && k - j < 3 && at(source, k) == at(target, k))
-                    ++k;
-                if (k < n && k - j < 3 && k > j)
-                    j = k;
-                else
-                    break;
-            }
-            action(1, j - i); // TargetRead
-            out.append(target.constData() + i, j - i);
-        }
-        i = j;
-    }
+    BpsWriter(source, target, out).write();
     putCrc(out, crc32(source));
     putCrc(out, crc32(target));
     putCrc(out, crc32(out));
@@ -314,10 +490,15 @@ std::optional<QByteArray> applyBps(const QByteArray &patch, const QByteArray &so
     qsizetype written = 0;
     qsizetype sourceRelative = 0;
     qsizetype targetRelative = 0;
-    const auto relative = [&r](qsizetype &cursor) {
+    // A copy cursor moved by a relative number; a move longer than the file it is in is damage.
+    const auto relative = [&r](qsizetype &cursor, qsizetype limit) {
         const quint64 v = r.number();
-        const qint64 step = qint64(v >> 1);
-        cursor += (v & 1) ? -step : step;
+        const quint64 step = v >> 1;
+        if (step > quint64(limit)) {
+            r.ok = false;
+            return;
+        }
+        cursor += (v & 1) ? -qsizetype(step) : qsizetype(step);
     };
     while (r.ok && r.pos < footer) {
         const quint64 data = r.number();
@@ -338,14 +519,14 @@ std::optional<QByteArray> applyBps(const QByteArray &patch, const QByteArray &so
             r.pos += length;
             break;
         case 2: // SourceCopy
-            relative(sourceRelative);
+            relative(sourceRelative, source.size());
             if (!r.ok || sourceRelative < 0 || sourceRelative > source.size() - length)
                 return std::nullopt;
             std::copy_n(source.constData() + sourceRelative, length, out.begin() + written);
             sourceRelative += length;
             break;
         default: // TargetCopy, byte by byte: it may read what it writes
-            relative(targetRelative);
+            relative(targetRelative, size);
             if (!r.ok || targetRelative < 0 || targetRelative >= written)
                 return std::nullopt;
             for (qsizetype k = 0; k < length; ++k)

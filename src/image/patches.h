@@ -12,7 +12,8 @@ namespace Patches {
 // CRC-32 (the one of zip and PNG).
 quint32 crc32(const QByteArray &data);
 
-// A patch that turns source into target; empty when they are equal.
+// A patch that turns source into target; empty when they are equal. The BPS one also finds bytes
+// copied from elsewhere in the source or repeated in the target (a run of one value).
 QByteArray encodeIps(const QByteArray &source, const QByteArray &target);
 QByteArray encodeBps(const QByteArray &source, const QByteArray &target);
 

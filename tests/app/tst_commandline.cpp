@@ -189,9 +189,9 @@ private slots:
             << QStringList{"import", file("mod.exe"), file("classes.csv"), "-o", file("mod.exe")} << 2 << "输出文件就是输入文件 ";
         QTest::newRow("no output") << QStringList{"apply", file("p.ips")} << 2 << "apply 需要一个补丁和 -o 输出文件。";
         QTest::newRow("not a patch") << QStringList{"apply", file("mod.exe"), "-o", file("x.exe")} << 2
-                                     << "补丁须为修改清单（.txt）、IPS（.ips）或 BPS（.bps）文件。";
+                                     << "补丁须为修改清单（.txt）、IPS（.ips）、BPS（.bps）或卡带文件（.nes）。";
         QTest::newRow("output ending") << QStringList{"make-patch", file("mod.exe"), "-o", file("x.zip")} << 2
-                                       << "输出文件须以 .txt、.ips 或 .bps 结尾。";
+                                       << "输出文件须以 .txt、.ips、.bps 或 .nes 结尾。";
         QTest::newRow("too many files") << QStringList{"changes", "a", "b", "c"} << 2 << "changes 需要一个或两个文件。";
         QTest::newRow("unknown option") << QStringList{"changes", "--frobnicate", "a"} << 2 << ""; // Qt's text
         QTest::newRow("base elsewhere") << QStringList{"changes", file("mod.exe"), "--base", file("game.exe")} << 2

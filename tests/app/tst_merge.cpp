@@ -186,7 +186,7 @@ private slots:
                                       {Level1, 40}, {Level2, 41}, {Level2 + CharacterStride, 42},
                                       {CartridgeEnd, byteOf(m_pristine, CartridgeEnd) ^ 1},
                                       {0x200, byteOf(m_pristine, 0x200) ^ 1}}); // outside: not in the patch
-        const QByteArray expected = PatchMerge::withCartridge(m_pristine, PatchMerge::cartridgeOf(work));
+        const QByteArray expected = PatchMerge::withCartridge(m_pristine, cartridgeOf(work));
         ScriptedDialogs dialogs;
         for (const FileKind kind : {FileKind::Ips, FileKind::Bps}) {
             const QByteArray patch = PatchMerge::encodeCartridgePatch(kind, m_pristine, work);
@@ -202,9 +202,9 @@ private slots:
         }
         QVERIFY(dialogs.messages.isEmpty());
 
-        QByteArray other = PatchMerge::cartridgeOf(m_pristine);
+        QByteArray other = cartridgeOf(m_pristine);
         other[5] = char(~other[5]);
-        const QString foreign = written("other.bps", Patches::encodeBps(other, PatchMerge::cartridgeOf(work)));
+        const QString foreign = written("other.bps", Patches::encodeBps(other, cartridgeOf(work)));
         ByteImages images;
         images.load(m_pristine);
         QVERIFY(!loadFile(images, foreign, dialogs));
@@ -347,12 +347,12 @@ private slots:
             QByteArray bytes;
             const char *text;
         };
-        QByteArray other = PatchMerge::cartridgeOf(m_pristine);
+        QByteArray other = cartridgeOf(m_pristine);
         other[9] = char(~other[9]);
         const QList<Refusal> refusals = {
             {"same.ips", ipsOf({{Level1, byteOf(m_pristine, Level1)}}), "补丁没有任何修改。"},
             {"bad.ips", QByteArray("PATCH\x00\x01", 7), "补丁有误，无法读取！"},
-            {"other.bps", Patches::encodeBps(other, PatchMerge::cartridgeOf(m_pristine)), "补丁与自带文件不符，无法使用！"},
+            {"other.bps", Patches::encodeBps(other, cartridgeOf(m_pristine)), "补丁与自带文件不符，无法使用！"},
         };
         for (const Refusal &r : refusals) {
             f.dialogs.answers << written(r.name, r.bytes);
@@ -367,8 +367,8 @@ private slots:
         w->menuExportCartridgePatch->trigger();
         QByteArray exported;
         QVERIFY(readWholeFile(file("export.bps"), exported));
-        QCOMPARE(Patches::applyBps(exported, PatchMerge::cartridgeOf(m_pristine), PatchMerge::CartridgeSize).value_or(""),
-                 PatchMerge::cartridgeOf(f.images.WorkImage));
+        QCOMPARE(Patches::applyBps(exported, cartridgeOf(m_pristine), CartridgeSize).value_or(""),
+                 cartridgeOf(f.images.WorkImage));
     }
 
     // merge: patches in turn, conflicts one line each and nothing written unless settled; the
@@ -391,6 +391,8 @@ private slots:
                                           << 0 << QStringList{conflict} << 1 << 2;
         QTest::newRow("two patches at odds") << QStringList{"merge", "base.exe", "b.ips", "c.bps", "-o", "out.exe"} << 1
                                              << QStringList{"c.bps: {hero2} · 等  级: 当前 {p2}，补丁 {q2}"} << -1 << -1;
+        QTest::newRow("a cartridge file") << QStringList{"merge", "base.exe", "d.nes", "-o", "out.exe"} << 0
+                                          << QStringList() << 1 << 2;
         QTest::newRow("a damaged patch") << QStringList{"merge", "base.exe", "bad.ips", "-o", "out.exe"} << 1
                                          << QStringList() << -1 << -1;
         QTest::newRow("no -o") << QStringList{"merge", "base.exe", "a.ips"} << 2 << QStringList() << -1 << -1;
@@ -418,6 +420,7 @@ private slots:
         written("a.ips", Patches::encodeIps(m_pristine, with({{Level1, b1 + 7}, {Level2, b2 + 2}})));
         written("b.ips", Patches::encodeIps(m_pristine, with({{Level2, b2 + 1}})));
         written("c.bps", Patches::encodeBps(m_pristine, with({{Level2, b2 + 2}})));
+        written("d.nes", cartridgeOf(with({{Level2, b2 + 2}})));
         written("bad.ips", "PATCH");
         QFile::remove(file("out.exe"));
         for (QString &a : args)
@@ -441,7 +444,7 @@ private slots:
     {
         const QByteArray mod = with({{Level1, 33}, {0x300, 1}});
         const QString exe = written("mod.exe", mod);
-        const QByteArray expected = PatchMerge::withCartridge(m_pristine, PatchMerge::cartridgeOf(mod));
+        const QByteArray expected = PatchMerge::withCartridge(m_pristine, cartridgeOf(mod));
         for (const QString ending : {".ips", ".bps"}) {
             const QString patch = file("cart" + ending);
             QCOMPARE(run({"make-patch", exe, "-o", patch, "--cartridge"}), 0);

@@ -13,6 +13,7 @@
 
 #include <QCheckBox>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QFile>
 #include <QListWidget>
 #include <QStatusBar>
@@ -268,11 +269,13 @@ private slots:
         QCOMPARE(map->pos(), QPoint(0, 0));
         drag(map, {QPointF(40, 40)});
         QCOMPARE(map->pos(), QPoint(0, 0)); // no gap on the left or the top
+        // The scroll bars of the large map take their room from the viewport.
+        const QSize seen = page->picFieldContainer->viewport().size();
         drag(map, {QPointF(-50, -20), QPointF(-1000, -1000)});
-        QCOMPARE(map->pos(), QPoint(view.width() - map->width(), view.height() - map->height()));
+        QCOMPARE(map->pos(), QPoint(seen.width() - map->width(), seen.height() - map->height()));
         // Pulled back past the edge and then forward: the anchor was reset at the edge.
         drag(map, {QPointF(-30, 0), QPointF(-25, 0)});
-        QCOMPARE(map->x(), view.width() - map->width() + 5);
+        QCOMPARE(map->x(), seen.width() - map->width() + 5);
     }
 
     void onlyTheNewestChoiceIsDrawn()
@@ -756,12 +759,16 @@ private slots:
         chooseTile(unusedTile(p.map));
         const QByteArray filledBack = work();
         const int x = w / 2;
+        QVector<int> column = p.map.tiles;
+        for (int y = 0; y < p.map.height; ++y)
+            column[y * w + x] = unusedTile(p.map);
         mouse(page->picField, QEvent::MouseButtonPress, cellPoint(QPoint(x, 0)), Qt::LeftButton, Qt::LeftButton, Qt::ShiftModifier);
         mouse(page->picField, QEvent::MouseMove, cellPoint(QPoint(x, p.map.height - 1)), Qt::NoButton, Qt::LeftButton, Qt::ShiftModifier);
         mouse(page->picField, QEvent::MouseButtonRelease, cellPoint(QPoint(x, p.map.height - 1)), Qt::LeftButton, Qt::NoButton, Qt::ShiftModifier);
         QCOMPARE(work(), filledBack);
         QCOMPARE(f.images.history.steps(), 2);
-        QCOMPARE(f.window->statusBar()->currentMessage(), QString("地图数据已满，未绘制"));
+        QCOMPARE(f.window->statusBar()->currentMessage(),
+                 QString("放不下：需要 %1 字节，只剩 %2 字节").arg(encodeMap(column).size()).arg(p.map.budget));
         QVERIFY(!page->picField->findChild<QWidget *>("paintPreview"));
     }
 
@@ -1141,6 +1148,307 @@ private slots:
         QCOMPARE(army->Item(2)->address(), first + 6);
         hover(child("imgDef_1"));
         QVERIFY(page->txtArmyMen->toPlainText().endsWith("类  型: 自定义"));
+    }
+
+private:
+    // The offsets of the newest step, as the window hands them to the page.
+    std::vector<quint32> lastStep() const
+    {
+        std::vector<quint32> offsets;
+        for (const EditHistory::Change &c : f.images.history.stepList()[size_t(f.images.history.doneSteps() - 1)].changes)
+            offsets.push_back(c.offset);
+        std::sort(offsets.begin(), offsets.end());
+        return offsets;
+    }
+    // The map of the war shown, drawn afresh from WorkImage.
+    QImage freshMap()
+    {
+        FieldEdit fields(f.images, f.folder.path());
+        return paintMap(decodeMap(work(), page->war()->Address.toLongLong(nullptr, 16)), fields.tiles(page->war()->fType));
+    }
+    // The last cell of a map, from its end back to row 1, whose left neighbour holds another tile.
+    static QPoint cellUnlikeItsLeft(const QVector<int> &tiles, int width)
+    {
+        for (qsizetype i = tiles.size() - 2; i > width; --i)
+            if (i % width > 1 && tiles[i] != tiles[i - 1])
+                return QPoint(int(i % width), int(i / width));
+        return QPoint(-1, -1);
+    }
+    void click(QPoint cell, Qt::MouseButton button = Qt::LeftButton)
+    {
+        mouse(page->picField, QEvent::MouseButtonPress, cellPoint(cell), button, button);
+        mouse(page->picField, QEvent::MouseButtonRelease, cellPoint(cell), button, Qt::NoButton);
+    }
+
+private slots:
+    void strokeStartsFromTheImage()
+    {
+        showWar(1);
+        page->optPaint->click();
+        const qint64 m = page->war()->Address.toLongLong(nullptr, 16);
+        QCOMPARE(page->war()->Name, QString("第01战场"));
+        QCOMPARE(int(byteAt(work(), 0x556E8)), 0x30);
+        // A tile byte changed in the hex grid.
+        f.images.write(0x556E8, 0x34);
+        const QVector<int> edited = tilesNow(m);
+        // One cell painted far behind it, with its left neighbour's tile.
+        const int w = byteAt(work(), m) + 1;
+        const QPoint cell = cellUnlikeItsLeft(edited, w);
+        QVERIFY(cell.y() * w + cell.x() > 0x556E8 - m);
+        const int t = edited[cell.y() * w + cell.x() - 1];
+        chooseTile(t);
+        QVector<int> expected = edited;
+        expected[cell.y() * w + cell.x()] = t;
+        QVERIFY(expected != edited);
+        click(cell);
+        QCOMPARE(tilesNow(m), expected);
+        QCOMPARE(int(byteAt(work(), 0x556E8)), 0x34);
+        QCOMPARE(page->picFieldContainer->mapImage(), freshMap()); // the hex edit is shown too
+        // The read-out names the painted tile at once.
+        QCOMPARE(page->txtFieldInfo->text(), QString("第01战场 (%1,%2) %3").arg(cell.x()).arg(cell.y()).arg(hexByte(t)));
+
+        // A size byte changed behind the page's back: the press refuses, the meter says why,
+        // nothing is written.
+        work()[m - 1] = char(byteAt(work(), m - 1) - 1);
+        const QByteArray before = work();
+        click(QPoint(2, 2));
+        QCOMPARE(work(), before);
+        QCOMPARE(f.window->statusBar()->currentMessage(), QString("地图尺寸与自带文件不同，无法绘制"));
+        QCOMPARE(page->framePaint->lblMapBytes->text(), QString("地图尺寸与自带文件不同，无法绘制"));
+        QCOMPARE(page->picFieldContainer->mapImage(), freshMap());
+    }
+
+    void imageWrittenShowsWhatChanged_data()
+    {
+        QTest::addColumn<QString>("what");
+        QTest::newRow("a tile byte") << "tile";
+        QTest::newRow("a size byte") << "size";
+        QTest::newRow("a marker dragged and undone") << "marker";
+        QTest::newRow("the level of the unit being edited") << "unit";
+        QTest::newRow("a byte the page does not show") << "other";
+        QTest::newRow("a stroke of the page") << "stroke";
+    }
+    void imageWrittenShowsWhatChanged()
+    {
+        QFETCH(QString, what);
+        // Only the calls below tell the page, whatever the window does with the history's reports.
+        f.images.history.recorded = nullptr;
+        const int id = warWithUnit(true);
+        QVERIFY(id);
+        showWar(id);
+        const qint64 m = page->war()->Address.toLongLong(nullptr, 16);
+        page->picFieldContainer->setZoom(200);
+        page->picFieldContainer->vsbField->setValue(40);
+        const QPoint place = page->picField->pos();
+        QLabel *marker = child("lblAct_1");
+        const QPoint markerTile = tileOf(marker) / 2;
+        QSignalSpy drawn(page, &FieldPage::warDrawn);
+        bool rebuilt = true;
+        if (what == "tile") {
+            qint64 o = m + 3;
+            while (byteAt(work(), o) < LowestLiteralTile)
+                o += 2;
+            f.images.write(o, byteAt(work(), o) == 0x30 ? 0x31 : 0x30);
+            rebuilt = false;
+        } else if (what == "size") {
+            f.images.write(m, byteAt(work(), m) - 1);
+        } else if (what == "marker") {
+            const QPoint start = tileOf(marker) / 2;
+            QPoint step;
+            for (const QPoint &s : {QPoint(1, 0), QPoint(-1, 0), QPoint(0, 1), QPoint(0, -1)})
+                if (step.isNull() && page->IsFreeTile(start.x() + s.x(), start.y() + s.y()))
+                    step = s;
+            drag(marker, {QPointF(step) * page->tile()});
+            QCOMPARE(tileOf(marker) / 2, start + step);
+            page->imageWritten(lastStep()); // the page's own drag: shown already
+            QCOMPARE(child("lblAct_1"), marker);
+            page->imageWritten(f.images.history.undo(work()));
+        } else if (what == "unit") {
+            doubleClick(child("imgDef_1"));
+            QVERIFY(page->UnitEditMode && page->frameEnemyEdit->isEnabled());
+            f.images.write(page->CurrentUnit->address() + 2, 77);
+        } else if (what == "other") {
+            f.images.write(0x6E2EC, 5);
+            rebuilt = false;
+        } else {
+            page->optPaint->click();
+            const PaintableMap &map = page->framePaint->tool->map();
+            const QPoint cell = cellUnlikeItsLeft(map.tiles, map.width);
+            chooseTile(map.tiles[cell.y() * map.width + cell.x() - 1]);
+            click(cell);
+            QVERIFY(f.images.history.steps() == 1);
+            rebuilt = false;
+        }
+        if (what != "marker")
+            page->imageWritten(lastStep());
+        QCOMPARE(drawn.count(), what == "size" ? 1 : 0);
+        QCOMPARE(page->picFieldContainer->mapImage(), freshMap());
+        QCOMPARE(page->picFieldContainer->zoom(), 200);
+        QCOMPARE(page->picField->pos(), place);
+        QCOMPARE(page->painting(), what == "stroke");
+        if (!rebuilt)
+            QCOMPARE(child("lblAct_1"), marker);
+        QCOMPARE(tileOf(child("lblAct_1")) / 2, markerTile);
+        if (what == "unit") {
+            QVERIFY(page->UnitEditMode && page->frameEnemyEdit->isEnabled() && page->shapeEdit->isVisible());
+            QCOMPARE(page->txtEnemyEdit[0]->text(), QString("77"));
+            QCOMPARE(page->CurrentUnit, page->armys()->Item(page->war()->FixedArmyID[0])->Item(1));
+        }
+    }
+
+    void viewMovesWhilePainting_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QPoint>("moved");
+        const int notch = QApplication::wheelScrollLines() * 4 * T;
+        QTest::newRow("middle button") << "middle" << QPoint(-40, -30);
+        QTest::newRow("Space + left button") << "space" << QPoint(-40, -30);
+        QTest::newRow("wheel") << "wheel" << QPoint(0, -notch);
+        QTest::newRow("Shift + wheel") << "shift wheel" << QPoint(-notch, 0);
+        QTest::newRow("scroll bars") << "bars" << QPoint(-25, -35);
+    }
+    void viewMovesWhilePainting()
+    {
+        QFETCH(QString, how);
+        QFETCH(QPoint, moved);
+        const Painting p = startPainting();
+        chooseTile(unusedTile(p.map));
+        FieldView *view = page->picFieldContainer;
+        view->setZoom(400);
+        QVERIFY(page->picField->width() > view->width() && page->picField->height() > view->height());
+        QVERIFY(view->hsbField->isVisible() && view->vsbField->isVisible());
+        QCOMPARE(view->viewport(), QRect(0, 0, view->width() - view->vsbField->width(), view->height() - view->hsbField->height()));
+        view->hsbField->setValue(0);
+        view->vsbField->setValue(0);
+        QCOMPARE(page->picField->pos(), QPoint(0, 0));
+        const QByteArray before = work();
+        const QPointF from(100, 100);
+        const auto pull = [&](Qt::MouseButton button) {
+            mouse(page->picField, QEvent::MouseButtonPress, from, button, button);
+            mouse(page->picField, QEvent::MouseMove, from + QPointF(-40, -30), Qt::NoButton, button);
+            mouse(page->picField, QEvent::MouseButtonRelease, from + QPointF(-40, -30) - QPointF(page->picField->pos()),
+                  button, Qt::NoButton);
+        };
+        const auto wheel = [&](Qt::KeyboardModifiers modifiers) {
+            QWheelEvent e(from, page->picField->mapToGlobal(from), QPoint(), QPoint(0, -120), Qt::NoButton, modifiers,
+                          Qt::NoScrollPhase, false);
+            QApplication::sendEvent(view, &e);
+        };
+        if (how == "middle") {
+            pull(Qt::MiddleButton);
+        } else if (how == "space") {
+            hover(page->picField, from);
+            QTest::keyPress(f.window.get(), Qt::Key_Space);
+            QCOMPARE(page->picField->cursor().shape(), Qt::OpenHandCursor);
+            pull(Qt::LeftButton);
+            QTest::keyRelease(f.window.get(), Qt::Key_Space);
+            QCOMPARE(page->picField->cursor().shape(), Qt::CrossCursor);
+        } else if (how == "wheel") {
+            wheel(Qt::NoModifier);
+        } else if (how == "shift wheel") {
+            wheel(Qt::ShiftModifier);
+        } else {
+            view->hsbField->setValue(25);
+            view->vsbField->setValue(35);
+        }
+        QCOMPARE(page->picField->pos(), moved);
+        QCOMPARE(view->hsbField->value(), -moved.x());
+        QCOMPARE(view->vsbField->value(), -moved.y());
+        QCOMPARE(work(), before);
+        QCOMPARE(f.images.history.steps(), 0);
+        // The left button paints again where the mouse is.
+        const QPoint cell = (QPoint(120, 120) - page->picField->pos()) / page->tile();
+        click(cell);
+        QCOMPARE(tilesNow(p.address)[cell.y() * p.map.width + cell.x()], unusedTile(p.map));
+    }
+
+    void dragScrollsAlongAtTheEdge_data()
+    {
+        QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+        QTest::newRow("stroke") << Qt::KeyboardModifiers();
+        QTest::newRow("rectangle") << Qt::KeyboardModifiers(Qt::ShiftModifier);
+    }
+    void dragScrollsAlongAtTheEdge()
+    {
+        QFETCH(Qt::KeyboardModifiers, modifiers);
+        const Painting p = startPainting();
+        // The map all of one tile, written as another editor would: the drag starts from it.
+        const int ground = p.map.tiles[0];
+        f.images.history.begin("map");
+        QVERIFY(writeMap(f.images, p.map, QVector<int>(p.map.tiles.size(), ground)));
+        f.images.history.end();
+        const int t = unusedTile(p.map);
+        chooseTile(t);
+        FieldView *view = page->picFieldContainer;
+        view->setZoom(400);
+        view->hsbField->setValue(0);
+        view->vsbField->setValue(0);
+        const int tile = page->tile();
+        QVERIFY(view->hsbField->maximum() >= tile);
+        const QPoint edge(view->viewport().right() - 1, tile + tile / 2); // on row 1, by the right edge
+        const int under = edge.x() / tile;
+        mouse(page->picField, QEvent::MouseButtonPress, cellPoint(QPoint(1, 1)), Qt::LeftButton, Qt::LeftButton, modifiers);
+        mouse(page->picField, QEvent::MouseMove, edge, Qt::NoButton, Qt::LeftButton, modifiers);
+        QTRY_VERIFY(page->picField->x() <= -tile);
+        const QPointF at = QPointF(edge - page->picField->pos());
+        const int last = std::min(int(at.x()) / tile, p.map.width - 1);
+        QVERIFY(last > under);
+        if (modifiers & Qt::ShiftModifier) {
+            QWidget *preview = page->picField->findChild<QWidget *>("paintPreview");
+            QVERIFY(preview);
+            QCOMPARE(preview->geometry(), QRect(QPoint(1, 1) * tile, QSize(at.x() / tile, 1) * tile));
+        }
+        mouse(page->picField, QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton, modifiers);
+        QVector<int> expected(p.map.tiles.size(), ground);
+        for (int x = 1; x <= last; ++x)
+            expected[p.map.width + x] = t;
+        QCOMPARE(tilesNow(p.address), expected);
+        QCOMPARE(f.images.history.steps(), 2);
+        const int stopped = page->picField->x();
+        QTest::qWait(100);
+        QCOMPARE(page->picField->x(), stopped); // released: the view stays
+    }
+
+    void strokeBackToTheBuiltInTilesRestoresItsBytes()
+    {
+        const Painting p = startPainting();
+        const QByteArray pristine = f.images.PristineImage;
+        QCOMPARE(work(), pristine);
+        // A cell painted with its right neighbour's tile, then with its own again.
+        QPoint cell(-1, -1);
+        for (int i = p.map.width + 1; i + 1 < p.map.tiles.size() && cell.x() < 0; ++i)
+            if (p.map.tiles[i] != p.map.tiles[i + 1] && (i + 1) % p.map.width != 0)
+                cell = QPoint(i % p.map.width, i / p.map.width);
+        const int own = p.map.tiles[cell.y() * p.map.width + cell.x()];
+        chooseTile(p.map.tiles[cell.y() * p.map.width + cell.x() + 1]);
+        click(cell);
+        QVERIFY(work() != pristine);
+        chooseTile(own);
+        click(cell);
+        QCOMPARE(tilesNow(p.address), p.map.tiles);
+        QCOMPARE(work(), pristine);
+        QCOMPARE(f.images.history.steps(), 2);
+    }
+
+    void ctrlZDuringAStrokeTakesItBack()
+    {
+        const Painting p = startPainting();
+        const QByteArray before = work();
+        chooseTile(unusedTile(p.map));
+        mouse(page->picField, QEvent::MouseButtonPress, cellPoint(QPoint(2, 2)), Qt::LeftButton, Qt::LeftButton);
+        mouse(page->picField, QEvent::MouseMove, cellPoint(QPoint(3, 2)), Qt::NoButton, Qt::LeftButton);
+        QVERIFY(work() != before);
+        QTest::keyClick(f.window.get(), Qt::Key_Z, Qt::ControlModifier);
+        // The stroke so far was one step, and it is undone.
+        QCOMPARE(work(), before);
+        QVERIFY(f.images.history.canRedo() && !f.images.history.canUndo());
+        QVERIFY(f.images.history.redoLabel().startsWith("绘制 "));
+        // The rest of the drag paints nothing.
+        mouse(page->picField, QEvent::MouseMove, cellPoint(QPoint(4, 2)), Qt::NoButton, Qt::LeftButton);
+        mouse(page->picField, QEvent::MouseButtonRelease, cellPoint(QPoint(4, 2)), Qt::LeftButton, Qt::NoButton);
+        QCOMPARE(work(), before);
+        f.window->menuRedo->trigger();
+        QVERIFY(work() != before);
     }
 };
 

@@ -10,6 +10,11 @@
 class EditorFolder : public QTemporaryDir {
 public:
     EditorFolder() { writeTerrainNames(QStringLiteral("\r\n")); }
+    // One whose path follows a template of QTemporaryDir's ("…/name XXXXXX").
+    explicit EditorFolder(const QString &templatePath) : QTemporaryDir(templatePath)
+    {
+        writeTerrainNames(QStringLiteral("\r\n"));
+    }
 
     QStringList names() const
     {

@@ -20,12 +20,19 @@ public:
     QStringList startNames;   // names the file dialogs started with
     QList<Answer> saveAnswers; // next answers to the save question; none left is a cancel
     QList<Shown> questions;    // save questions asked
+    QList<bool> confirmAnswers; // next answers to yes/no questions; none left is "否"
+    QList<Shown> confirmations; // yes/no questions asked
 
     void message(Icon icon, const QString &title, const QString &text) override { messages.append({icon, title, text}); }
     Answer askSave(const QString &title, const QString &text) override
     {
         questions.append({Icon::None, title, text});
         return saveAnswers.isEmpty() ? Answer::Cancel : saveAnswers.takeFirst();
+    }
+    bool confirm(const QString &title, const QString &text) override
+    {
+        confirmations.append({Icon::None, title, text});
+        return !confirmAnswers.isEmpty() && confirmAnswers.takeFirst();
     }
     QString openFileName(const QString &title, const QString &, const QString &fileName) override
     {

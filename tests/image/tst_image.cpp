@@ -73,7 +73,7 @@ private slots:
         QCOMPARE(patch, QByteArray::fromHex("42505331" "88" "88" "80" "84" "8D" "78444579" "84" "1CB6DC68" "DFE35629"
                                             "1FD60FB8"));
         QCOMPARE(Patches::applyBps(patch, "ABCDEFGH", 100).value_or("refused"), QByteArray("ABxDEyGH"));
-        // SourceCopy and TargetCopy, which the writer never uses: "HGAAAA" from "ABCDEFGH".
+        // SourceCopy and TargetCopy by hand: "HGAAAA" from "ABCDEFGH".
         // SourceCopy 1 at +7 ("H"), SourceCopy 1 at -2 ("G"), TargetRead "A", TargetCopy 3 at +2
         // (copying what it writes).
         QByteArray copy = QByteArray::fromHex("42505331" "88" "86" "80" "828E" "8285" "8141" "8B84");
@@ -127,6 +127,48 @@ private slots:
             QVERIFY(ips.size() < 100); // run records, split at 65,535
         if (offsets.size() == 1 && offsets[0] >= 0)
             QCOMPARE(ips.size(), 5 + 5 + 1 + 3);
+    }
+
+    // BPS patches of the whole image that copy: each round trips, in no more bytes than its bound
+    // (for scattered changes, what the writer made before it looked for copies).
+    void bpsFindsCopies_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<int>("bound");
+        QTest::newRow("4 KiB block copied") << "block" << 63;
+        QTest::newRow("8 KiB run of one value") << "run" << 63;
+        QTest::newRow("whole cartridge inverted") << "inverted" << 390475;
+        QTest::newRow("whole cartridge random") << "random" << 393263;
+        QTest::newRow("scattered bytes") << "scattered" << 49;
+        QTest::newRow("scattered short stretches") << "stretches" << 1155;
+    }
+    void bpsFindsCopies()
+    {
+        QFETCH(QString, change);
+        QFETCH(int, bound);
+        const QByteArray source = loadBuiltInImage();
+        QByteArray target = source;
+        QRandomGenerator gen(26);
+        if (change == "block") {
+            target.replace(0x70000, 4096, source.mid(0x50000, 4096));
+        } else if (change == "run") {
+            target.replace(0x60000, 8192, QByteArray(8192, '\x5A'));
+        } else if (change == "inverted" || change == "random") {
+            for (int i = CartridgeStart; i <= CartridgeEnd; ++i)
+                target[i] = change == "random" ? char(gen.bounded(256)) : char(~source[i]);
+        } else if (change == "scattered") {
+            for (const int o : {5, 9, 100, 0x4D1E0, 0x6E2EC, 0x6E2ED, 0xADFFF})
+                target[o] = char(~target[o]);
+        } else {
+            for (int k = 0; k < 200; ++k) {
+                const int at = CartridgeStart + int(gen.bounded(CartridgeEnd - CartridgeStart - 4));
+                for (int n = int(gen.bounded(4)); n >= 0; --n)
+                    target[at + n] = char(gen.bounded(256));
+            }
+        }
+        const QByteArray bps = Patches::encodeBps(source, target);
+        QCOMPARE(Patches::applyBps(bps, source, TargetSize).value_or("refused"), target);
+        QVERIFY2(bps.size() <= bound, qPrintable(QString::number(bps.size())));
     }
 
     void patchRefusals()

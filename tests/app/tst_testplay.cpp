@@ -1,0 +1,470 @@
+#include "app/commandline.h"
+#include "app/frmchanges.h"
+#include "app/frmtestplay.h"
+#include "app/frmveskedit.h"
+#include "app/testplay.h"
+#include "image/fileio.h"
+#include "image/mymodule.h"
+#include "tables/gametables.h"
+#include "editorfolder.h"
+#include "scripteddialogs.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QProcess>
+#include <QPushButton>
+#include <QSettings>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextStream>
+
+#include <memory>
+
+#include <signal.h>
+
+namespace {
+
+// A console emulator's stand-in: it notes its process ids and arguments and keeps a copy of the
+// file it was given (its last argument) beside itself; with a file "stay" there it then waits.
+const QByteArray StandIn = "#!/bin/sh\n"
+                           "PATH=/usr/bin:/bin\n"
+                           "here=$(dirname \"$0\")\n"
+                           "echo $$ > \"$here/pid\"\n"
+                           "echo $PPID > \"$here/ppid\"\n"
+                           "for last; do :; done\n"
+                           "cp \"$last\" \"$here/given\"\n"
+                           "printf '%s\\n' \"$@\" > \"$here/args.part\"\n"
+                           "mv \"$here/args.part\" \"$here/args\"\n"
+                           "if [ -f \"$here/stay\" ]; then sleep 60; fi\n";
+
+const QString NoEmulator = QStringLiteral("没有找到模拟器。请安装 fceux、nestopia 或 mednafen，或在“试玩设置”中填写模拟器命令。");
+const QString HeaderQuestion = QStringLiteral("卡带文件头不是 NES 格式，模拟器可能无法读取。仍要试玩吗？");
+const QString Caption = QStringLiteral("苍岚战记外传 EMU + ROM 修改器");
+
+// Temporary folders whose paths hold a space, as "Program Files" or a user's name may.
+QString spacedTemplate()
+{
+    return QDir::tempPath() + QStringLiteral("/vesk play XXXXXX");
+}
+
+} // namespace
+
+class TestTestPlay : public QObject {
+    Q_OBJECT
+
+private:
+    QByteArray m_pristine;
+    QByteArray m_path; // PATH as the tests found it
+    std::unique_ptr<QTemporaryDir> m_tools; // the stand-ins, each in a folder of its own
+    std::unique_ptr<EditorFolder> m_folder;
+    ByteImages m_images;
+    ScriptedDialogs m_dialogs;
+    std::unique_ptr<frmVeskEdit> m_window;
+
+    // The built-in image with a cartridge header that emulators read (or another).
+    QByteArray withHeader(const QByteArray &image, const QByteArray &header = "NES\x1A") const
+    {
+        QByteArray out = image;
+        out.replace(CartridgeStart, header.size(), header);
+        return out;
+    }
+
+    // A shown, active main window over image, its start-up sequence run.
+    frmVeskEdit *start(const QByteArray &image)
+    {
+        m_window.reset();
+        m_images = ByteImages();
+        m_images.OpenedImage = image;
+        m_images.load(image);
+        m_dialogs = ScriptedDialogs();
+        m_window = std::make_unique<frmVeskEdit>(m_images, m_dialogs, m_folder->path());
+        m_window->testPlay().otherFolders.clear(); // whatever this machine has in /usr/games
+        m_window->show();
+        QApplication::setActiveWindow(m_window.get());
+        if (!QTest::qWaitForWindowActive(m_window.get()))
+            return nullptr;
+        m_window->timerInit_Timer();
+        return m_window.get();
+    }
+
+    // A stand-in named name in a new folder of its own; its full path.
+    QString standIn(const QString &folder, const QString &name = QStringLiteral("emu")) const
+    {
+        const QString dir = m_tools->filePath(folder);
+        QDir().mkpath(dir);
+        const QString path = dir + u'/' + name;
+        QFile f(path);
+        if (!f.open(QIODevice::WriteOnly) || f.write(StandIn) != StandIn.size())
+            return QString();
+        f.close();
+        f.setPermissions(f.permissions() | QFileDevice::ExeOwner);
+        return path;
+    }
+    static QByteArray read(const QString &path)
+    {
+        QByteArray bytes;
+        return readWholeFile(path, bytes) ? bytes : QByteArray();
+    }
+    // What the stand-in in folder noted once it has run.
+    static QStringList arguments(const QString &folder)
+    {
+        return QString::fromUtf8(read(folder + "/args")).split(u'\n', Qt::SkipEmptyParts);
+    }
+    static QString quoted(const QString &path) { return u'"' + path + u'"'; }
+
+    int runCommand(const QStringList &arguments, QString &err)
+    {
+        QString out;
+        QTextStream o(&out);
+        QTextStream e(&err);
+        const int code = runCommandLine(QStringList{"veskedit"} + arguments, o, e);
+        e.flush();
+        return code;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        m_pristine = loadBuiltInImage();
+        m_path = qgetenv("PATH");
+    }
+    void init()
+    {
+        m_tools = std::make_unique<QTemporaryDir>(spacedTemplate());
+        m_folder = std::make_unique<EditorFolder>(spacedTemplate());
+        QVERIFY(m_tools->isValid() && m_folder->isValid());
+    }
+    void cleanup()
+    {
+        m_window.reset();
+        qputenv("PATH", m_path);
+    }
+
+    // F5 hands the emulator the cartridge of WorkImage with the edit not yet saved (or, for %e,
+    // the whole image), each word of the command as the shell would split it, paths with spaces
+    // as one argument. The emulator is no child of the editor, and outlives it.
+    void playHandsOverWhatIsEdited_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QStringList>("words"); // before the file
+        QTest::addColumn<bool>("wholeImage");
+        QTest::newRow("cartridge") << "%1 %f" << QStringList() << false;
+        QTest::newRow("whole image") << "%1 %e" << QStringList() << true;
+        QTest::newRow("quoted words") << "%1 --title 'two  words' \"say \\\"hi\\\"\" a\\ b %f"
+                                      << QStringList{"--title", "two  words", "say \"hi\"", "a b"} << false;
+    }
+    void playHandsOverWhatIsEdited()
+    {
+        QFETCH(QString, command);
+        QFETCH(QStringList, words);
+        QFETCH(bool, wholeImage);
+        const QString emulator = standIn("bin");
+        const QString folder = m_tools->filePath("bin");
+        QVERIFY(writeWholeFile(folder + "/stay", "")); // it keeps running
+        frmVeskEdit *w = start(withHeader(m_pristine));
+        QVERIFY(w);
+        w->testPlay().setCommand(command.arg(quoted(emulator)));
+        m_images.write(GameTables::CharacterBase + 1, 0x2A); // not saved
+        QTest::keyClick(w, Qt::Key_F5);
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(folder + "/args"), 10000);
+        const QString file = m_folder->filePath(wholeImage ? "Data/TestPlay/test.exe" : "Data/TestPlay/test.nes");
+        QCOMPARE(arguments(folder), words + QStringList{file});
+        QCOMPARE(read(folder + "/given"), wholeImage ? m_images.WorkImage : cartridgeOf(m_images.WorkImage));
+        QTRY_COMPARE(w->statusBar()->currentMessage(), QString("已在 emu 中试玩（含未保存的修改）"));
+        QVERIFY(m_dialogs.messages.isEmpty() && m_dialogs.confirmations.isEmpty());
+        // Started on its own: nothing of it is left for the editor to wait for or to end.
+        QVERIFY(read(folder + "/ppid").trimmed().toLongLong() != QCoreApplication::applicationPid());
+        QVERIFY(w->findChildren<QProcess *>().isEmpty());
+        const pid_t pid = pid_t(read(folder + "/pid").trimmed().toLongLong());
+        QVERIFY(pid > 0);
+        m_window.reset();
+        QTest::qWait(100);
+        QCOMPARE(::kill(pid, 0), 0); // still running
+        ::kill(-pid, SIGTERM); // its session: the shell and its sleep
+    }
+
+    // Each failure gives its message and starts nothing; a cartridge without the header emulators
+    // read is played only when the user says so.
+    void playFailures_data()
+    {
+        QTest::addColumn<QString>("command"); // %1: the stand-in
+        QTest::addColumn<QByteArray>("header");
+        QTest::addColumn<bool>("folderIsAFile");
+        QTest::addColumn<QList<bool>>("confirm");
+        QTest::addColumn<QString>("message"); // its beginning; empty: played
+        QTest::addColumn<QString>("title");
+        const QList<bool> none;
+        QTest::newRow("no emulator") << "" << QByteArray("NES\x1A") << false << none << NoEmulator << "错误";
+        QTest::newRow("cannot start") << "/no/such/folder/fceux %f" << QByteArray("NES\x1A") << false << none
+                                      << "无法启动模拟器 fceux：" << "错误";
+        QTest::newRow("cannot write") << "%1 %f" << QByteArray("NES\x1A") << true << none << "文件保存失败！"
+                                      << "文件错误";
+        QTest::newRow("header declined") << "%1 %f" << QByteArray("VES\x1A") << false << QList<bool>{false} << ""
+                                         << "";
+        QTest::newRow("header accepted") << "%1 %f" << QByteArray("NES\x00", 4) << false << QList<bool>{true}
+                                         << "" << "";
+    }
+    void playFailures()
+    {
+        QFETCH(QString, command);
+        QFETCH(QByteArray, header);
+        QFETCH(bool, folderIsAFile);
+        QFETCH(QList<bool>, confirm);
+        QFETCH(QString, message);
+        QFETCH(QString, title);
+        const QString emulator = standIn("bin");
+        qputenv("PATH", m_tools->filePath("empty").toLocal8Bit()); // no emulator on it
+        if (folderIsAFile) {
+            QDir().mkpath(m_folder->filePath("Data"));
+            QVERIFY(writeWholeFile(m_folder->filePath("Data/TestPlay"), "in the way"));
+        }
+        frmVeskEdit *w = start(withHeader(m_pristine, header));
+        QVERIFY(w);
+        w->testPlay().setCommand(command.contains("%1") ? command.arg(quoted(emulator)) : command);
+        w->statusBar()->showMessage("before");
+        m_dialogs.confirmAnswers = confirm;
+        const QByteArray before = m_images.WorkImage;
+        QTest::keyClick(w, Qt::Key_F5);
+
+        QCOMPARE(m_images.WorkImage, before);
+        QCOMPARE(m_dialogs.confirmations.size(), confirm.size());
+        for (const ScriptedDialogs::Shown &q : m_dialogs.confirmations)
+            QCOMPARE(q.text, HeaderQuestion);
+        const QString args = m_tools->filePath("bin/args");
+        if (message.isEmpty() && confirm.value(0)) {
+            QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(args), 10000);
+            QCOMPARE(read(m_tools->filePath("bin/given")), cartridgeOf(before));
+            QTRY_COMPARE(w->statusBar()->currentMessage(), QString("已在 emu 中试玩"));
+            QVERIFY(m_dialogs.messages.isEmpty());
+            return;
+        }
+        if (message.isEmpty()) {
+            QVERIFY(m_dialogs.messages.isEmpty());
+        } else {
+            QTRY_COMPARE(m_dialogs.messages.size(), 1);
+            QVERIFY2(m_dialogs.lastText().startsWith(message), qPrintable(m_dialogs.lastText()));
+            QVERIFY(m_dialogs.lastText().size() > message.size() || !message.endsWith(u'：')); // Qt's reason
+            QCOMPARE(m_dialogs.messages.last().title, title);
+            QVERIFY(m_dialogs.messages.last().icon == Dialogs::Icon::Error);
+        }
+        QCOMPARE(w->statusBar()->currentMessage(), QString("before"));
+        QTest::qWait(200);
+        QVERIFY(!QFile::exists(args));
+    }
+
+    // With no command set, the first of fceux, nestopia and mednafen found on PATH or in the
+    // other folders is run; the settings dialog names what it found and keeps a command set.
+    void defaultEmulator()
+    {
+        const QString nestopia = standIn("path", "nestopia");
+        qputenv("PATH", QFileInfo(nestopia).path().toLocal8Bit());
+        frmVeskEdit *w = start(withHeader(m_pristine));
+        QVERIFY(w);
+        TestPlay &play = w->testPlay();
+        QCOMPARE(play.command(), QString());
+        QCOMPARE(play.foundEmulators(), QStringList{"nestopia"});
+        QCOMPARE(play.defaultCommand(), QString("nestopia %f"));
+        m_images.write(GameTables::CharacterBase + 1, 0x2B);
+        QTest::keyClick(w, Qt::Key_F5);
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(m_tools->filePath("path/args")), 10000);
+        QCOMPARE(read(m_tools->filePath("path/given")), cartridgeOf(m_images.WorkImage));
+        QTRY_COMPARE(w->statusBar()->currentMessage(), QString("已在 nestopia 中试玩（含未保存的修改）"));
+
+        // A folder searched after PATH, as /usr/games is: fceux there comes first.
+        const QString fceux = standIn("games", "fceux");
+        play.otherFolders = {QFileInfo(fceux).path()};
+        QCOMPARE(play.foundEmulators(), (QStringList{"fceux", "nestopia"}));
+        QCOMPARE(play.defaultCommand(), QString("fceux %f"));
+        QCOMPARE(play.findProgram("fceux"), fceux);
+
+        // The dialog: what was found, and a command kept in veskedit.conf for the next window.
+        {
+            frmTestPlay dialog(play, w);
+            QCOMPARE(dialog.windowTitle(), QString("试玩设置"));
+            QVERIFY(dialog.lblTestPlayFound->text().contains("fceux（" + fceux + "）"));
+            QVERIFY(dialog.lblTestPlayFound->text().contains("nestopia"));
+            QVERIFY(dialog.txtTestPlayCommand->text().isEmpty());
+            QVERIFY(dialog.txtTestPlayCommand->placeholderText().contains("fceux %f"));
+            dialog.txtTestPlayCommand->setText("  nestopia --fullscreen %f ");
+            dialog.btnOK->click();
+        }
+        QCOMPARE(TestPlay(m_folder->path()).command(), QString("nestopia --fullscreen %f"));
+        QCOMPARE(QSettings(m_folder->filePath("veskedit.conf"), QSettings::IniFormat).value("testPlayCommand").toString(),
+                 QString("nestopia --fullscreen %f"));
+        // Emptied: the default again.
+        {
+            frmTestPlay dialog(play, w);
+            QCOMPARE(dialog.txtTestPlayCommand->text(), QString("nestopia --fullscreen %f"));
+            dialog.txtTestPlayCommand->clear();
+            dialog.btnOK->click();
+        }
+        QCOMPARE(play.effectiveCommand(), QString("fceux %f"));
+        // The menu.
+        QCOMPARE(w->menuTestPlay->title(), QString("试玩(&T)"));
+        QCOMPARE(w->menuPlay->text(), QString("在模拟器中试玩"));
+        QCOMPARE(w->menuPlay->shortcut(), QKeySequence(Qt::Key_F5));
+        QCOMPARE(w->menuPlaySettings->text(), QString("试玩设置..."));
+    }
+
+    // A .nes saves exactly the cartridge of WorkImage as an export (still modified, history and
+    // LastFile.dat untouched) and opens into the built-in image as a new history.
+    void cartridgeSavesAndOpens()
+    {
+        frmVeskEdit *w = start(m_pristine);
+        QVERIFY(w);
+        const QByteArray header("NES\x1A\x10\x20", 6);
+        for (int i = 0; i < header.size(); ++i)
+            m_images.write(CartridgeStart + i, quint8(header[i]));
+        m_images.write(GameTables::CharacterBase + 1, 0x2C);
+        m_images.write(0x120, 0x77); // outside the cartridge: not in the file
+        const QByteArray edited = m_images.WorkImage;
+        const QString path = m_folder->filePath("my game.NES");
+        m_dialogs.answers << path;
+        QVERIFY(w->menuSave_Click());
+        QCOMPARE(read(path), edited.mid(CartridgeStart, 393232));
+        QCOMPARE(m_images.WorkImage, edited);
+        QCOMPARE(w->windowTitle(), Caption + " *");
+        QVERIFY(m_images.history.canUndo());
+        QVERIFY(!QFile::exists(m_folder->filePath("Data/LastFile.dat")));
+        QCOMPARE(w->statusBar()->currentMessage(), "已导出 " + path + "（卡带文件）");
+        // Nor does it count as saving when the window closes.
+        m_dialogs.saveAnswers = {Dialogs::Answer::Save};
+        m_dialogs.answers << path;
+        QVERIFY(!w->close());
+        QCOMPARE(m_dialogs.questions.size(), 1);
+
+        m_dialogs.saveAnswers = {Dialogs::Answer::DontSave};
+        m_dialogs.answers << path;
+        w->menuOpen->trigger();
+        QByteArray expected = edited;
+        expected[0x120] = m_pristine[0x120];
+        QCOMPARE(m_images.WorkImage, expected);
+        QVERIFY(!m_images.history.canUndo());
+        QCOMPARE(w->txtNowFileName->text(), path);
+        QCOMPARE(w->windowTitle(), Caption + " - my game.NES（卡带文件）");
+        QCOMPARE(w->statusBar()->currentMessage(), "已打开 " + path + "（卡带文件）");
+        QCOMPARE(w->menuRecent->actions().first()->text(), "&1 " + path + "（卡带文件）");
+        m_images.write(GameTables::CharacterBase + 1, 0x2D);
+        QCOMPARE(w->windowTitle(), Caption + " - my game.NES（卡带文件） *");
+    }
+
+    // A file of another size or without the header is refused with its message and changes nothing.
+    void cartridgeRefusals_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("message");
+        const QByteArray good = withHeader(m_pristine).mid(CartridgeStart, 393232);
+        QTest::newRow("one byte short") << good.left(393231) << "卡带文件应为 393,232 字节，此文件为 393,231 字节。";
+        QTest::newRow("one byte long") << good + 'x' << "卡带文件应为 393,232 字节，此文件为 393,233 字节。";
+        QTest::newRow("empty") << QByteArray() << "卡带文件应为 393,232 字节，此文件为 0 字节。";
+        QTest::newRow("whole executable") << m_pristine << "卡带文件应为 393,232 字节，此文件为 712,704 字节。";
+        QTest::newRow("another header") << QByteArray("NES\x1B").append(good.mid(4)) << "不是卡带文件（文件头不是 NES）。";
+        QTest::newRow("no header") << QByteArray(393232, '\0') << "不是卡带文件（文件头不是 NES）。";
+    }
+    void cartridgeRefusals()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, message);
+        frmVeskEdit *w = start(m_pristine);
+        QVERIFY(w);
+        m_images.write(GameTables::CharacterBase + 1, 0x2E);
+        const QByteArray before = m_images.WorkImage;
+        const QString path = m_folder->filePath("bad.nes");
+        QVERIFY(writeWholeFile(path, file));
+        w->txtNowFileName->setText("自带Rom文件");
+        QVERIFY(!w->openFile(path));
+        QCOMPARE(m_dialogs.messages.size(), 1);
+        expectMessage(m_dialogs, message, "文件错误", Dialogs::Icon::Error);
+        QCOMPARE(m_images.WorkImage, before);
+        QVERIFY(m_images.history.canUndo());
+        QCOMPARE(w->txtNowFileName->text(), QString("自带Rom文件"));
+        QCOMPARE(w->windowTitle(), Caption + " *");
+    }
+
+    // "查看补丁" lists what a cartridge file changes, as the list shows after opening it.
+    void previewOfACartridge()
+    {
+        frmVeskEdit *w = start(m_pristine);
+        QVERIFY(w);
+        QByteArray changed = withHeader(m_pristine);
+        changed[GameTables::CharacterBase + 1] = char(changed[GameTables::CharacterBase + 1] ^ 3);
+        const QString path = m_folder->filePath("p.nes");
+        QVERIFY(writeWholeFile(path, cartridgeOf(changed)));
+        m_dialogs.answers << path;
+        w->menuPreview->trigger();
+        frmChanges *preview = w->previewWindow();
+        QVERIFY(preview && preview->isVisible());
+        QCOMPARE(m_images.WorkImage, m_pristine);
+        const QStringList previewed = preview->lines();
+        QVERIFY(!previewed.isEmpty());
+        m_dialogs.saveAnswers = {Dialogs::Answer::DontSave};
+        preview->btnChangesOpen->click();
+        QCOMPARE(m_images.WorkImage, changed);
+        w->showChanges();
+        QCOMPARE(w->changesWindow()->lines(), previewed);
+    }
+
+    // make-patch writes the cartridge; apply puts one into the built-in executable or --base;
+    // a bad one gets the window's message and exit code 1.
+    void commandLine()
+    {
+        QByteArray mod = withHeader(m_pristine);
+        mod[GameTables::CharacterBase + 1] = char(42);
+        mod[0x120] = char(0x55);
+        QVERIFY(writeWholeFile(m_folder->filePath("mod.exe"), mod));
+        QString err;
+        QCOMPARE(runCommand({"make-patch", m_folder->filePath("mod.exe"), "-o", m_folder->filePath("c.nes")}, err), 0);
+        QCOMPARE(read(m_folder->filePath("c.nes")), cartridgeOf(mod));
+
+        QCOMPARE(runCommand({"apply", m_folder->filePath("c.nes"), "-o", m_folder->filePath("out.exe")}, err), 0);
+        QByteArray expected = mod;
+        expected[0x120] = m_pristine[0x120];
+        QCOMPARE(read(m_folder->filePath("out.exe")), expected);
+
+        QByteArray other = m_pristine;
+        other[0x130] = char(0x66);
+        QVERIFY(writeWholeFile(m_folder->filePath("other.exe"), other));
+        QCOMPARE(runCommand({"apply", m_folder->filePath("c.nes"), "--base", m_folder->filePath("other.exe"), "-o",
+                             m_folder->filePath("based.exe")},
+                            err),
+                 0);
+        expected[0x130] = char(0x66);
+        QCOMPARE(read(m_folder->filePath("based.exe")), expected);
+
+        QVERIFY(writeWholeFile(m_folder->filePath("bad.nes"), QByteArray(393232, 'x')));
+        err.clear();
+        QCOMPARE(runCommand({"apply", m_folder->filePath("bad.nes"), "-o", m_folder->filePath("no.exe")}, err), 1);
+        QVERIFY2(err.startsWith("不是卡带文件（文件头不是 NES）。"), qPrintable(err));
+        QVERIFY(!QFile::exists(m_folder->filePath("no.exe")));
+    }
+
+    // The shell's quoting rules.
+    void splitWords_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QStringList>("words");
+        QTest::newRow("blanks") << "  fceux\t %f  " << QStringList{"fceux", "%f"};
+        QTest::newRow("single quotes") << "'/opt/my emu/run' 'a \"b\"'" << QStringList{"/opt/my emu/run", "a \"b\""};
+        QTest::newRow("double quotes") << "\"C:\\\\x \\\"y\\\" \\n\" z" << QStringList{"C:\\x \"y\" \\n", "z"};
+        QTest::newRow("backslash") << "a\\ b\\'c" << QStringList{"a b'c"};
+        QTest::newRow("joined") << "--rom=\"my file\"'.nes'" << QStringList{"--rom=my file.nes"};
+        QTest::newRow("empty word") << "x '' y" << QStringList{"x", "", "y"};
+        QTest::newRow("unclosed") << "x \"a b" << QStringList{"x", "a b"};
+        QTest::newRow("nothing") << "   " << QStringList();
+    }
+    void splitWords()
+    {
+        QFETCH(QString, line);
+        QFETCH(QStringList, words);
+        QCOMPARE(TestPlay::splitWords(line), words);
+    }
+};
+
+QTEST_MAIN(TestTestPlay)
+#include "tst_testplay.moc"
