@@ -41,7 +41,7 @@ const QByteArray StandIn = "#!/bin/sh\n"
                            "cp \"$last\" \"$here/given\"\n"
                            "printf '%s\\n' \"$@\" > \"$here/args.part\"\n"
                            "mv \"$here/args.part\" \"$here/args\"\n"
-                           "if [ -f \"$here/stay\" ]; then sleep 60; fi\n";
+                           "if [ -f \"$here/stay\" ]; then exec sleep 60; fi\n";
 
 const QString NoEmulator = QStringLiteral("没有找到模拟器。请安装 fceux、nestopia 或 mednafen，或在“试玩设置”中填写模拟器命令。");
 const QString HeaderQuestion = QStringLiteral("卡带文件头不是 NES 格式，模拟器可能无法读取。仍要试玩吗？");
@@ -186,7 +186,7 @@ private slots:
         m_window.reset();
         QTest::qWait(100);
         QCOMPARE(::kill(pid, 0), 0); // still running
-        ::kill(-pid, SIGTERM); // its session: the shell and its sleep
+        ::kill(pid, SIGTERM); // the stand-in, by then its sleep
     }
 
     // Each failure gives its message and starts nothing; a cartridge without the header emulators
