@@ -387,9 +387,6 @@ private slots:
         QVERIFY(journalsIn(journals(f)).isEmpty());
 
         QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("QT_QPA_PLATFORM", "offscreen");
-        p.setProcessEnvironment(env);
         p.start(QStringLiteral(JOURNAL_DRIVER), {"--change-list", f.path(), txt});
         QVERIFY(p.waitForFinished(30000));
         QCOMPARE(p.exitStatus(), QProcess::CrashExit);
