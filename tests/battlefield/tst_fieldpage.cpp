@@ -1272,7 +1272,6 @@ private slots:
             const QPoint cell = cellUnlikeItsLeft(map.tiles, map.width);
             chooseTile(map.tiles[cell.y() * map.width + cell.x() - 1]);
             click(cell);
-            QVERIFY(f.images.history.steps() == 1);
             rebuilt = false;
         }
         if (what != "marker")
@@ -1311,12 +1310,10 @@ private slots:
         chooseTile(unusedTile(p.map));
         FieldView *view = page->picFieldContainer;
         view->setZoom(400);
-        QVERIFY(page->picField->width() > view->width() && page->picField->height() > view->height());
         QVERIFY(view->hsbField->isVisible() && view->vsbField->isVisible());
         QCOMPARE(view->viewport(), QRect(0, 0, view->width() - view->vsbField->width(), view->height() - view->hsbField->height()));
         view->hsbField->setValue(0);
         view->vsbField->setValue(0);
-        QCOMPARE(page->picField->pos(), QPoint(0, 0));
         const QByteArray before = work();
         const QPointF from(100, 100);
         const auto pull = [&](Qt::MouseButton button) {

@@ -384,10 +384,8 @@ private slots:
                         cell = number(cell);
                         changed += cell != before;
                     }
-            if (f.name == QStringLiteral("characters.csv")) {
-                QCOMPARE(rows[0][2], QStringLiteral("职  业"));
-                rows[3][2] = number(QStringLiteral("05"));
-            }
+            if (f.name == QStringLiteral("characters.csv"))
+                rows[3][2] = number(QStringLiteral("05")); // 职  业
             f.bytes = writeCsv(rows);
         }
         QVERIFY(!everyCell || changed > 500);
