@@ -133,45 +133,90 @@ private slots:
 
     // F5 hands the emulator the cartridge of WorkImage with the edit not yet saved (or, for %e,
     // the whole image), each word of the command as the shell would split it, paths with spaces
-    // as one argument. The emulator is no child of the editor, and outlives it.
-    void playHandsOverWhatIsEdited_data()
+    // as one argument; a cartridge without the header emulators read once the user says so; with
+    // no command, the first emulator on PATH. The emulator is no child of the editor, and
+    // outlives it. Each failure gives its message and starts nothing.
+    void f5_data()
     {
-        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("command"); // %1: the stand-in, the only program on PATH
+        QTest::addColumn<QString>("name");    // the stand-in's
+        QTest::addColumn<QByteArray>("header");
+        QTest::addColumn<bool>("edited");
         QTest::addColumn<QStringList>("words"); // before the file
-        QTest::addColumn<bool>("wholeImage");
-        QTest::addColumn<QByteArray>("header"); // another than "NES\x1A": played once the user says so
+        QTest::addColumn<QString>("file");      // the one it is given; empty: nothing started
+        QTest::addColumn<QString>("message");   // the status bar's, or the beginning of the error's
+        QTest::addColumn<QString>("title");     // the error's
         const QByteArray nes("NES\x1A");
-        QTest::newRow("cartridge") << "%1 %f" << QStringList() << false << nes;
-        QTest::newRow("whole image") << "%1 %e" << QStringList() << true << nes;
-        QTest::newRow("quoted words") << "%1 --title 'two  words' \"say \\\"hi\\\"\" a\\ b %f"
-                                      << QStringList{"--title", "two  words", "say \"hi\"", "a b"} << false << nes;
-        QTest::newRow("header accepted") << "%1 %f" << QStringList() << false << QByteArray("NES\x00", 4);
+        const QString played = QStringLiteral("已在 emu 中试玩（含未保存的修改）");
+        QTest::newRow("cartridge") << "%1 %f" << "emu" << nes << true << QStringList() << "test.nes" << played << "";
+        QTest::newRow("whole image") << "%1 %e" << "emu" << nes << true << QStringList() << "test.exe" << played << "";
+        QTest::newRow("quoted words") << "%1 --title 'two  words' \"say \\\"hi\\\"\" a\\ b %f" << "emu" << nes << true
+                                      << QStringList{"--title", "two  words", "say \"hi\"", "a b"} << "test.nes" << played
+                                      << "";
+        QTest::newRow("header accepted") << "%1 %f" << "emu" << QByteArray("NES\x00", 4) << true << QStringList()
+                                         << "test.nes" << played << "";
+        QTest::newRow("none set: found on PATH") << "" << "nestopia" << nes << false << QStringList() << "test.nes"
+                                                 << "已在 nestopia 中试玩" << "";
+        QTest::newRow("no emulator") << "" << "emu" << nes << true << QStringList() << "" << NoEmulator << "错误";
+        QTest::newRow("cannot start") << "/no/such/folder/fceux %f" << "emu" << nes << true << QStringList() << ""
+                                      << "无法启动模拟器 fceux：" << "错误";
+        QTest::newRow("cannot write") << "%1 %f" << "emu" << nes << true << QStringList() << "" << "文件保存失败！"
+                                      << "文件错误";
+        QTest::newRow("header declined") << "%1 %f" << "emu" << QByteArray("VES\x1A") << true << QStringList() << ""
+                                         << "" << "";
     }
-    void playHandsOverWhatIsEdited()
+    void f5()
     {
         QFETCH(QString, command);
-        QFETCH(QStringList, words);
-        QFETCH(bool, wholeImage);
+        QFETCH(QString, name);
         QFETCH(QByteArray, header);
-        const QString emulator = standIn("bin");
+        QFETCH(bool, edited);
+        QFETCH(QStringList, words);
+        QFETCH(QString, file);
+        QFETCH(QString, message);
+        QFETCH(QString, title);
+        const QString emulator = standIn("bin", name);
         const QString folder = m_tools->filePath("bin");
         QVERIFY(writeWholeFile(folder + "/stay", "")); // it keeps running
+        qputenv("PATH", folder.toLocal8Bit());
+        if (QTest::currentDataTag() == QByteArray("cannot write")) {
+            QDir().mkpath(m_folder->filePath("Data"));
+            QVERIFY(writeWholeFile(m_folder->filePath("Data/TestPlay"), "in the way"));
+        }
         frmVeskEdit *w = start(withHeader(m_pristine, header));
         QVERIFY(w);
-        w->testPlay().setCommand(command.arg(quoted(emulator)));
-        m_images.write(GameTables::CharacterBase + 1, 0x2A); // not saved
-        const bool asked = header != "NES\x1A";
-        m_dialogs.confirmAnswers = {true};
+        w->testPlay().setCommand(command.contains("%1") ? command.arg(quoted(emulator)) : command);
+        if (edited)
+            m_images.write(GameTables::CharacterBase + 1, 0x2A); // not saved
+        w->statusBar()->showMessage("before");
+        m_dialogs.confirmAnswers = {!file.isEmpty()};
+        const QByteArray before = m_images.WorkImage;
         QTest::keyClick(w, Qt::Key_F5);
-        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(folder + "/args"), 10000);
-        const QString file = m_folder->filePath(wholeImage ? "Data/TestPlay/test.exe" : "Data/TestPlay/test.nes");
-        QCOMPARE(arguments(folder), words + QStringList{file});
-        QCOMPARE(read(folder + "/given"), wholeImage ? m_images.WorkImage : cartridgeOf(m_images.WorkImage));
-        QTRY_COMPARE(w->statusBar()->currentMessage(), QString("已在 emu 中试玩（含未保存的修改）"));
-        QVERIFY(m_dialogs.messages.isEmpty());
+
+        QCOMPARE(m_images.WorkImage, before);
+        const bool asked = header != "NES\x1A";
         QCOMPARE(m_dialogs.confirmations.size(), asked ? 1 : 0);
         if (asked)
             QCOMPARE(m_dialogs.confirmations[0].text, HeaderQuestion);
+        if (file.isEmpty()) {
+            if (!message.isEmpty()) {
+                QTRY_COMPARE(m_dialogs.messages.size(), 1);
+                QVERIFY2(m_dialogs.lastText().startsWith(message), qPrintable(m_dialogs.lastText()));
+                QVERIFY(m_dialogs.lastText().size() > message.size() || !message.endsWith(u'：')); // Qt's reason
+                QCOMPARE(m_dialogs.messages.last().title, title);
+                QVERIFY(m_dialogs.messages.last().icon == Dialogs::Icon::Error);
+            }
+            QCOMPARE(m_dialogs.messages.size(), message.isEmpty() ? 0 : 1);
+            QCOMPARE(w->statusBar()->currentMessage(), QString("before"));
+            QTest::qWait(200);
+            QVERIFY(!QFile::exists(folder + "/args"));
+            return;
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(folder + "/args"), 10000);
+        QCOMPARE(arguments(folder), words + QStringList{m_folder->filePath("Data/TestPlay/" + file)});
+        QCOMPARE(read(folder + "/given"), file.endsWith(".exe") ? before : cartridgeOf(before));
+        QTRY_COMPARE(w->statusBar()->currentMessage(), message);
+        QVERIFY(m_dialogs.messages.isEmpty());
         // Started on its own: nothing of it is left for the editor to wait for or to end.
         QVERIFY(read(folder + "/ppid").trimmed().toLongLong() != QCoreApplication::applicationPid());
         QVERIFY(w->findChildren<QProcess *>().isEmpty());
@@ -183,61 +228,8 @@ private slots:
         ::kill(pid, SIGTERM); // the stand-in, by then its sleep
     }
 
-    // Each failure gives its message and starts nothing, as does declining a cartridge without
-    // the header emulators read.
-    void playFailures_data()
-    {
-        QTest::addColumn<QString>("command"); // %1: the stand-in
-        QTest::addColumn<QByteArray>("header");
-        QTest::addColumn<bool>("folderIsAFile");
-        QTest::addColumn<QString>("message"); // its beginning; empty: asked about the header and declined
-        QTest::addColumn<QString>("title");
-        const QByteArray nes("NES\x1A");
-        QTest::newRow("no emulator") << "" << nes << false << NoEmulator << "错误";
-        QTest::newRow("cannot start") << "/no/such/folder/fceux %f" << nes << false << "无法启动模拟器 fceux：" << "错误";
-        QTest::newRow("cannot write") << "%1 %f" << nes << true << "文件保存失败！" << "文件错误";
-        QTest::newRow("header declined") << "%1 %f" << QByteArray("VES\x1A") << false << "" << "";
-    }
-    void playFailures()
-    {
-        QFETCH(QString, command);
-        QFETCH(QByteArray, header);
-        QFETCH(bool, folderIsAFile);
-        QFETCH(QString, message);
-        QFETCH(QString, title);
-        const QString emulator = standIn("bin");
-        qputenv("PATH", m_tools->filePath("empty").toLocal8Bit()); // no emulator on it
-        if (folderIsAFile) {
-            QDir().mkpath(m_folder->filePath("Data"));
-            QVERIFY(writeWholeFile(m_folder->filePath("Data/TestPlay"), "in the way"));
-        }
-        frmVeskEdit *w = start(withHeader(m_pristine, header));
-        QVERIFY(w);
-        w->testPlay().setCommand(command.contains("%1") ? command.arg(quoted(emulator)) : command);
-        w->statusBar()->showMessage("before");
-        m_dialogs.confirmAnswers = {false};
-        const QByteArray before = m_images.WorkImage;
-        QTest::keyClick(w, Qt::Key_F5);
-
-        QCOMPARE(m_images.WorkImage, before);
-        QCOMPARE(m_dialogs.confirmations.size(), message.isEmpty() ? 1 : 0);
-        if (message.isEmpty()) {
-            QCOMPARE(m_dialogs.confirmations[0].text, HeaderQuestion);
-            QVERIFY(m_dialogs.messages.isEmpty());
-        } else {
-            QTRY_COMPARE(m_dialogs.messages.size(), 1);
-            QVERIFY2(m_dialogs.lastText().startsWith(message), qPrintable(m_dialogs.lastText()));
-            QVERIFY(m_dialogs.lastText().size() > message.size() || !message.endsWith(u'：')); // Qt's reason
-            QCOMPARE(m_dialogs.messages.last().title, title);
-            QVERIFY(m_dialogs.messages.last().icon == Dialogs::Icon::Error);
-        }
-        QCOMPARE(w->statusBar()->currentMessage(), QString("before"));
-        QTest::qWait(200);
-        QVERIFY(!QFile::exists(m_tools->filePath("bin/args")));
-    }
-
     // With no command set, the first of fceux, nestopia and mednafen found on PATH or in the
-    // other folders is run; the settings dialog names what it found and keeps a command set.
+    // other folders is the default; the settings dialog names what it found and keeps a command set.
     void defaultEmulator()
     {
         const QString nestopia = standIn("path", "nestopia");
@@ -246,11 +238,6 @@ private slots:
         QVERIFY(w);
         TestPlay &play = w->testPlay();
         QCOMPARE(play.foundEmulators(), QStringList{"nestopia"});
-        QTest::keyClick(w, Qt::Key_F5);
-        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(m_tools->filePath("path/args")), 10000);
-        QCOMPARE(arguments(m_tools->filePath("path")), QStringList{m_folder->filePath("Data/TestPlay/test.nes")});
-        QTRY_COMPARE(w->statusBar()->currentMessage(), QString("已在 nestopia 中试玩"));
-
         // A folder searched after PATH, as /usr/games is: fceux there comes first.
         const QString fceux = standIn("games", "fceux");
         play.otherFolders = {QFileInfo(fceux).path()};
