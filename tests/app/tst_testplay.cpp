@@ -142,27 +142,25 @@ private slots:
         QTest::addColumn<QString>("name");    // the stand-in's
         QTest::addColumn<QByteArray>("header");
         QTest::addColumn<bool>("edited");
-        QTest::addColumn<QStringList>("words"); // before the file
-        QTest::addColumn<QString>("file");      // the one it is given; empty: nothing started
+        QTest::addColumn<QStringList>("given"); // its arguments, the last a file of Data/TestPlay; none: not started
         QTest::addColumn<QString>("message");   // the status bar's, or the beginning of the error's
         QTest::addColumn<QString>("title");     // the error's
         const QByteArray nes("NES\x1A");
         const QString played = QStringLiteral("已在 emu 中试玩（含未保存的修改）");
-        QTest::newRow("cartridge") << "%1 %f" << "emu" << nes << true << QStringList() << "test.nes" << played << "";
-        QTest::newRow("whole image") << "%1 %e" << "emu" << nes << true << QStringList() << "test.exe" << played << "";
-        QTest::newRow("quoted words") << "%1 --title 'two  words' \"say \\\"hi\\\"\" a\\ b %f" << "emu" << nes << true
-                                      << QStringList{"--title", "two  words", "say \"hi\"", "a b"} << "test.nes" << played
-                                      << "";
-        QTest::newRow("header accepted") << "%1 %f" << "emu" << QByteArray("NES\x00", 4) << true << QStringList()
-                                         << "test.nes" << played << "";
-        QTest::newRow("none set: found on PATH") << "" << "nestopia" << nes << false << QStringList() << "test.nes"
+        const QStringList cartridge{"test.nes"};
+        QTest::newRow("cartridge, quoted words") << "%1 --title 'two  words' %f" << "emu" << nes << true
+                                                 << QStringList{"--title", "two  words", "test.nes"} << played << "";
+        QTest::newRow("whole image") << "%1 %e" << "emu" << nes << true << QStringList{"test.exe"} << played << "";
+        QTest::newRow("header accepted") << "%1 %f" << "emu" << QByteArray("NES\x00", 4) << true << cartridge << played
+                                         << "";
+        QTest::newRow("none set: found on PATH") << "" << "nestopia" << nes << false << cartridge
                                                  << "已在 nestopia 中试玩" << "";
-        QTest::newRow("no emulator") << "" << "emu" << nes << true << QStringList() << "" << NoEmulator << "错误";
-        QTest::newRow("cannot start") << "/no/such/folder/fceux %f" << "emu" << nes << true << QStringList() << ""
+        QTest::newRow("no emulator") << "" << "emu" << nes << true << QStringList() << NoEmulator << "错误";
+        QTest::newRow("cannot start") << "/no/such/folder/fceux %f" << "emu" << nes << true << QStringList()
                                       << "无法启动模拟器 fceux：" << "错误";
-        QTest::newRow("cannot write") << "%1 %f" << "emu" << nes << true << QStringList() << "" << "文件保存失败！"
+        QTest::newRow("cannot write") << "%1 %f" << "emu" << nes << true << QStringList() << "文件保存失败！"
                                       << "文件错误";
-        QTest::newRow("header declined") << "%1 %f" << "emu" << QByteArray("VES\x1A") << true << QStringList() << ""
+        QTest::newRow("header declined") << "%1 %f" << "emu" << QByteArray("VES\x1A") << true << QStringList()
                                          << "" << "";
     }
     void f5()
@@ -171,8 +169,7 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QByteArray, header);
         QFETCH(bool, edited);
-        QFETCH(QStringList, words);
-        QFETCH(QString, file);
+        QFETCH(QStringList, given);
         QFETCH(QString, message);
         QFETCH(QString, title);
         const QString emulator = standIn("bin", name);
@@ -189,7 +186,7 @@ private slots:
         if (edited)
             m_images.write(GameTables::CharacterBase + 1, 0x2A); // not saved
         w->statusBar()->showMessage("before");
-        m_dialogs.confirmAnswers = {!file.isEmpty()};
+        m_dialogs.confirmAnswers = {!given.isEmpty()};
         const QByteArray before = m_images.WorkImage;
         QTest::keyClick(w, Qt::Key_F5);
 
@@ -198,7 +195,7 @@ private slots:
         QCOMPARE(m_dialogs.confirmations.size(), asked ? 1 : 0);
         if (asked)
             QCOMPARE(m_dialogs.confirmations[0].text, HeaderQuestion);
-        if (file.isEmpty()) {
+        if (given.isEmpty()) {
             if (!message.isEmpty()) {
                 QTRY_COMPARE(m_dialogs.messages.size(), 1);
                 QVERIFY2(m_dialogs.lastText().startsWith(message), qPrintable(m_dialogs.lastText()));
@@ -213,7 +210,8 @@ private slots:
             return;
         }
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(folder + "/args"), 10000);
-        QCOMPARE(arguments(folder), words + QStringList{m_folder->filePath("Data/TestPlay/" + file)});
+        const QString file = given.takeLast();
+        QCOMPARE(arguments(folder), given << m_folder->filePath("Data/TestPlay/" + file));
         QCOMPARE(read(folder + "/given"), file.endsWith(".exe") ? before : cartridgeOf(before));
         QTRY_COMPARE(w->statusBar()->currentMessage(), message);
         QVERIFY(m_dialogs.messages.isEmpty());
