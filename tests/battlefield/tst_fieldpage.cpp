@@ -1322,11 +1322,6 @@ private slots:
             mouse(page->picField, QEvent::MouseButtonRelease, from + QPointF(-40, -30) - QPointF(page->picField->pos()),
                   button, Qt::NoButton);
         };
-        const auto wheel = [&](Qt::KeyboardModifiers modifiers) {
-            QWheelEvent e(from, page->picField->mapToGlobal(from), QPoint(), QPoint(0, -120), Qt::NoButton, modifiers,
-                          Qt::NoScrollPhase, false);
-            QApplication::sendEvent(view, &e);
-        };
         if (how == "middle") {
             pull(Qt::MiddleButton);
         } else if (how == "space") {
@@ -1336,10 +1331,10 @@ private slots:
             pull(Qt::LeftButton);
             QTest::keyRelease(f.window.get(), Qt::Key_Space);
             QCOMPARE(page->picField->cursor().shape(), Qt::CrossCursor);
-        } else if (how == "wheel") {
-            wheel(Qt::NoModifier);
-        } else if (how == "shift wheel") {
-            wheel(Qt::ShiftModifier);
+        } else if (how.endsWith("wheel")) {
+            QWheelEvent e(from, page->picField->mapToGlobal(from), QPoint(), QPoint(0, -120), Qt::NoButton,
+                          how == "wheel" ? Qt::NoModifier : Qt::ShiftModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(view, &e);
         } else {
             view->hsbField->setValue(25);
             view->vsbField->setValue(35);
@@ -1348,7 +1343,6 @@ private slots:
         QCOMPARE(view->hsbField->value(), -moved.x());
         QCOMPARE(view->vsbField->value(), -moved.y());
         QCOMPARE(work(), before);
-        QCOMPARE(f.images.history.steps(), 0);
         // The left button paints again where the mouse is.
         const QPoint cell = (QPoint(120, 120) - page->picField->pos()) / page->tile();
         click(cell);
