@@ -4,8 +4,9 @@ file, in alternating runs on one X display (run it inside xvfb-run). A window co
 once a top-level window of the process (its _NET_WM_PID) is mapped; the display is polled every
 millisecond over one connection. Prints each median and their ratio.
 
-Usage: bench/first-window.py VESKEDIT FILE [RUNS]
-Needs python3-xlib and okteta."""
+Usage: dbus-run-session -- xvfb-run -a bench/first-window.py VESKEDIT FILE [RUNS]
+Needs python3-xlib and okteta. Run it with a session bus, as a desktop has one: without a bus
+every Qt program first tries to start one, which costs both programs 15 to 25 ms."""
 import os
 import statistics
 import subprocess
