@@ -59,7 +59,7 @@ void BM_UndoWithRefresh(benchmark::State &state)
         undo = !undo;
     }
 }
-BENCHMARK(BM_UndoWithRefresh)->Arg(0)->Arg(2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_UndoWithRefresh)->DenseRange(0, 7)->Unit(benchmark::kMillisecond);
 
 // The main window resized between its default size and 1920 x 1080, laid out and painted, on the
 // battlefield page (whose viewport grows) or the hex grid.

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QIcon>
 #include <QLibraryInfo>
+#include <QTimer>
 #include <QTranslator>
 
 void setUpApplication(QCoreApplication &app)
@@ -15,7 +16,8 @@ void setUpApplication(QCoreApplication &app)
                                                 .arg(VESKEDIT_VERSION_PATCH));
     if (qobject_cast<QGuiApplication *>(&app)) { // not for --help and --version
         QGuiApplication::setDesktopFileName(QStringLiteral("veskedit"));
-        QGuiApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/veskedit.svg")));
+        // The icon is drawn from its SVG once the first window is on the screen.
+        QTimer::singleShot(0, &app, [] { QGuiApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/veskedit.svg"))); });
     }
     installQtTranslations(app);
 }

@@ -5,6 +5,7 @@
 #include "app/openfile.h"
 #include "app/recentfiles.h"
 #include "app/recovery.h"
+#include "app/startup.h"
 #include "image/dialogs.h"
 #include "image/fileio.h"
 #include "image/mymodule.h"
@@ -240,19 +241,13 @@ void frmStart::closeEvent(QCloseEvent *event)
     }
     // Journals not chosen stay for the next start.
     m_offers.clear();
-    auto *w = new frmVeskEdit(m_images, m_dialogs, m_paths);
-    w->setAttribute(Qt::WA_DeleteOnClose);
-    w->txtNowFileName->setText(CurrentFileText);
-    if (StartResult == 2)
-        w->statusBar()->showMessage(openedMessage(CurrentFileText));
+    QString status = StartResult == 2 ? openedMessage(CurrentFileText) : QString();
+    if (m_recovered)
+        status = QStringLiteral("已恢复 %1 步未保存的修改").arg(m_recovered->contents.entries.size());
+    frmVeskEdit *w = showMainWindow(m_images, m_dialogs, m_paths, CurrentFileText, status);
     if (m_recovered) {
-        const int steps = int(m_recovered->contents.entries.size());
         w->continueJournal(std::move(*m_recovered), m_recoveredBase);
-        w->statusBar()->showMessage(QStringLiteral("已恢复 %1 步未保存的修改").arg(steps));
-    }
-    w->show();
-    w->timerInit->start();
-    if (!m_recovered) {
+    } else {
         const auto [kind, path] = journalSource();
         w->startJournal(kind, path);
     }

@@ -48,9 +48,6 @@ public:
     // on success the dialog closes and hands over to the main window.
     bool openFile(const QString &path);
 
-    // An editor that is gone left unsaved steps, and they are on offer.
-    bool offersRecovery() const { return !m_offers.empty(); }
-
     // The main window this dialog handed over to, if any.
     frmVeskEdit *mainWindow() const;
 

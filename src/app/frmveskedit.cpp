@@ -200,7 +200,7 @@ frmVeskEdit::frmVeskEdit(ByteImages &images, Dialogs &dialogs, const EditorPaths
             view->imageWritten(written);
     };
     // Until the start dialog names the file, the steps start from the image as it is.
-    m_journal.start(JournalBase::of(JournalBase::Kind::BuiltIn, QString(), m_images.WorkImage));
+    startJournal(JournalBase::Kind::BuiltIn, QString());
     markSaved();
     qApp->installEventFilter(this);
 
@@ -309,6 +309,7 @@ void frmVeskEdit::startPendingJournal()
 
 void frmVeskEdit::continueJournal(JournalOffer offer, const QByteArray &base)
 {
+    m_pendingJournal.reset();
     m_journal.adopt(std::move(offer));
     m_savedImage = base;
     historyChanged();
@@ -569,6 +570,13 @@ void frmVeskEdit::LockMainWindow(bool lock)
 void frmVeskEdit::timerInit_Timer()
 {
     timerInit->stop(); // runs once, even when the fill lets the event loop turn
+    // The window is shown painted before the sequence fills it (a display may expose it later
+    // than the timer's 20 ms); a window never painted waits half a second at most.
+    constexpr int MostWaits = 25;
+    if (sender() == timerInit && isVisible() && !m_painted && ++m_paintWaits < MostWaits) {
+        timerInit->start();
+        return;
+    }
     createPages();
     hexPage->msfFileContent->setFocus();
     LoadPristineImage();
@@ -745,7 +753,7 @@ bool frmVeskEdit::openFile(const QString &path)
     refreshViews();
     stabAll->setCurrentIndex(shown);
     markSaved();
-    m_journal.start(JournalBase::of(JournalBase::Kind::File, path, m_images.WorkImage));
+    startJournal(JournalBase::of(JournalBase::Kind::File, path, m_images.WorkImage));
     fileDone(path, openedMessage(path));
     return true;
 }
@@ -827,6 +835,7 @@ bool frmVeskEdit::menuSave_Click()
             return false;
         }
         markSaved();
+        m_pendingJournal.reset();
         m_journal.start(JournalBase::of(JournalBase::Kind::File, path, m_images.WorkImage), &m_images.history);
         fileDone(path, QStringLiteral("已保存 ") + path);
         const QString lastFile = m_paths.lastFile();
@@ -864,6 +873,7 @@ bool frmVeskEdit::menuSave_Click()
             applyChangeList(list, saved);
         const std::vector<EditHistory::Change> outside = changesBetween(saved, m_images.WorkImage);
         markSaved(saved);
+        m_pendingJournal.reset();
         m_journal.start(JournalBase::of(JournalBase::Kind::File, path, saved), &m_images.history, outside);
         fileDone(path, QStringLiteral("已保存 ") + path +
                            (outside.empty() ? QString() : QStringLiteral("。") + outsideCartridgeText(qsizetype(outside.size()))));
@@ -933,6 +943,9 @@ void frmVeskEdit::closeEvent(QCloseEvent *event)
 
 bool frmVeskEdit::eventFilter(QObject *watched, QEvent *event)
 {
+    if (!m_painted && event->type() == QEvent::Paint && watched->isWidgetType() &&
+        (watched == this || isAncestorOf(static_cast<QWidget *>(watched))))
+        m_painted = true;
     // Ctrl+Z and Ctrl+Y belong to a text box only while its text differs from what the editor
     // last put there (the editor's setText clears the box's own history); otherwise, and once
     // the typing is undone, they reach the image history.

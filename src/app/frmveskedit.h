@@ -193,6 +193,8 @@ private:
     QByteArray m_savedImage; // WorkImage as last opened or saved
     bool m_locked = false;
     bool m_journalFailureShown = false;
+    bool m_painted = false; // the window has been painted once
+    int m_paintWaits = 0;   // ticks of timerInit that found it not painted yet
     RecentFiles m_recent;
     TestPlay m_testPlay;
     Journal m_journal;

@@ -105,10 +105,15 @@ HexPage::HexPage(ByteImages &images, Dialogs &dialogs, const QStringList &byteTe
     tbarFind = new QToolBar(this);
     tbarFind->setObjectName(QStringLiteral("tbarFind"));
     tbarFind->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    btnFind = tbarFind->addAction(style()->standardIcon(QStyle::SP_FileDialogContentsView), QStringLiteral("查找"));
+    btnFind = tbarFind->addAction(QStringLiteral("查找"));
     btnFind->setObjectName(QStringLiteral("Find"));
     btnFind->setToolTip(QStringLiteral("查找字节序列"));
-    btnRefresh = tbarFind->addAction(style()->standardIcon(QStyle::SP_BrowserReload), QStringLiteral("刷新"));
+    btnRefresh = tbarFind->addAction(QStringLiteral("刷新"));
+    // The style's icons are looked up once the window is on the screen.
+    QTimer::singleShot(0, this, [this] {
+        btnFind->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
+        btnRefresh->setIcon(style()->standardIcon(QStyle::SP_BrowserReload));
+    });
     btnRefresh->setObjectName(QStringLiteral("Refresh"));
     btnRefresh->setToolTip(QStringLiteral("按当前数据重新填充表格"));
     connect(btnFind, &QAction::triggered, this, [this] { tbarFind_ButtonClick(QStringLiteral("Find")); });

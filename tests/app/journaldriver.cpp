@@ -33,6 +33,7 @@ int changeListSession(const QString &folder, const QString &txt)
 int main(int argc, char *argv[])
 {
     if (argc == 4 && std::strcmp(argv[1], "--change-list") == 0) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
         QApplication app(argc, argv);
         return changeListSession(app.arguments()[2], app.arguments()[3]);
     }

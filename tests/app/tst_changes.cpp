@@ -73,6 +73,13 @@ private:
     QTemporaryDir m_dir;
 
     frmChanges *list() const { return w->changesWindow(); }
+    // A byte typed in the hex grid.
+    void hexEdit(qint64 offset, int value)
+    {
+        w->stabAll->setCurrentWidget(w->hexPage);
+        w->hexPage->GotoAddress(QString::number(offset, 16), false);
+        enter(w->hexPage->txtNewValue, hexByte(value));
+    }
     QByteArray &work() { return f.images.WorkImage; }
     int pristine(qint64 offset) const { return byteAt(f.pristine, offset); }
     QStringList shown() const
@@ -355,11 +362,8 @@ private slots:
         FieldInfo map(f.images);
         QVERIFY(fields.Field(1, map));
         const qint64 m = map.Address.toLongLong(nullptr, 16);
-        w->stabAll->setCurrentWidget(w->hexPage);
-        for (qint64 o : {free, m - 1, m}) {
-            w->hexPage->GotoAddress(QString::number(o, 16), false);
-            enter(w->hexPage->txtNewValue, hexByte(pristine(o) + 1));
-        }
+        for (qint64 o : {free, m - 1, m})
+            hexEdit(o, pristine(o) + 1);
         // The bytes hold the size less one.
         QCOMPARE(shown(), QStringList({QString("战场地图 第01战场 · 高: %1 => %2").arg(map.Height).arg(map.Height + 1),
                                        QString("战场地图 第01战场 · 宽: %1 => %2").arg(map.Width).arg(map.Width + 1),
@@ -373,29 +377,28 @@ private slots:
     void terrainCaptionsFromTheNamesFile()
     {
         using namespace GameTables;
-        QStringList names = f.folder.names();
-        names[2] = "平地";
-        f.folder.writeTerrainLines(names);
         TerrainPage *page = w->terrainPage;
+        const auto rename = [&](const QString &name) {
+            QStringList names = f.folder.names();
+            names[2] = name;
+            f.folder.writeTerrainLines(names);
+            QTest::mouseClick(page->btnRefreshEffect, Qt::LeftButton);
+        };
         for (QWidget *p = page; p; p = p->parentWidget()) // its tab, and the tab that holds that
             if (auto *tabs = qobject_cast<QTabWidget *>(p->parentWidget() ? p->parentWidget()->parentWidget() : nullptr))
                 tabs->setCurrentWidget(p);
-        QTest::mouseClick(page->btnRefreshEffect, Qt::LeftButton);
+        rename("平地");
         QCOMPARE(page->msfFieldEffect->textMatrix(0, 3), QString("平地"));
         page->showCell(2, 3);
         enter(page->txtFieldEffect, "1A");
         const qint64 cell = TerrainBase + TerrainCols + 2;
         QCOMPARE(shown(), QStringList(QString("地形效果 %1 · 平地: %2 => 1A").arg(name(TerrainEffects, 1), hexByte(pristine(cell)))));
         // Renamed again: the list, brought to the front, follows.
-        names[2] = "草原";
-        f.folder.writeTerrainLines(names);
-        QTest::mouseClick(page->btnRefreshEffect, Qt::LeftButton);
+        rename("草原");
         QApplication::setActiveWindow(list());
         QVERIFY(QTest::qWaitForWindowActive(list()));
         QCOMPARE(shown(), QStringList(QString("地形效果 %1 · 草原: %2 => 1A").arg(name(TerrainEffects, 1), hexByte(pristine(cell)))));
-        names[2] = "平地";
-        f.folder.writeTerrainLines(names);
-        QTest::mouseClick(page->btnRefreshEffect, Qt::LeftButton);
+        rename("平地");
         w->stabAll->setCurrentWidget(w->hexPage);
         w->hexPage->GotoAddress(QString::number(cell, 16), false);
         QCOMPARE(w->hexPage->lblHexField->text(), QString("%1  地形效果 %2 · 平地 = 1A").arg(hex8(cell), name(TerrainEffects, 1)));
@@ -424,9 +427,7 @@ private slots:
     // "导出..." proposes a name of its own (not the change list's) and says where it wrote.
     void exportNamesItsFile()
     {
-        w->stabAll->setCurrentWidget(w->hexPage);
-        w->hexPage->GotoAddress("100", false);
-        enter(w->hexPage->txtNewValue, hexByte(pristine(0x100) ^ 1));
+        hexEdit(0x100, pristine(0x100) ^ 1);
         const QString out = m_dir.filePath("说明.txt");
         f.dialogs.answers << out;
         list()->btnChangesExport->click();
@@ -438,11 +439,8 @@ private slots:
     // Ctrl+Z and Ctrl+Y undo and redo while the list is the active window.
     void undoAndRedoFromTheList()
     {
-        w->stabAll->setCurrentWidget(w->hexPage);
-        w->hexPage->GotoAddress("100", false);
-        enter(w->hexPage->txtNewValue, hexByte(pristine(0x100) ^ 1));
+        hexEdit(0x100, pristine(0x100) ^ 1);
         const QByteArray edited = work();
-        list()->activateWindow();
         QApplication::setActiveWindow(list());
         QVERIFY(QTest::qWaitForWindowActive(list()));
         QTest::keyClick(list()->treeChanges, Qt::Key_Z, Qt::ControlModifier);

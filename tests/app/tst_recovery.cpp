@@ -8,6 +8,7 @@
 #include "changelistsession.h"
 #include "editorfolder.h"
 #include "journalsession.h"
+#include "mainwindowfixture.h"
 #include "image/mymodule.h"
 #include "image/patches.h"
 #include "scripteddialogs.h"
@@ -359,37 +360,27 @@ private slots:
     // says so and stays modified; its journal, after a kill, brings back the image in hand.
     void aChangeListSaveKeepsWhatItLeavesOut()
     {
-        EditorFolder f;
+        MainWindowFixture m;
+        const EditorFolder &f = m.folder;
         const QString txt = f.filePath("x.txt");
-        QByteArray expected;
-        {
-            ByteImages images;
-            images.OpenedImage = loadBuiltInImage();
-            images.load(images.OpenedImage);
-            ScriptedDialogs dialogs;
-            frmVeskEdit w(images, dialogs, f.path());
-            w.show();
-            w.timerInit_Timer();
-            saveChangeListSession(w, images, dialogs, txt);
-            QCOMPARE(w.statusBar()->currentMessage(), "已保存 " + txt + "。有 1 个字节在卡带范围以外，修改清单不记录它们。");
-            QVERIFY(w.windowTitle().endsWith(" *"));
-            QByteArray listed = loadBuiltInImage();
-            QVERIFY(applyChangeList(fileBytes(txt), listed));
-            QVERIFY(listed != images.WorkImage);
-            listed[0x1000] = images.WorkImage[0x1000];
-            QVERIFY(listed == images.WorkImage); // all but the byte outside
-            editAfterChangeListSave(images);
-            expected = images.WorkImage;
-            dialogs.saveAnswers = {Dialogs::Answer::DontSave};
-            w.close();
-            QCOMPARE(dialogs.questions.size(), 1);
-        }
+        QVERIFY(m.start());
+        saveChangeListSession(*m.window, m.images, m.dialogs, txt);
+        QCOMPARE(m.window->statusBar()->currentMessage(), "已保存 " + txt + "。有 1 个字节在卡带范围以外，修改清单不记录它们。");
+        QVERIFY(m.window->windowTitle().endsWith(" *"));
+        QByteArray listed = m.pristine;
+        QVERIFY(applyChangeList(fileBytes(txt), listed));
+        QVERIFY(listed != m.images.WorkImage);
+        listed[0x1000] = m.images.WorkImage[0x1000];
+        QVERIFY(listed == m.images.WorkImage); // all but the byte outside
+        editAfterChangeListSave(m.images);
+        const QByteArray expected = m.images.WorkImage;
+        m.dialogs.saveAnswers = {Dialogs::Answer::DontSave};
+        m.window->close();
+        QCOMPARE(m.dialogs.questions.size(), 1);
+        m.window.reset();
         QVERIFY(journalsIn(journals(f)).isEmpty());
 
         QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("QT_QPA_PLATFORM", "offscreen");
-        p.setProcessEnvironment(env);
         p.start(QStringLiteral(JOURNAL_DRIVER), {"--change-list", f.path(), txt});
         QVERIFY(p.waitForFinished(30000));
         QCOMPARE(p.exitStatus(), QProcess::CrashExit);

@@ -1186,9 +1186,7 @@ private slots:
         showWar(1);
         page->optPaint->click();
         const qint64 m = page->war()->Address.toLongLong(nullptr, 16);
-        QCOMPARE(page->war()->Name, QString("第01战场"));
-        QCOMPARE(int(byteAt(work(), 0x556E8)), 0x30);
-        // A tile byte changed in the hex grid.
+        // A tile byte of 第01战场 changed in the hex grid.
         f.images.write(0x556E8, 0x34);
         const QVector<int> edited = tilesNow(m);
         // One cell painted far behind it, with its left neighbour's tile.
@@ -1199,7 +1197,6 @@ private slots:
         chooseTile(t);
         QVector<int> expected = edited;
         expected[cell.y() * w + cell.x()] = t;
-        QVERIFY(expected != edited);
         click(cell);
         QCOMPARE(tilesNow(m), expected);
         QCOMPARE(int(byteAt(work(), 0x556E8)), 0x34);
@@ -1253,13 +1250,12 @@ private slots:
         } else if (what == "size") {
             f.images.write(m, byteAt(work(), m) - 1);
         } else if (what == "marker") {
-            const QPoint start = tileOf(marker) / 2;
             QPoint step;
             for (const QPoint &s : {QPoint(1, 0), QPoint(-1, 0), QPoint(0, 1), QPoint(0, -1)})
-                if (step.isNull() && page->IsFreeTile(start.x() + s.x(), start.y() + s.y()))
+                if (step.isNull() && page->IsFreeTile(markerTile.x() + s.x(), markerTile.y() + s.y()))
                     step = s;
             drag(marker, {QPointF(step) * page->tile()});
-            QCOMPARE(tileOf(marker) / 2, start + step);
+            QCOMPARE(tileOf(marker) / 2, markerTile + step);
             page->imageWritten(lastStep()); // the page's own drag: shown already
             QCOMPARE(child("lblAct_1"), marker);
             page->imageWritten(f.images.history.undo(work()));
@@ -1276,7 +1272,6 @@ private slots:
             const QPoint cell = cellUnlikeItsLeft(map.tiles, map.width);
             chooseTile(map.tiles[cell.y() * map.width + cell.x() - 1]);
             click(cell);
-            QVERIFY(f.images.history.steps() == 1);
             rebuilt = false;
         }
         if (what != "marker")
@@ -1315,12 +1310,10 @@ private slots:
         chooseTile(unusedTile(p.map));
         FieldView *view = page->picFieldContainer;
         view->setZoom(400);
-        QVERIFY(page->picField->width() > view->width() && page->picField->height() > view->height());
         QVERIFY(view->hsbField->isVisible() && view->vsbField->isVisible());
         QCOMPARE(view->viewport(), QRect(0, 0, view->width() - view->vsbField->width(), view->height() - view->hsbField->height()));
         view->hsbField->setValue(0);
         view->vsbField->setValue(0);
-        QCOMPARE(page->picField->pos(), QPoint(0, 0));
         const QByteArray before = work();
         const QPointF from(100, 100);
         const auto pull = [&](Qt::MouseButton button) {
@@ -1328,11 +1321,6 @@ private slots:
             mouse(page->picField, QEvent::MouseMove, from + QPointF(-40, -30), Qt::NoButton, button);
             mouse(page->picField, QEvent::MouseButtonRelease, from + QPointF(-40, -30) - QPointF(page->picField->pos()),
                   button, Qt::NoButton);
-        };
-        const auto wheel = [&](Qt::KeyboardModifiers modifiers) {
-            QWheelEvent e(from, page->picField->mapToGlobal(from), QPoint(), QPoint(0, -120), Qt::NoButton, modifiers,
-                          Qt::NoScrollPhase, false);
-            QApplication::sendEvent(view, &e);
         };
         if (how == "middle") {
             pull(Qt::MiddleButton);
@@ -1343,10 +1331,10 @@ private slots:
             pull(Qt::LeftButton);
             QTest::keyRelease(f.window.get(), Qt::Key_Space);
             QCOMPARE(page->picField->cursor().shape(), Qt::CrossCursor);
-        } else if (how == "wheel") {
-            wheel(Qt::NoModifier);
-        } else if (how == "shift wheel") {
-            wheel(Qt::ShiftModifier);
+        } else if (how.endsWith("wheel")) {
+            QWheelEvent e(from, page->picField->mapToGlobal(from), QPoint(), QPoint(0, -120), Qt::NoButton,
+                          how == "wheel" ? Qt::NoModifier : Qt::ShiftModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(view, &e);
         } else {
             view->hsbField->setValue(25);
             view->vsbField->setValue(35);
@@ -1355,7 +1343,6 @@ private slots:
         QCOMPARE(view->hsbField->value(), -moved.x());
         QCOMPARE(view->vsbField->value(), -moved.y());
         QCOMPARE(work(), before);
-        QCOMPARE(f.images.history.steps(), 0);
         // The left button paints again where the mouse is.
         const QPoint cell = (QPoint(120, 120) - page->picField->pos()) / page->tile();
         click(cell);
@@ -1412,20 +1399,15 @@ private slots:
     void strokeBackToTheBuiltInTilesRestoresItsBytes()
     {
         const Painting p = startPainting();
-        const QByteArray pristine = f.images.PristineImage;
-        QCOMPARE(work(), pristine);
-        // A cell painted with its right neighbour's tile, then with its own again.
-        QPoint cell(-1, -1);
-        for (int i = p.map.width + 1; i + 1 < p.map.tiles.size() && cell.x() < 0; ++i)
-            if (p.map.tiles[i] != p.map.tiles[i + 1] && (i + 1) % p.map.width != 0)
-                cell = QPoint(i % p.map.width, i / p.map.width);
-        const int own = p.map.tiles[cell.y() * p.map.width + cell.x()];
-        chooseTile(p.map.tiles[cell.y() * p.map.width + cell.x() + 1]);
+        const QByteArray pristine = work();
+        // A cell painted with its left neighbour's tile, then with its own again.
+        const QPoint cell = cellUnlikeItsLeft(p.map.tiles, p.map.width);
+        const int at = cell.y() * p.map.width + cell.x();
+        chooseTile(p.map.tiles[at - 1]);
         click(cell);
         QVERIFY(work() != pristine);
-        chooseTile(own);
+        chooseTile(p.map.tiles[at]);
         click(cell);
-        QCOMPARE(tilesNow(p.address), p.map.tiles);
         QCOMPARE(work(), pristine);
         QCOMPARE(f.images.history.steps(), 2);
     }

@@ -520,10 +520,8 @@ private slots:
 
         const qint64 lastBank = CartridgeStart + 16 + (programBanks - 1) * 0x4000;
         const qint64 characters = CartridgeStart + 16 + programBanks * 0x4000;
-        for (int vector : {0x3FFA, 0x3FFC, 0x3FFE}) { // NMI, reset, IRQ
-            QVERIFY(word(lastBank + vector) >= 0xC000);
-            QVERIFY(word(lastBank + vector) < 0xD000);
-        }
+        for (int vector : {0x3FFA, 0x3FFC, 0x3FFE}) // NMI, reset, IRQ
+            QVERIFY(word(lastBank + vector) >= 0xC000 && word(lastBank + vector) < 0xD000);
         const int reset = word(lastBank + 0x3FFC);
         QCOMPARE(at(lastBank + reset - 0xC000), 0x78); // SEI, the program's first instruction
 
