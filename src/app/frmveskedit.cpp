@@ -92,7 +92,6 @@ frmVeskEdit::frmVeskEdit(ByteImages &images, Dialogs &dialogs, const EditorPaths
     menuApplyPatch = menuFile->addAction(QStringLiteral("应用补丁(&A)..."), this, [this] {
         if (!m_locked)
             applyPatchFromMenu(this, m_images, m_dialogs, [this](const QString &label) {
-                refreshViews(true);
                 statusBar()->showMessage(label.isEmpty() ? QStringLiteral("没有写入任何字节") : QStringLiteral("已") + label);
             });
     });
