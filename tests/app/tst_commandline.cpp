@@ -8,6 +8,7 @@
 #include "image/mymodule.h"
 #include "image/patches.h"
 #include "input.h"
+#include "commandrun.h"
 #include "mainwindowfixture.h"
 #include "tables/characterpage.h"
 #include "tables/gametables.h"
@@ -36,14 +37,7 @@ private:
     // Runs a command in this process; its output and messages land in m_out and m_err.
     int run(const QStringList &arguments)
     {
-        m_out.clear();
-        m_err.clear();
-        QTextStream out(&m_out);
-        QTextStream err(&m_err);
-        const int code = runCommandLine(QStringList{"veskedit"} + arguments, out, err);
-        out.flush();
-        err.flush();
-        return code;
+        return runCommand(arguments, m_out, m_err);
     }
     // Runs the program as a process, with no display (or the offscreen platform for a window);
     // its messages land in m_err. -1 when it does not end, -2 when it crashes.

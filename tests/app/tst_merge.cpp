@@ -3,6 +3,7 @@
 #include "app/openfile.h"
 #include "gamedata/gamedata.h"
 #include "gamedata/patchmerge.h"
+#include "commandrun.h"
 #include "image/fileio.h"
 #include "image/patches.h"
 #include "mainwindowfixture.h"
@@ -65,14 +66,7 @@ private:
     QString hero() const { return QStringLiteral("我方人物 ") + GameData::fixedTable(GameData::Characters).records[0].name; }
     int run(const QStringList &arguments)
     {
-        m_out.clear();
-        m_err.clear();
-        QTextStream out(&m_out);
-        QTextStream err(&m_err);
-        const int code = runCommandLine(QStringList{"veskedit"} + arguments, out, err);
-        out.flush();
-        err.flush();
-        return code;
+        return runCommand(arguments, m_out, m_err);
     }
     QByteArray with(std::initializer_list<std::pair<qint64, int>> bytes) const
     {

@@ -6,6 +6,7 @@
 #include "image/fileio.h"
 #include "image/mymodule.h"
 #include "tables/gametables.h"
+#include "commandrun.h"
 #include "editorfolder.h"
 #include "scripteddialogs.h"
 
@@ -355,15 +356,9 @@ private slots:
     // a bad one gets the window's message and exit code 1.
     void commandLine()
     {
+        QString out;
         QString err;
-        const auto run = [&err](const QStringList &arguments) {
-            QString out;
-            err.clear();
-            QTextStream o(&out), e(&err);
-            const int code = runCommandLine(QStringList{"veskedit"} + arguments, o, e);
-            e.flush();
-            return code;
-        };
+        const auto run = [&out, &err](const QStringList &arguments) { return runCommand(arguments, out, err); };
         const auto file = [this](const char *name) { return m_folder->filePath(name); };
         QByteArray mod = withHeader(m_pristine);
         mod[GameTables::CharacterBase + 1] = char(42);
