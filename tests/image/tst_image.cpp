@@ -49,17 +49,17 @@ private slots:
         const QByteArray zero(32, '\0');
         QByteArray t = zero;
         t[3] = char(0xAA);
-        QCOMPARE(encodeIps(zero, t), QByteArray::fromHex("5041544348" "000003" "0001" "AA" "454F46"));
+        QCOMPARE(encodeIps(zero, t), QByteArray::fromHex("5041544348" "000003" "0001" "AA" "454F46" "000020"));
         t[6] = char(0xBB); // a gap of two joins the records
-        QCOMPARE(encodeIps(zero, t), QByteArray::fromHex("5041544348" "000003" "0004" "AA0000BB" "454F46"));
+        QCOMPARE(encodeIps(zero, t), QByteArray::fromHex("5041544348" "000003" "0004" "AA0000BB" "454F46" "000020"));
         t = zero;
         t[1] = 1;
         t[8] = 2; // a gap of six costs more than a new record
-        QCOMPARE(encodeIps(zero, t), QByteArray::fromHex("5041544348" "000001" "0001" "01" "000008" "0001" "02" "454F46"));
+        QCOMPARE(encodeIps(zero, t), QByteArray::fromHex("5041544348" "000001" "0001" "01" "000008" "0001" "02" "454F46" "000020"));
         t = zero;
         t.replace(0, 20, QByteArray(20, '\x11')); // a long run of one byte
-        QCOMPARE(encodeIps(zero, t), QByteArray::fromHex("5041544348" "000000" "0000" "0014" "11" "454F46"));
-        // A shorter target ends with the length to cut to.
+        QCOMPARE(encodeIps(zero, t), QByteArray::fromHex("5041544348" "000000" "0000" "0014" "11" "454F46" "000020"));
+        // Every patch ends with the target's length, so a shorter one cuts.
         QCOMPARE(encodeIps(zero, zero.left(30)), QByteArray::fromHex("5041544348" "454F46" "00001E"));
         QVERIFY(encodeIps(zero, zero).isEmpty());
     }
@@ -126,7 +126,7 @@ private slots:
         if (offsets == QList<int>{-2})
             QVERIFY(ips.size() < 100); // run records, split at 65,535
         if (offsets.size() == 1 && offsets[0] >= 0)
-            QCOMPARE(ips.size(), 5 + 5 + 1 + 3);
+            QCOMPARE(ips.size(), 5 + 5 + 1 + 3 + 3);
     }
 
     // BPS patches of the whole image that copy: each round trips, in no more bytes than its bound
@@ -181,9 +181,9 @@ private slots:
         const QByteArray bps = Patches::encodeBps(source, target);
         using Patches::applyBps;
         using Patches::applyIps;
-        // Truncated anywhere, or with bytes after the end.
+        // Truncated anywhere but before the length, or with bytes after the end.
         for (int n = 0; n < ips.size(); ++n)
-            QVERIFY(!applyIps(ips.left(n), source, TargetSize));
+            QCOMPARE(bool(applyIps(ips.left(n), source, TargetSize)), n == ips.size() - 3);
         for (int n = 0; n < bps.size(); ++n)
             QVERIFY(!applyBps(bps.left(n), source, TargetSize));
         QVERIFY(!applyIps(ips + "X", source, TargetSize));

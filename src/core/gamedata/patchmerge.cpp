@@ -115,13 +115,20 @@ Reading readPatch(const QByteArray &bytes, FileKind kind, const QByteArray &pris
         return r;
     }
     case FileKind::Ips:
-        if (only != Base::Cartridge)
-            r.executable = wholeExecutable(Patches::applyIps(bytes, pristine, TargetSize));
-        // A record reaching past the cartridge's last byte fails this reading.
-        if (only != Base::Executable)
-            r.cartridge = cartridgeInPlace(Patches::applyIps(bytes, cartridgeOf(pristine), CartridgeSize), pristine);
-        if (!r.executable && !r.cartridge)
+        // A record reaching past the cartridge's last byte, or a length after the end marker
+        // that is not the cartridge's, fails this reading.
+        r.executable = wholeExecutable(Patches::applyIps(bytes, pristine, TargetSize));
+        r.cartridge = cartridgeInPlace(Patches::applyIps(bytes, cartridgeOf(pristine), CartridgeSize), pristine);
+        if (!r.executable && !r.cartridge) {
             r.fault = Fault::Damaged;
+            return r;
+        }
+        if (only == Base::Cartridge)
+            r.executable.reset();
+        else if (only == Base::Executable)
+            r.cartridge.reset();
+        if (!r.executable && !r.cartridge)
+            r.fault = Fault::OtherBase;
         else if (!r.executable || (r.cartridge && *r.executable == pristine && *r.cartridge != pristine))
             r.preferred = Base::Cartridge; // the only reading, or the only one that changes anything
         else if (r.cartridge && describedChanges(pristine, *r.cartridge) > describedChanges(pristine, *r.executable))

@@ -397,8 +397,9 @@ QByteArray encodeIps(const QByteArray &source, const QByteArray &target)
         i = end;
     }
     out.append("EOF");
-    if (target.size() < source.size())
-        put24(out, target.size()); // cut to the target's length
+    // The length to cut to: it also tells an executable patch from a cartridge patch.
+    if (target.size() <= 0xFFFFFF)
+        put24(out, target.size());
     return out;
 }
 
