@@ -12,11 +12,6 @@ using namespace GameData;
 
 namespace {
 
-QString address(qint64 offset)
-{
-    return QString::number(offset, 16).toUpper().rightJustified(8, u'0');
-}
-
 // Whether the bytes [offset, offset + size) differ, a byte present in only one image included.
 bool differs(const QByteArray &a, const QByteArray &b, qint64 offset, qint64 size)
 {
@@ -135,8 +130,8 @@ QVector<FieldChange> describeChanges(const Catalogue &catalogue, const QByteArra
             while (o < to && changedAt(o))
                 ++o;
             const QString text = o - runStart == 1
-                ? address(runStart)
-                : QStringLiteral("%1–%2: %3 字节").arg(address(runStart), address(o - 1)).arg(o - runStart);
+                ? hexAddress(runStart)
+                : QStringLiteral("%1–%2: %3 字节").arg(hexAddress(runStart), hexAddress(o - 1)).arg(o - runStart);
             changes.append(FieldChange{-1, -1, -1, runStart, o - runStart, QString(), text});
         }
     };
@@ -155,7 +150,7 @@ QVector<FieldChange> describeChanges(const Catalogue &catalogue, const QByteArra
 
 QString describeByte(const Catalogue &catalogue, const QByteArray &image, qint64 offset)
 {
-    QString text = address(offset);
+    QString text = hexAddress(offset);
     if (const auto place = catalogue.at(offset)) {
         const Field &field = place->table->fields[place->slot->field];
         text += QStringLiteral("  ") + placeName(*place->table, *place->record, *place->slot);

@@ -1,5 +1,7 @@
 #include "gamedata/gamedata.h"
 
+#include "gamedata/descriptions.h"
+
 #include "battlefield/armys.h"
 #include "battlefield/fieldedit.h"
 #include "battlefield/fieldinfo.h"
@@ -8,6 +10,8 @@
 #include "image/mymodule.h"
 #include "tables/gametables.h"
 
+#include <QFile>
+#include <QHash>
 #include <QSet>
 
 #include <algorithm>
@@ -27,10 +31,12 @@ QStringList &terrainNames()
 }
 int terrainNamesGeneration = 0;
 
-QString terrainCaption(int column)
+QVector<Table> &userTableList()
 {
-    return QStringLiteral("地形") + twoDigits(column + 1);
+    static QVector<Table> tables;
+    return tables;
 }
+int userTablesGeneration = 0;
 
 // A caption as two captions clash: without blanks, in any letter case.
 QString captionKey(const QString &caption)
@@ -42,206 +48,83 @@ QString captionKey(const QString &caption)
     return key.toCaseFolded();
 }
 
-Field field(const char *caption, Show show, qint64 base, int stride, const QStringList &codes = {})
+Field field(const char *caption, Show show)
 {
     Field f;
     f.caption = QString::fromUtf8(caption);
     f.show = show;
-    f.base = base;
-    f.stride = stride;
-    f.setCodes(codes);
     return f;
 }
 
-QStringList pieces(int stringId)
+// The nine fixed tables as resources/tables.json describes them, by key.
+QHash<QString, Table> describedTables()
 {
-    const QString text = GetResString(stringId);
-    return text.isEmpty() ? QStringList() : text.split(u'|');
+    QHash<QString, Table> tables;
+    QFile file(QStringLiteral(":/tables/tables.json"));
+    const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    const Description d = readDescription(bytes, QStringLiteral("tables.json"));
+    Q_ASSERT_X(d.ok(), "tables.json", qPrintable(d.errors.value(0).text()));
+    for (const Table &t : d.tables)
+        tables.insert(t.key, t);
+    return tables;
 }
 
-// "01骑士" -> "01 骑士", the way the lists show a record.
-QString pieceName(const QString &piece)
+// The terrain fields take the user's terrain names as captions where they are usable.
+void nameTerrainColumns(Table &t)
 {
-    return piece.left(2) + u' ' + piece.mid(2);
-}
-
-// Records named by names, each with one slot per field at the field's formula.
-void layOut(Table &t, const QStringList &names)
-{
-    t.records.reserve(names.size());
-    for (int r = 0; r < names.size(); ++r) {
-        Record rec;
-        rec.name = names[r];
-        rec.parts.reserve(t.fields.size());
-        for (int f = 0; f < t.fields.size(); ++f)
-            rec.parts.append(Slot{t.fields[f].offset(r), 1, f, 0});
-        t.records.append(rec);
-    }
-}
-
-Table makeTable(TableId id, const char *key, const char *name)
-{
-    Table t;
-    t.id = id;
-    t.key = QString::fromLatin1(key);
-    t.name = QString::fromUtf8(name);
-    return t;
-}
-
-const QStringList &effectCodes()
-{
-    static const QStringList codes = {QStringLiteral("00无"), QStringLiteral("01对怪物特效"),
-                                      QStringLiteral("03对飞行部队特效"), QStringLiteral("04对骑士特效")};
-    return codes;
-}
-
-// The fields of a unit of an army, and of an enemy type from its first field on.
-QVector<Field> unitFields(qint64 base, int stride)
-{
-    Field ai = field("AI方式", Show::Code, base + 4, stride, pieces(7));
-    return {field("姓  名", Show::Code, base, stride, pieces(4)),
-            field("职  业", Show::Code, base + 1, stride, pieces(5)),
-            field("等  级", Show::Decimal, base + 2, stride),
-            field("物  品", Show::Code, base + 3, stride, pieces(6)),
-            ai,
-            field("魔  法", Show::Hex, base + 5, stride)};
-}
-
-Table buildFixed(TableId id)
-{
-    switch (id) {
-    case Characters: {
-        Table t = makeTable(id, "characters", "我方人物");
-        const auto rec = [](int byte) { return qint64(CharacterBase + byte); };
-        t.fields = {field("职  业", Show::Code, rec(0), CharacterStride, characterClassList()),
-                    field("等  级", Show::Decimal, rec(1), CharacterStride),
-                    field("最大HP", Show::Decimal, rec(2), CharacterStride),
-                    field("经验值", Show::Decimal, rec(3), CharacterStride),
-                    field("攻  击", Show::Decimal, rec(4), CharacterStride),
-                    field("技  术", Show::Decimal, rec(5), CharacterStride),
-                    field("速  度", Show::Decimal, rec(6), CharacterStride),
-                    field("运  气", Show::Decimal, rec(7), CharacterStride),
-                    field("防  御", Show::Decimal, rec(8), CharacterStride),
-                    field("魔  法", Show::Hex, rec(9), CharacterStride),
-                    field("魔  防", Show::Decimal, CharacterMagicDefence, 1)};
-        const char *growth[6] = {"攻成长", "技成长", "速成长", "运成长", "防成长", "HP成长"};
-        for (int k = 0; k < 6; ++k)
-            t.fields.append(field(growth[k], Show::Decimal, CharacterGrowth + k, 6));
-        t.fields.append(field("物  品", Show::Code, rec(10), CharacterStride, characterItemList()));
-        QStringList names = characterNames().mid(0, CharacterCount);
-        for (int n = 0; n < names.size(); ++n)
-            names[n] = hexByte(n + 1) + u' ' + names[n];
-        layOut(t, names);
-        return t;
-    }
-    case Classes: {
-        Table t = makeTable(id, "classes", "职业基础能力");
-        const char *captions[7] = {"力  量", "技  术", "速  度", "运  气", "防  御", "最大HP", "经验值"};
-        for (int i = 0; i < 7; ++i)
-            t.fields.append(field(captions[i], Show::Decimal, ClassBase + i, ClassStride));
-        t.fields.append(field("移动力", Show::Decimal, ClassMovement, 1));
-        t.fields.append(field("魔  防", Show::Decimal, ClassMagicDefence, 1));
-        QStringList names = pieces(0).mid(0, ClassCount);
-        std::transform(names.begin(), names.end(), names.begin(), pieceName);
-        layOut(t, names);
-        return t;
-    }
-    case Weapons:
-    case Spells: {
-        const bool spells = id == Spells;
-        Table t = spells ? makeTable(id, "spells", "魔法设定") : makeTable(id, "weapons", "武器设定");
-        const int first = spells ? FirstSpell : 0; // item code of the first record
-        t.fields = {field("攻  击", Show::Decimal, ItemAttack + first, 1),
-                    field("重  量", Show::Decimal, ItemWeight + first, 1),
-                    field("命中率", Show::Decimal, ItemHitRate + first, 1),
-                    field("必  杀", Show::Decimal, ItemCritical + first, 1)};
-        if (spells)
-            t.fields.append(field("消耗HP", Show::Decimal, SpellHpCost, 1));
-        t.fields.append(field("特  效", Show::Code, ItemEffect + first, 1, effectCodes()));
-        QStringList names = pieces(spells ? 2 : 1);
-        std::transform(names.begin(), names.end(), names.begin(), pieceName);
-        layOut(t, names);
-        return t;
-    }
-    case Shields: {
-        Table t = makeTable(id, "shields", "盾牌");
-        t.fields = {field("效  果", Show::Decimal, ShieldBase, 1)};
-        QStringList names = pieces(3);
-        std::transform(names.begin(), names.end(), names.begin(), pieceName);
-        layOut(t, names);
-        return t;
-    }
-    case ClassChanges: {
-        Table t = makeTable(id, "class_changes", "职业转换");
-        t.fields = {field("原始职业", Show::Code, ClassChangeBefore, 1, pieces(12)),
-                    field("可转职业", Show::Code, ClassChangeAfter, 1, pieces(12)),
-                    field("必要等级", Show::Decimal, ClassChangeLevel, 1)};
-        QStringList names;
-        for (int r = 1; r <= ClassChangeCount; ++r)
-            names.append(twoDigits(r));
-        layOut(t, names);
-        return t;
-    }
-    case LevelCoefficients: {
-        Table t = makeTable(id, "level_coefficients", "等级系数");
-        t.fields = {field("系数", Show::Decimal, LevelCoefficientBase + 1, 1)};
-        QStringList names;
-        for (int k = 1; k <= 19; ++k)
-            names.append(QStringLiteral("级别") + QString::number(k));
-        layOut(t, names);
-        return t;
-    }
-    case TerrainEffects: {
-        Table t = makeTable(id, "terrain_effects", "地形效果");
-        QSet<QString> taken;
-        for (int c = 0; c < TerrainCols; ++c)
-            taken.insert(captionKey(terrainCaption(c)));
-        for (int c = 0; c < TerrainCols; ++c) {
-            t.fields.append(field("", Show::Hex, TerrainBase + c, TerrainCols));
-            Field &f = t.fields.last();
-            f.caption = terrainCaption(c);
-            const QString name = terrainNames().value(c).trimmed();
-            const QString key = captionKey(name);
-            if (!key.isEmpty() && key != captionKey(f.caption) && !taken.contains(key)) {
-                taken.insert(key);
-                f.builtInCaption = f.caption;
-                f.caption = name;
-            }
+    QSet<QString> taken;
+    for (const Field &f : t.fields)
+        taken.insert(captionKey(f.caption));
+    for (int c = 0; c < t.fields.size(); ++c) {
+        Field &f = t.fields[c];
+        const QString name = terrainNames().value(c).trimmed();
+        const QString key = captionKey(name);
+        if (!key.isEmpty() && key != captionKey(f.caption) && !taken.contains(key)) {
+            taken.insert(key);
+            f.builtInCaption = f.caption;
+            f.caption = name;
         }
-        layOut(t, pieces(13).mid(0, TerrainRows));
+    }
+}
+
+std::array<Table, TableCount> buildFixed()
+{
+    static const char *keys[] = {"characters", "classes", "weapons", "spells", "shields", "class_changes",
+                                 "level_coefficients", "terrain_effects", "enemy_types"};
+    const QHash<QString, Table> described = describedTables();
+    std::array<Table, TableCount> tables;
+    for (int i = 0; i <= EnemyTypes; ++i) {
+        tables[size_t(i)] = described.value(QString::fromLatin1(keys[i]));
+        tables[size_t(i)].id = TableId(i);
+    }
+    nameTerrainColumns(tables[TerrainEffects]);
+
+    // The derived tables: their records come from the image.
+    const auto derived = [&](TableId id, const char *key, const char *name) -> Table & {
+        Table &t = tables[size_t(id)];
+        t.id = id;
+        t.key = QString::fromLatin1(key);
+        t.name = QString::fromUtf8(name);
         return t;
+    };
+    // A unit of an army has an enemy type's fields, after the type it may refer to.
+    Table &units = derived(Units, "units", "战场部队");
+    units.fields = {field("类  型", Show::Hex)};
+    for (Field f : tables[EnemyTypes].fields) {
+        f.base = -1;
+        f.stride = 0;
+        units.fields.append(f);
     }
-    case EnemyTypes: {
-        Table t = makeTable(id, "enemy_types", "部队类型");
-        t.fields = unitFields(EnemyType::Base, 6);
-        QStringList names;
-        for (int n = 1; n <= EnemyType::Count; ++n)
-            names.append(hexByte(n));
-        layOut(t, names);
-        return t;
+    units.fields[5].codeMask = 0xF0; // the low four bits of a unit's AI byte are not the AI's
+    Table &positions = derived(Positions, "positions", "出场位置");
+    for (const char *side : {"攻击方一队", "攻击方二队", "防御方一队", "防御方二队"}) {
+        positions.fields.append(field(side, Show::Position));
+        positions.fields.last().size = 2;
     }
-    case Units: {
-        Table t = makeTable(id, "units", "战场部队");
-        t.fields = QVector<Field>{field("类  型", Show::Hex, -1, 0)} + unitFields(-1, 0);
-        t.fields[5].codeMask = 0xF0; // the low four bits of a unit's AI byte are not the AI's
-        return t;
-    }
-    case Positions: {
-        Table t = makeTable(id, "positions", "出场位置");
-        for (const char *side : {"攻击方一队", "攻击方二队", "防御方一队", "防御方二队"})
-            t.fields.append(field(side, Show::Position, -1, 0));
-        return t;
-    }
-    case Maps: {
-        Table t = makeTable(id, "maps", "战场地图");
-        t.fields = {field("地图", Show::Map, -1, 0), field("高", Show::Decimal, -1, 0), field("宽", Show::Decimal, -1, 0)};
-        t.fields[1].bias = t.fields[2].bias = 1;
-        return t;
-    }
-    case TableCount:
-        break;
-    }
-    return Table{};
+    Table &maps = derived(Maps, "maps", "战场地图");
+    maps.fields = {field("地图", Show::Map), field("高", Show::Decimal), field("宽", Show::Decimal)};
+    maps.fields[1].bias = maps.fields[2].bias = 1;
+    return tables;
 }
 
 void addUnits(Table &t, ByteImages &view)
@@ -316,21 +199,6 @@ void addMaps(Table &t, ByteImages &view, const QByteArray &reference)
 
 } // namespace
 
-QString Field::valueText(int byte) const
-{
-    switch (show) {
-    case Show::Hex:
-        return hexByte(byte);
-    case Show::Code: {
-        const int code = byte & codeMask & 0xFF;
-        const QString entry = m_entryOf.value(code);
-        return entry.isEmpty() ? hexByte(code) + u'?' : entry;
-    }
-    default:
-        return QString::number(byte + bias);
-    }
-}
-
 void Field::setCodes(const QStringList &list)
 {
     codes = list;
@@ -352,11 +220,21 @@ const Table &fixedTable(TableId id)
     static std::array<Table, TableCount> tables;
     static std::pair<int, int> builtFor{-1, -1};
     if (builtFor != std::pair(stringTableGeneration(), terrainNamesGeneration)) {
-        for (int i = 0; i < TableCount; ++i)
-            tables[size_t(i)] = buildFixed(TableId(i));
+        tables = buildFixed();
         builtFor = {stringTableGeneration(), terrainNamesGeneration};
     }
     return tables[size_t(std::clamp(int(id), 0, TableCount - 1))];
+}
+
+const QVector<Table> &userTables()
+{
+    return userTableList();
+}
+
+void useUserTables(const QVector<Table> &tables)
+{
+    userTableList() = tables;
+    ++userTablesGeneration;
 }
 
 void useTerrainNames(const QStringList &names)
@@ -369,8 +247,8 @@ void useTerrainNames(const QStringList &names)
 
 int fixedTablesGeneration()
 {
-    // Both generations only count up.
-    return stringTableGeneration() + terrainNamesGeneration;
+    // All three generations only count up.
+    return stringTableGeneration() + terrainNamesGeneration + userTablesGeneration;
 }
 
 QString placeName(const Table &table, const Record &record, const Slot &slot)
@@ -378,13 +256,15 @@ QString placeName(const Table &table, const Record &record, const Slot &slot)
     return table.name + u' ' + record.name + QStringLiteral(" · ") + table.slotCaption(slot);
 }
 
-Catalogue::Catalogue(const QByteArray &image, const QByteArray &reference)
+Catalogue::Catalogue(const QByteArray &image, const QByteArray &reference, bool withUserTables)
 {
     ByteImages view;
     view.load(image); // shared, never written
-    m_tables.reserve(TableCount);
+    m_tables.reserve(TableCount + (withUserTables ? userTables().size() : 0));
     for (int i = 0; i < TableCount; ++i)
         m_tables.append(fixedTable(TableId(i)));
+    if (withUserTables)
+        m_tables += userTables();
     addUnits(m_tables[Units], view);
     addPositions(m_tables[Positions], view);
     addMaps(m_tables[Maps], view, reference);
@@ -446,7 +326,7 @@ QString Catalogue::valueText(const Field &field, const Slot &slot, const QByteAr
         return QStringLiteral("(%1,%2)").arg(byteAt(image, slot.offset)).arg(byteAt(image, slot.offset + 1));
     if (field.show == Show::Map)
         return QString();
-    return field.valueText(byteAt(image, slot.offset));
+    return field.valueText(field.read(image, slot.offset));
 }
 
 } // namespace GameData

@@ -26,13 +26,16 @@ enum TableId {
     Units,
     Positions,
     Maps,
-    TableCount
+    TableCount,
+    UserTable, // a table the user described: one of userTables()
 };
 
 enum class Show {
     Decimal,
+    Signed,   // decimal, two's complement
     Hex,
     Code,     // an entry of the field's list, found by the list's two hexadecimal digits
+    Flags,    // the names of the bits that are set ("飞行、魔免"), "无" for none
     Position, // two bytes, X and Y, shown as "(5,12)"
     Map,      // a battlefield's tile stream; its changes are counted in cells
 };
@@ -46,13 +49,32 @@ struct Field {
     int bias = 0; // Show::Decimal: the value shown is the byte + bias (a map's size byte holds size - 1)
     QStringList codes;   // Show::Code: the list ("05飞鹰骑士")
     int codeMask = 0xFF; // Show::Code: the bits the list names
-    // Fixed tables: the field of record r is the byte at base + stride * r.
+    QStringList flags; // Show::Flags: the name of each bit from bit 0, empty for an unnamed one
+    // Fixed and described tables: the field of record r is at base + stride * r.
     qint64 base = -1;
     int stride = 1;
+    int size = 1; // bytes of a value, little-endian: 1 or 2 (Position 2, Map the stream's length)
+    // The values the field accepts, as shown (a signed field's from below zero); none when
+    // maximum < minimum.
+    qint64 minimum = 0;
+    qint64 maximum = -1;
 
     qint64 offset(int record) const { return base + qint64(stride) * record; }
-    // A byte's text: a decimal or two hexadecimal digits, or its list entry ("9F?" for none).
-    QString valueText(int byte) const;
+    bool hasRange() const { return minimum <= maximum; }
+    // The value at offset: size bytes, little-endian; -1 past the image's end.
+    qint64 read(const QByteArray &image, qint64 offset) const;
+    // A value's text: decimal (Signed with its sign), two or four hexadecimal digits, its list
+    // entry ("9F?" for none), or its flags.
+    QString valueText(qint64 value) const;
+    // The value a text stands for, as the field's editor takes it, or why it is refused. old
+    // keeps the bits a code list does not name.
+    struct Parsed {
+        qint64 value = 0;
+        QString reason; // empty when accepted
+    };
+    Parsed parse(const QString &text, qint64 old) const;
+    // What the field takes, for a refusal: "0 至 255 的十进制数".
+    QString accepts() const;
     // Sets the list of a Show::Code field.
     void setCodes(const QStringList &list);
 
@@ -80,6 +102,10 @@ struct Table {
     TableId id = TableCount;
     QString key;  // file name stem: "characters"
     QString name; // as the tab shows it: "我方人物"
+    QString source; // UserTable: the description file it comes from
+    // Described tables: where record 0 starts, and the bytes from one record to the next.
+    qint64 base = -1;
+    int stride = 0;
     QVector<Field> fields;
     QVector<Record> records;
 
@@ -96,8 +122,14 @@ const Table &fixedTable(TableId id);
 // an earlier one or another column's built-in caption leaves its column "地形NN"; an empty list
 // brings back the built-in captions.
 void useTerrainNames(const QStringList &names);
-// Counts up whenever the fixed tables are built anew (another string table, other terrain names).
+// Counts up whenever the fixed tables are built anew (another string table, other terrain names)
+// and whenever other user tables are taken into use.
 int fixedTablesGeneration();
+
+// The tables the user described, as the description files gave them (see descriptions.h); the
+// catalogue lays them out after the twelve built-in ones.
+const QVector<Table> &userTables();
+void useUserTables(const QVector<Table> &tables);
 
 // A record's field as a line names it: "我方人物 03 某某 · 等  级".
 QString placeName(const Table &table, const Record &record, const Slot &slot);
@@ -108,7 +140,7 @@ QString placeName(const Table &table, const Record &record, const Slot &slot);
 // left out.
 class Catalogue {
 public:
-    Catalogue(const QByteArray &image, const QByteArray &reference);
+    Catalogue(const QByteArray &image, const QByteArray &reference, bool withUserTables = true);
 
     const QVector<Table> &tables() const { return m_tables; }
     const Table &table(TableId id) const { return m_tables[id]; }

@@ -2,6 +2,7 @@
 
 #include "image/dialogs.h"
 #include "image/fileio.h"
+#include "image/mymodule.h"
 #include "image/patches.h"
 
 #include <QDir>
@@ -38,11 +39,6 @@ std::optional<QByteArray> cartridgeInPlace(const std::optional<QByteArray> &resu
     if (!result || result->size() != CartridgeSize)
         return std::nullopt;
     return withCartridge(pristine, *result);
-}
-
-QString rangeAddress(qint64 offset)
-{
-    return QString::number(offset, 16).toUpper().rightJustified(8, u'0');
 }
 
 // Up to eight bytes of a range as hexadecimal pairs.
@@ -241,7 +237,7 @@ MergeLines describeMerge(const QByteArray &pristine, const QByteArray &work, con
             FieldChange part = c;
             part.offset = from;
             part.size = to - from;
-            const QString range = rangeAddress(from) + u'–' + rangeAddress(to - 1) + QStringLiteral(": ");
+            const QString range = hexAddress(from) + u'–' + hexAddress(to - 1) + QStringLiteral(": ");
             if (inConflict) {
                 part.text = range + bothValues(bytesText(work, from, to), bytesText(patched, from, to));
                 out.lines.append(part);

@@ -81,8 +81,17 @@ QString cellText(const Field &field, const Column &column, const Slot &slot, con
 {
     if (slot.offset < 0 || slot.offset + slot.size > image.size())
         return QString();
-    const int byte = byteAt(image, slot.offset + column.part);
-    return field.show == Show::Position ? QString::number(byte) : field.valueText(byte);
+    if (field.show == Show::Position)
+        return QString::number(byteAt(image, slot.offset + column.part));
+    return field.valueText(field.read(image, slot.offset));
+}
+
+// A field the description gives a kind, a size or a range the built-in fields do not have: its
+// value is read as the field's editor reads it, after a spreadsheet's way of showing numbers.
+bool describedOnly(const Field &field)
+{
+    return field.show == Show::Signed || field.show == Show::Flags || field.hasRange()
+        || (field.size == 2 && field.show != Show::Position);
 }
 
 QString quoted(const QString &cell)
@@ -231,13 +240,14 @@ private:
                    QHash<int, int> &seen, const QString &file);
     void checkPositions();
     Value value(const Table &table, int record, const Column &column, int old, const QString &text);
+    void importValue(const Field &field, const Slot &slot, const QString &text, const Place &at);
     QSize mapSize(const Record &war);
     void write(qint64 offset, int value, const Place &at);
 
     const Catalogue &m_catalogue;
     const QByteArray &m_image;
     Import m_import;
-    QHash<int, QString> m_tableFiles;  // table -> the file that held it
+    QHash<QString, QString> m_tableFiles; // table key -> the file that held it
     QHash<qint64, int> m_writeAt;      // offset -> index in m_import.writes
     QVector<Place> m_writePlaces;      // the cell each write comes from
     QHash<int, QSize> m_mapSizes;      // war number -> its map's width and height
@@ -257,11 +267,11 @@ const Table *Importer::tableOf(const File &file)
     for (const Table &t : m_catalogue.tables()) {
         if (!hasFile(t.id) || name.compare(fileName(t), Qt::CaseInsensitive) != 0)
             continue;
-        if (m_tableFiles.contains(t.id)) {
-            problem(Place{file.name, 0, 0}, QStringLiteral("与 %1 是同一个表格").arg(m_tableFiles[t.id]));
+        if (m_tableFiles.contains(t.key)) {
+            problem(Place{file.name, 0, 0}, QStringLiteral("与 %1 是同一个表格").arg(m_tableFiles[t.key]));
             return nullptr;
         }
-        m_tableFiles.insert(t.id, name);
+        m_tableFiles.insert(t.key, name);
         return &t;
     }
     QStringList names;
@@ -407,6 +417,10 @@ void Importer::importRow(const Table &table, const Sheet &sheet, const CsvRow &r
         if (text == exported || (wholeNumber(text) >= 0 && wholeNumber(text) == wholeNumber(exported)))
             continue;
         const qint64 offset = slot.offset + column.part;
+        if (describedOnly(field)) {
+            importValue(field, slot, text, at);
+            continue;
+        }
         const int old = byteAt(m_image, offset);
         const Value v = value(table, r, column, old, text);
         if (!v.reason.isEmpty())
@@ -476,10 +490,30 @@ Value Importer::value(const Table &table, int record, const Column &column, int 
                                     : QStringLiteral("“%1”不在地图内，应为 1 至 %2").arg(text).arg(limit));
         return Value{int(v), {}};
     }
+    case Show::Signed:
+    case Show::Flags:
     case Show::Map:
         break;
     }
     return refuse(QStringLiteral("这一项不能导入"));
+}
+
+void Importer::importValue(const Field &field, const Slot &slot, const QString &text, const Place &at)
+{
+    QString typed = text;
+    if (field.show == Show::Decimal || field.show == Show::Signed) {
+        const bool negative = typed.startsWith(u'-');
+        if (const qint64 n = wholeNumber(negative ? typed.mid(1) : typed); n >= 0)
+            typed = (negative ? QStringLiteral("-") : QString()) + QString::number(n);
+    }
+    const Field::Parsed p = field.parse(typed, field.read(m_image, slot.offset));
+    if (!p.reason.isEmpty()) {
+        problem(at, field.caption + QStringLiteral(": ") + p.reason);
+        return;
+    }
+    for (int k = 0; k < slot.size; ++k)
+        if (const int byte = int(p.value >> 8 * k) & 0xFF; byte != byteAt(m_image, slot.offset + k))
+            write(slot.offset + k, byte, at);
 }
 
 // The map of a war's record ("01 平原1", named by its war number): positions lie inside its
@@ -593,7 +627,7 @@ void apply(ByteImages &images, const Import &import)
 
 bool hasFile(TableId id)
 {
-    return id >= Characters && id < Maps;
+    return (id >= Characters && id < Maps) || id == UserTable;
 }
 
 QString fileName(const Table &table)

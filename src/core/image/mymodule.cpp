@@ -125,6 +125,11 @@ QString twoDigits(int n)
     return PadText(QString::number(n), QStringLiteral("0"), 2, true);
 }
 
+QString hexAddress(qint64 offset)
+{
+    return QString::number(offset, 16).toUpper().rightJustified(8, u'0');
+}
+
 QString hexByte(int value)
 {
     // Made once and shared: the grids and unit getters ask for these texts by the thousand.

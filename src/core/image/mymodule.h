@@ -46,6 +46,8 @@ QString TrimSpaces(const QString &text);
 
 // Two upper-case hexadecimal digits of a byte value.
 QString hexByte(int value);
+// Eight upper-case hexadecimal digits of a file offset: "0006E2D3".
+QString hexAddress(qint64 offset);
 // A number of at least two decimal digits: "07", "12", "123".
 QString twoDigits(int n);
 
