@@ -436,6 +436,8 @@ Description readDescription(const QByteArray &bytes, const QString &file, qint64
 QVector<Description> readDescriptionFiles(const QStringList &paths)
 {
     QVector<Description> files;
+    if (paths.isEmpty())
+        return files;
     const QByteArray reference = loadBuiltInImage();
     const Catalogue builtIn(reference, reference, false);
     QSet<QString> keys;
@@ -497,6 +499,27 @@ QVector<Description> readDescriptionFiles(const QStringList &paths)
         files.append(d);
     }
     return files;
+}
+
+namespace {
+QStringList &extraFiles()
+{
+    static QStringList files;
+    return files;
+}
+} // namespace
+
+QVector<Description> loadDescriptions(const QString &folder, const QStringList &extra)
+{
+    extraFiles() = extra;
+    const QVector<Description> files = readDescriptionFiles(descriptionFiles(folder) + extra);
+    useUserTables(tablesOf(files));
+    return files;
+}
+
+QStringList extraDescriptionFiles()
+{
+    return extraFiles();
 }
 
 QVector<Table> tablesOf(const QVector<Description> &files)

@@ -57,6 +57,13 @@ QVector<Description> readDescriptionFiles(const QStringList &paths);
 // The tables of the files without a fault, in order.
 QVector<Table> tablesOf(const QVector<Description> &files);
 
+// Reads the *.json files of folder and then the extra files (--tables), takes the tables of the
+// good ones into use (useUserTables) and keeps the extra files for the next load. The files as
+// read, faults and all.
+QVector<Description> loadDescriptions(const QString &folder, const QStringList &extra);
+// The extra files the last load read.
+QStringList extraDescriptionFiles();
+
 // The folder of users' description files under the editor's writable folder.
 QString descriptionFolder(const QString &writableFolder);
 // The *.json files in it, by name.

@@ -1,6 +1,7 @@
 #include "app/commandline.h"
 
 #include "app/openfile.h"
+#include "gamedata/descriptions.h"
 #include "gamedata/fieldchanges.h"
 #include "gamedata/patchmerge.h"
 #include "gamedata/tablefiles.h"
@@ -24,7 +25,8 @@ const QStringList Commands = {QStringLiteral("apply"), QStringLiteral("make-patc
                               QStringLiteral("export"), QStringLiteral("import"), QStringLiteral("merge")};
 // Options that take a value: the word after them is never the command.
 const QStringList ValueOptions = {QStringLiteral("-o"), QStringLiteral("--output"), QStringLiteral("--base"),
-                                  QStringLiteral("--reference"), QStringLiteral("--strings"), QStringLiteral("--prefer")};
+                                  QStringLiteral("--reference"), QStringLiteral("--strings"), QStringLiteral("--prefer"),
+                                  QStringLiteral("--tables")};
 
 enum Exit { Done = 0, Refused = 1, Usage = 2 };
 
@@ -342,6 +344,9 @@ void addProgramOptions(QCommandLineParser &parser)
     parser.addOption(QCommandLineOption(QStringLiteral("strings"),
                                         QStringLiteral("用另一个字符串表（“编号<Tab>文字”各行）代替自带的字符串表"),
                                         QStringLiteral("FILE")));
+    parser.addOption(QCommandLineOption(QStringLiteral("tables"),
+                                        QStringLiteral("再读一个表格描述文件（JSON），可多次给出"),
+                                        QStringLiteral("FILE")));
     parser.addOption(QCommandLineOption(QStringLiteral("smoke-test"),
                                         QStringLiteral("不显示窗口，在自带文件上运行启动过程，报告结果后退出（用于检查安装）")));
 }
@@ -395,7 +400,17 @@ bool useDataOptions(const QCommandLineParser &parser, QTextStream &err)
         }
         useStringTable(*table);
     }
-    return true;
+    // The users' tables: those of the editor's folder and the files named. A fault in a file
+    // named here ends the run; one in the folder only leaves that file out.
+    const QStringList named = parser.values(QStringLiteral("tables"));
+    const QString folder = GameData::descriptionFolder(EditorPaths::forProgram(QCoreApplication::applicationDirPath()).writableFolder());
+    bool ok = true;
+    for (const GameData::Description &d : GameData::loadDescriptions(folder, named)) {
+        for (const GameData::DescriptionError &e : d.errors)
+            err << e.text() << Qt::endl;
+        ok = ok && (d.ok() || !named.contains(d.file));
+    }
+    return ok;
 }
 
 int runCommand(const QCommandLineParser &parser, QTextStream &out, QTextStream &err)

@@ -17,7 +17,8 @@ class QTextStream;
 //   veskedit export EXE DIR
 //   veskedit import EXE FILE... -o OUT.exe
 // --reference EXE and --strings FILE replace the built-in executable and string table in every
-// mode, the window's included.
+// mode, the window's included; --tables FILE (repeatable) adds the tables a description file
+// describes to those of the editor's Data/Tables folder.
 
 // Every option and argument of every mode.
 void addProgramOptions(QCommandLineParser &parser);
@@ -37,7 +38,8 @@ QString commandOf(const QStringList &arguments);
 // any path: then it says so on err, and the command line is wrong usage.
 bool outputOverwritesInput(const QCommandLineParser &parser, QTextStream &err);
 
-// Checks --reference and --strings and takes them into use; false after saying why on err.
+// Checks --reference, --strings and --tables and takes them into use; false after saying why on
+// err.
 bool useDataOptions(const QCommandLineParser &parser, QTextStream &err);
 
 // Runs the command of a parsed command line (its data options already in use).
