@@ -467,10 +467,12 @@ QVector<Description> readDescriptionFiles(const QStringList &paths)
                 d.errors.append(DescriptionError{path, 0, 0, table.name, {}, QStringLiteral("键“%1”已有表格使用").arg(table.key)});
             else
                 added.append(table.key);
+            QSet<int> faulty; // fields named once each
             forEachByte(table, [&](qint64 offset, int, const Slot &s) {
-                if (d.errors.size() >= 20)
+                if (d.errors.size() >= 20 || faulty.contains(s.field))
                     return;
                 const auto fault = [&](const QString &other) {
+                    faulty.insert(s.field);
                     d.errors.append(DescriptionError{path, 0, 0, table.name, table.fields[s.field].caption,
                                                      QStringLiteral("与%1共用字节 %2").arg(other, hexAddress(offset))});
                 };
