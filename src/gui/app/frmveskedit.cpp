@@ -646,6 +646,14 @@ void frmVeskEdit::refreshViews(bool keepPlaces)
     shieldPage->levelFrame->FillLevelCoefficientGrid();
 }
 
+QVector<GameData::Description> frmVeskEdit::reloadDescriptions()
+{
+    const QVector<GameData::Description> files = GameData::loadDescriptions(
+        GameData::descriptionFolder(m_paths.writableFolder()), GameData::extraDescriptionFiles());
+    refreshViews(true);
+    return files;
+}
+
 QString frmVeskEdit::askFileName(bool save)
 {
     const QString start = m_fileName.isEmpty() ? DefaultFileName : m_fileName;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/recentfiles.h"
+#include "gamedata/descriptions.h"
 #include "app/testplay.h"
 #include "image/byteimages.h"
 #include "image/editorpaths.h"
@@ -143,6 +144,9 @@ public:
     // Refreshes every view from WorkImage after another file was opened (or, keeping each
     // view's place, after an undo or redo).
     void refreshViews(bool keepPlaces = false);
+    // Reads the users' table descriptions again (Data/Tables and the --tables files) and shows
+    // their tables in every view. The files as read, faults and all.
+    QVector<GameData::Description> reloadDescriptions();
     // WorkImage differs from the image as last opened or saved.
     bool isModified() const;
 
