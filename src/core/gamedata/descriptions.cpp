@@ -558,6 +558,8 @@ QByteArray writeDescription(const Table &table)
             o.insert(QStringLiteral("show"), QString::fromLatin1(showNames[std::min(int(f.show), 4)]));
         if (f.show == Show::Code)
             o.insert(QStringLiteral("codes"), QJsonArray::fromStringList(f.codes));
+        if (f.show == Show::Code && f.codeMask != 0xFF)
+            o.insert(QStringLiteral("mask"), f.codeMask);
         if (f.show == Show::Flags)
             o.insert(QStringLiteral("flags"), QJsonArray::fromStringList(f.flags));
         if (f.hasRange())
