@@ -180,8 +180,10 @@ void UserTablePage::confirm()
         return;
     }
     if (p.value != old) {
-        const bool decimal = field.show == Show::Decimal || field.show == Show::Signed;
-        const EditStep step(m_images, field.caption, decimal ? EditHistory::Base::Decimal : EditHistory::Base::Hex);
+        // Named as the other editors name a step: "价格 120 => 150".
+        const EditStep step(m_images, field.caption);
+        m_images.history.setLabel(QStringLiteral("%1 %2 => %3")
+                                      .arg(field.caption.trimmed(), field.valueText(old), field.valueText(p.value)));
         for (int k = 0; k < field.size; ++k)
             m_images.write(slot.offset + k, int(p.value >> 8 * k) & 0xFF);
     }
