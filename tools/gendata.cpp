@@ -21,6 +21,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 
 namespace {
 
@@ -148,6 +149,37 @@ void fillShields(Image &img)
         img.set(ShieldBase + p, values[p]);
 }
 
+// Shops, which the built-in tables leave out (docs/tables/shops.json describes them): per shop
+// five item codes, their five two-byte prices and a byte of services.
+constexpr int ShopBase = 0x7A000;
+constexpr int ShopStride = 16;
+
+void fillShops(Image &img)
+{
+    static const struct {
+        int items[5];
+        int prices[5];
+        int services; // bit 0 buys, bit 1 repairs, bit 2 opens at night
+    } shops[] = {
+        {{0x09, 0x0A, 0x02, 0x06, 0x0F}, {120, 300, 150, 200, 180}, 0b011},
+        {{0x30, 0x31, 0x36, 0x37, 0x00}, {250, 600, 1500, 1500, 0}, 0b001},
+        {{0x0B, 0x03, 0x07, 0x10, 0x05}, {800, 900, 850, 950, 400}, 0b011},
+        {{0x32, 0x38, 0x39, 0x00, 0x00}, {1200, 2000, 2000, 0, 0}, 0b101},
+        {{0x0C, 0x11, 0x12, 0x33, 0x3A}, {2400, 2600, 3000, 4800, 5000}, 0b010},
+        {{0x04, 0x08, 0x13, 0x34, 0x00}, {1100, 700, 1900, 3500, 0}, 0b100},
+    };
+    img.claim("shops", ShopBase, ShopStride * int(std::size(shops)));
+    for (int s = 0; s < int(std::size(shops)); ++s) {
+        const int rec = ShopBase + ShopStride * s;
+        for (int k = 0; k < 5; ++k) {
+            img.set(rec + k, shops[s].items[k]);
+            img.set(rec + 5 + 2 * k, shops[s].prices[k] & 0xFF);
+            img.set(rec + 6 + 2 * k, shops[s].prices[k] >> 8);
+        }
+        img.set(rec + 15, shops[s].services);
+    }
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -197,6 +229,7 @@ int main(int argc, char **argv)
     fillTerrain(img, rng);
     fillClasses(img, rng);
     fillShields(img);
+    fillShops(img);
 
     QVector<Entry> shields;
     for (const Entry &e : items)

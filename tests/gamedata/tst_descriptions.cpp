@@ -189,6 +189,30 @@ private slots:
         QCOMPARE(runCommand({"changes", exe, "--tables", written("bad.json", "[")}, out, err), 1);
         QVERIFY(err.startsWith("bad.json"));
     }
+
+    // The example of the docs loads beside the built-in tables and reads the shops the generator
+    // wrote; a price changed makes the line the README shows.
+    void shopsExampleReadsTheGeneratedShops()
+    {
+        const QVector<Description> files = loadDescriptions(m_dir.filePath("none"), {VESKEDIT_SOURCE_DIR "/docs/tables/shops.json"});
+        QVERIFY2(files.value(0).ok(), qPrintable(faults(files).join(u'\n')));
+        const Catalogue catalogue(m_pristine, m_pristine);
+        const Table &shops = catalogue.tables().last();
+        QCOMPARE(shops.name, "商店");
+        QCOMPARE(shops.records.size(), 6);
+        QStringList values;
+        for (const Slot &s : shops.records[0].parts)
+            values.append(Catalogue::valueText(shops.fields[s.field], s, m_pristine));
+        QCOMPARE(values, QStringList({"09铁剑", "0A细剑", "02钢枪", "06铁斧", "0F铁弓", "120", "300", "150", "200", "180", "收购、修理"}));
+        QCOMPARE(Catalogue::valueText(shops.fields[9], shops.records[5].parts[9], m_pristine), "0");
+
+        QByteArray work = m_pristine;
+        work[shops.records[0].parts[5].offset] = char(150);
+        QStringList lines;
+        for (const FieldChange &c : describeChanges(Catalogue(work, m_pristine), m_pristine, work))
+            lines.append(c.line());
+        QCOMPARE(lines, QStringList{"商店 王都武器店 · 价格1: 120 => 150"});
+    }
 };
 
 QTEST_MAIN(TestDescriptions)
