@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -71,6 +72,7 @@ private:
     qint64 m_imageSize;
     QString m_table;
     QString m_field;
+    QHash<int, QStringList> m_strings; // string-table entries as lists
 };
 
 void DescriptionReader::read(const QByteArray &bytes)
@@ -146,7 +148,9 @@ std::optional<qint64> DescriptionReader::integer(const QJsonValue &value, const 
 std::optional<QStringList> DescriptionReader::textList(const QJsonValue &value, const QString &key)
 {
     QStringList list;
-    for (const QJsonValue &v : value.toArray()) {
+    const QJsonArray array = value.toArray();
+    list.reserve(array.size());
+    for (const QJsonValue &v : array) {
         if (!v.isString()) {
             fail(QStringLiteral("“%1”的每一项应是文字").arg(key));
             return std::nullopt;
@@ -170,8 +174,13 @@ std::optional<QStringList> DescriptionReader::entries(const QJsonValue &value, c
             fail(QStringLiteral("字符串表中没有 %1").arg(*id));
             return std::nullopt;
         }
-        const QString text = stringTable().value(int(*id));
-        return text.isEmpty() ? QStringList() : text.split(u'|');
+        // Split once per file: many fields name the same list.
+        auto split = m_strings.find(int(*id));
+        if (split == m_strings.end()) {
+            const QString text = stringTable().value(int(*id));
+            split = m_strings.insert(int(*id), text.isEmpty() ? QStringList() : text.split(u'|'));
+        }
+        return *split;
     }
     if (o.contains(QLatin1String("list"))) {
         if (const auto list = editorList(o.value(QLatin1String("list")).toString()))
@@ -286,6 +295,7 @@ std::optional<Table> DescriptionReader::table(const QJsonObject &object)
         fail(QStringLiteral("缺少字段列表“fields”"));
         return std::nullopt;
     }
+    t.fields.reserve(fields.toArray().size());
     for (const QJsonValue &v : fields.toArray()) {
         m_field.clear();
         if (!v.isObject()) {
@@ -298,9 +308,11 @@ std::optional<Table> DescriptionReader::table(const QJsonObject &object)
     m_field.clear();
     if (int(m_out.errors.size()) != errors)
         return std::nullopt;
+    t.records.reserve(names->size());
     for (int r = 0; r < names->size(); ++r) {
         Record rec;
         rec.name = names->at(r);
+        rec.parts.reserve(t.fields.size());
         for (int f = 0; f < t.fields.size(); ++f)
             rec.parts.append(Slot{t.fields[f].offset(r), t.fields[f].size, f, 0});
         t.records.append(std::move(rec));
@@ -443,13 +455,14 @@ QVector<Description> readDescriptionFiles(const QStringList &paths)
     QSet<QString> keys;
     for (const Table &t : builtIn.tables())
         keys.insert(t.key);
-    // Which field of the users' files names each byte so far.
+    // Which field of the users' files names each byte so far: an index into owners, -1 for none.
     struct Owner {
-        qint32 file = -1;
-        qint32 table = 0;
-        qint32 field = 0;
+        qint32 file;
+        qint32 table;
+        qint32 field;
     };
-    QVector<Owner> owner(reference.size());
+    QVector<Owner> owners;
+    QVector<qint32> ownerOf(reference.size(), -1);
     for (const QString &path : paths) {
         QByteArray bytes;
         QString reason;
@@ -468,6 +481,9 @@ QVector<Description> readDescriptionFiles(const QStringList &paths)
             else
                 added.append(table.key);
             QSet<int> faulty; // fields named once each
+            const qint32 first = qint32(owners.size()); // this table's fields in owners
+            for (int f = 0; f < table.fields.size(); ++f)
+                owners.append(Owner{index, t, f});
             forEachByte(table, [&](qint64 offset, int, const Slot &s) {
                 if (d.errors.size() >= 20 || faulty.contains(s.field))
                     return;
@@ -476,15 +492,16 @@ QVector<Description> readDescriptionFiles(const QStringList &paths)
                     d.errors.append(DescriptionError{path, 0, 0, table.name, table.fields[s.field].caption,
                                                      QStringLiteral("与%1共用字节 %2").arg(other, hexAddress(offset))});
                 };
-                Owner &o = owner[offset];
+                qint32 &id = ownerOf[offset];
                 if (const auto place = builtIn.at(offset)) {
                     fault(QStringLiteral("自带的 ") + placeName(*place->table, *place->record, *place->slot) + u' ');
-                } else if (o.file >= 0 && (o.file != index || o.table != t || o.field != s.field)) {
+                } else if (id >= 0 && id != first + s.field) {
+                    const Owner &o = owners[id];
                     const Table &other = o.file == index ? d.tables[o.table] : files[o.file].tables[o.table];
                     const QString where = o.file == index ? QString() : QFileInfo(files[o.file].file).fileName() + u' ';
                     fault(QStringLiteral(" %1表格“%2”字段“%3”").arg(where, other.name, other.fields[o.field].caption));
-                } else if (o.file < 0) {
-                    o = Owner{index, t, s.field};
+                } else if (id < 0) {
+                    id = first + s.field;
                     marked.append(offset);
                 }
             });
@@ -493,7 +510,7 @@ QVector<Description> readDescriptionFiles(const QStringList &paths)
         if (!d.ok()) {
             // A file with a fault names nothing.
             for (const qint64 offset : marked)
-                owner[offset] = Owner{};
+                ownerOf[offset] = -1;
             for (const QString &key : added)
                 keys.remove(key);
             d.tables.clear();

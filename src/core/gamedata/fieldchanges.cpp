@@ -5,6 +5,8 @@
 #include "image/byteimages.h"
 #include "image/mymodule.h"
 
+#include <QStringBuilder>
+
 #include <algorithm>
 #include <cstring>
 
@@ -98,12 +100,12 @@ QVector<FieldChange> describeChanges(const Catalogue &catalogue, const QByteArra
                         continue;
                     }
                 }
-                FieldChange c{t, r, s, slot.offset, slot.size, table.name + u' ' + record.name, table.slotCaption(slot)};
+                FieldChange c{t, r, s, slot.offset, slot.size, table.name % u' ' % record.name, QString()};
                 if (field.show == Show::Map)
-                    c.text += QStringLiteral(": ") + mapChangeText(slot, before, after);
+                    c.text = table.slotCaption(slot) % QLatin1String(": ") % mapChangeText(slot, before, after);
                 else
-                    c.text += QStringLiteral(": ") + Catalogue::valueText(field, slot, before) + QStringLiteral(" => ")
-                        + Catalogue::valueText(field, slot, after);
+                    c.text = table.slotCaption(slot) % QLatin1String(": ") % Catalogue::valueText(field, slot, before)
+                        % QLatin1String(" => ") % Catalogue::valueText(field, slot, after);
                 changes.append(c);
                 if (known)
                     *known = DescribeCache::Line{bytesOf(before, from, length), bytesOf(after, from, length),

@@ -45,15 +45,21 @@ QString Field::valueText(qint64 value) const
         return size == 2 ? QString::number(value, 16).toUpper().rightJustified(4, u'0') : hexByte(int(value));
     case Show::Code: {
         const int code = int(value) & codeMask & 0xFF;
-        const QString entry = m_entryOf.value(code);
+        const QString entry = entryOf(code);
         return entry.isEmpty() ? hexByte(code) + u'?' : entry;
     }
     case Show::Flags: {
-        QStringList set;
+        QString set;
         for (int bit = 0; bit < 8 * size; ++bit)
-            if (value >> bit & 1)
-                set.append(flags.value(bit).isEmpty() ? QStringLiteral("位%1").arg(bit) : flags[bit]);
-        return set.isEmpty() ? QStringLiteral("无") : set.join(QStringLiteral("、"));
+            if (value >> bit & 1) {
+                if (!set.isEmpty())
+                    set += u'、';
+                if (bit < flags.size() && !flags[bit].isEmpty())
+                    set += flags[bit];
+                else
+                    set += u'位' + QString::number(bit);
+            }
+        return set.isEmpty() ? QStringLiteral("无") : set;
     }
     default:
         return QString::number(value + bias);
@@ -113,7 +119,8 @@ Field::Parsed Field::parse(const QString &input, qint64 old) const
     case Show::Code: {
         // An entry ("05飞鹰骑士") or its code alone ("05").
         const int code = pieceCode(text);
-        if (code < 0 || m_entryOf.value(code).isEmpty() || (text.size() > 2 && text != m_entryOf[code]))
+        const QString entry = entryOf(code);
+        if (code < 0 || entry.isEmpty() || (text.size() > 2 && text != entry))
             return refused(QStringLiteral("“%1”不在列表中").arg(text));
         return Parsed{(old & ~codeMask) | (code & codeMask), {}};
     }

@@ -202,15 +202,21 @@ void addMaps(Table &t, ByteImages &view, const QByteArray &reference)
 void Field::setCodes(const QStringList &list)
 {
     codes = list;
-    m_entryOf = QVector<QString>(256);
-    for (const QString &entry : list)
-        if (const int code = pieceCode(entry); code >= 0 && m_entryOf[code].isEmpty())
-            m_entryOf[code] = entry;
+    m_entryOf = QVector<qint16>(256, -1);
+    for (int i = 0; i < std::min(int(list.size()), 0x7FFF); ++i)
+        if (const int code = pieceCode(list[i]); code >= 0 && m_entryOf[code] < 0)
+            m_entryOf[code] = qint16(i);
+}
+
+QString Field::entryOf(int code) const
+{
+    const int i = m_entryOf.value(code, -1);
+    return i >= 0 ? codes.value(i) : QString();
 }
 
 QString Table::slotCaption(const Slot &slot) const
 {
-    const QString caption = fields.value(slot.field).caption;
+    const QString caption = slot.field >= 0 && slot.field < fields.size() ? fields[slot.field].caption : QString();
     return slot.entry > 0 ? caption + u' ' + twoDigits(slot.entry) : caption;
 }
 

@@ -79,7 +79,8 @@ struct Field {
     void setCodes(const QStringList &list);
 
 private:
-    QVector<QString> m_entryOf; // Show::Code: the entry of each code, empty for none
+    QString entryOf(int code) const; // Show::Code: the list's entry for a code, empty for none
+    QVector<qint16> m_entryOf;       // the index in codes of each code's first entry, -1 for none
 };
 
 // Where one field of one record lies in the image. Start positions carry their entry number.

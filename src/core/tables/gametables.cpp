@@ -57,10 +57,15 @@ std::optional<ClassRecord> ClassRecord::read(const QByteArray &image, int classC
 
 int pieceCode(const QString &piece)
 {
-    if (piece.size() < 2)
+    // Two hexadecimal digits, read without a copy (lists of many entries are read often).
+    const auto digit = [](QChar c) {
+        const char16_t u = c.unicode();
+        return u >= u'0' && u <= u'9' ? u - u'0' : u >= u'A' && u <= u'F' ? u - u'A' + 10
+                                              : u >= u'a' && u <= u'f' ? u - u'a' + 10 : -1;
+    };
+    if (piece.size() < 2 || digit(piece[0]) < 0 || digit(piece[1]) < 0)
         return -1;
-    const QString code = piece.left(2);
-    return IsHexByte(code) ? code.toInt(nullptr, 16) : -1;
+    return digit(piece[0]) * 16 + digit(piece[1]);
 }
 
 QStringList characterNames()
