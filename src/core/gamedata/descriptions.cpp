@@ -509,6 +509,11 @@ QStringList &extraFiles()
     static QStringList files;
     return files;
 }
+QVector<Description> &lastFiles()
+{
+    static QVector<Description> files;
+    return files;
+}
 } // namespace
 
 QVector<Description> loadDescriptions(const QString &folder, const QStringList &extra)
@@ -516,12 +521,18 @@ QVector<Description> loadDescriptions(const QString &folder, const QStringList &
     extraFiles() = extra;
     const QVector<Description> files = readDescriptionFiles(descriptionFiles(folder) + extra);
     useUserTables(tablesOf(files));
+    lastFiles() = files;
     return files;
 }
 
 QStringList extraDescriptionFiles()
 {
     return extraFiles();
+}
+
+QVector<Description> lastDescriptions()
+{
+    return lastFiles();
 }
 
 QVector<Table> tablesOf(const QVector<Description> &files)
