@@ -34,7 +34,7 @@ public:
         m_stride = stride;
         setRedraw(false);
         setRows(1 + (base < 0 ? 0 : count));
-        QString format = QStringLiteral("<记录");
+        QString format = QStringLiteral("<"); // record numbers
         for (int k = 0; k < stride; ++k)
             format += QStringLiteral("|>") + GameData::byteCaption(k);
         setFormatString(format);
