@@ -17,10 +17,10 @@
 namespace {
 
 const QString DescriptionsTitle = QStringLiteral("表格描述");
-constexpr int PathRole = Qt::UserRole;
-constexpr int InFolderRole = Qt::UserRole + 1;
+constexpr int DescriptionPathRole = Qt::UserRole;
+constexpr int DescriptionInFolderRole = Qt::UserRole + 1;
 
-bool sameFile(const QString &a, const QString &b)
+bool sameFilePath(const QString &a, const QString &b)
 {
     return QFileInfo(a).absoluteFilePath() == QFileInfo(b).absoluteFilePath();
 }
@@ -74,11 +74,11 @@ frmDescriptions::frmDescriptions(Dialogs &dialogs, const QString &folder, Reload
 
 void frmDescriptions::fill(const QVector<GameData::Description> &files)
 {
-    const QString current = treDescriptions->currentItem() ? treDescriptions->currentItem()->data(0, PathRole).toString() : QString();
+    const QString current = treDescriptions->currentItem() ? treDescriptions->currentItem()->data(0, DescriptionPathRole).toString() : QString();
     treDescriptions->clear();
     const QIcon warning = style()->standardIcon(QStyle::SP_MessageBoxWarning);
     for (const GameData::Description &d : files) {
-        const bool inFolder = sameFile(QFileInfo(d.file).path(), m_folder) && !GameData::extraDescriptionFiles().contains(d.file);
+        const bool inFolder = sameFilePath(QFileInfo(d.file).path(), m_folder) && !GameData::extraDescriptionFiles().contains(d.file);
         auto *file = new QTreeWidgetItem(treDescriptions);
         QString caption = QFileInfo(d.file).fileName();
         if (!inFolder)
@@ -87,21 +87,21 @@ void frmDescriptions::fill(const QVector<GameData::Description> &files)
             caption += QStringLiteral("（有错误，没有载入）");
         file->setText(0, caption);
         file->setToolTip(0, QDir::toNativeSeparators(d.file));
-        file->setData(0, PathRole, d.file);
-        file->setData(0, InFolderRole, inFolder);
+        file->setData(0, DescriptionPathRole, d.file);
+        file->setData(0, DescriptionInFolderRole, inFolder);
         if (!d.ok()) {
             file->setIcon(0, warning);
             file->setForeground(0, QColor(Qt::darkRed));
         }
         for (const GameData::Table &t : d.tables) {
             auto *item = new QTreeWidgetItem(file, {t.name, t.key, QString::number(t.records.size()), QString::number(t.fields.size())});
-            item->setData(0, PathRole, d.file);
-            item->setData(0, InFolderRole, inFolder);
+            item->setData(0, DescriptionPathRole, d.file);
+            item->setData(0, DescriptionInFolderRole, inFolder);
         }
         for (const GameData::DescriptionError &e : d.errors) {
             auto *item = new QTreeWidgetItem(file, {e.text()});
-            item->setData(0, PathRole, d.file);
-            item->setData(0, InFolderRole, inFolder);
+            item->setData(0, DescriptionPathRole, d.file);
+            item->setData(0, DescriptionInFolderRole, inFolder);
             item->setForeground(0, QColor(Qt::darkRed));
             item->setToolTip(0, e.text());
             item->setFirstColumnSpanned(true);
@@ -123,7 +123,7 @@ void frmDescriptions::selectFile(const QString &path)
 {
     for (int i = 0; i < treDescriptions->topLevelItemCount(); ++i) {
         QTreeWidgetItem *item = treDescriptions->topLevelItem(i);
-        if (!path.isEmpty() && sameFile(item->data(0, PathRole).toString(), path))
+        if (!path.isEmpty() && sameFilePath(item->data(0, DescriptionPathRole).toString(), path))
             treDescriptions->setCurrentItem(item);
     }
 }
@@ -131,7 +131,7 @@ void frmDescriptions::selectFile(const QString &path)
 QString frmDescriptions::selectedFolderFile() const
 {
     const QTreeWidgetItem *item = treDescriptions->currentItem();
-    return item && item->data(0, InFolderRole).toBool() ? item->data(0, PathRole).toString() : QString();
+    return item && item->data(0, DescriptionInFolderRole).toBool() ? item->data(0, DescriptionPathRole).toString() : QString();
 }
 
 void frmDescriptions::btnReloadDescriptions_Click()
@@ -145,7 +145,7 @@ void frmDescriptions::btnAddDescription_Click()
     if (source.isEmpty())
         return;
     const QString target = QDir(m_folder).filePath(QFileInfo(source).fileName());
-    if (!sameFile(source, target)) {
+    if (!sameFilePath(source, target)) {
         QByteArray bytes;
         QString why;
         if (!readWholeFile(source, bytes, &why)) {
