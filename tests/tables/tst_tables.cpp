@@ -14,8 +14,12 @@
 #include "tables/recordeditor.h"
 #include "tables/shieldpage.h"
 #include "tables/terrainpage.h"
+#include "tables/usertablepage.h"
+#include "gamedata/descriptions.h"
 
 #include <QComboBox>
+#include <QDir>
+#include <QStatusBar>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -528,6 +532,48 @@ private slots:
         QCOMPARE(g->cols(), 23);
         QCOMPARE(g->textMatrix(0, 3), QString("山｜林"));
         QCOMPARE(g->textMatrix(0, 22), QString("新地形22"));
+    }
+
+    // "更多表格": a described table's values are typed as their kind allows, written as one named
+    // step each, refused with what the field takes, and undone like any other step.
+    void userTablePage()
+    {
+        UserTablePage *page = m_window->userTablePage;
+        QVERIFY(!page->cboUserTable->isEnabled());
+        QVERIFY(page->lblUserHelp->text().contains("文件 → 表格描述(D)..."));
+        const QString folder = GameData::descriptionFolder(m_folder.path());
+        QVERIFY(QDir().mkpath(folder));
+        QVERIFY(writeWholeFile(folder + "/shops.json", R"({"tables": [{"name": "商店", "key": "shops", "base": "0x1000",
+            "stride": 4, "count": 8, "names": {"numbers": "dec", "first": 1, "prefix": "店"},
+            "fields": [{"caption": "价格", "offset": 0, "size": 2, "range": [0, 9999]},
+                       {"caption": "属性", "offset": 2, "show": "flags", "flags": ["稀有", "", "可卖"]}]}]})"));
+        QVERIFY(m_window->reloadDescriptions().value(0).ok());
+        m_window->stabAll->setCurrentWidget(page);
+        QCOMPARE(page->cboUserTable->currentText(), "商店 (shops)");
+        QCOMPARE(page->msfUserTable->rows(), 9);
+        QCOMPARE(page->msfUserTable->textMatrix(2, 0), "店02");
+
+        page->showField("shops", 1, 0);
+        enter(page->txtUserValue, "1234");
+        QCOMPARE(work(0x1004) | work(0x1005) << 8, 1234);
+        QVERIFY(m_images.history.undoLabel().startsWith("价格 ") && m_images.history.undoLabel().endsWith(" => 1234"));
+        QCOMPARE(page->msfUserTable->col(), 2); // on to the next field
+        page->txtUserValue->setText("稀有、可卖"); // typed through an input method
+        QTest::keyClick(page->txtUserValue, Qt::Key_Return);
+        QCOMPARE(work(0x1006), 0x05);
+        QCOMPARE(page->msfUserTable->textMatrix(2, 2), "稀有、可卖");
+
+        page->showField("shops", 1, 0);
+        enter(page->txtUserValue, "10000");
+        QCOMPARE(work(0x1004) | work(0x1005) << 8, 1234);
+        QCOMPARE(m_window->statusBar()->currentMessage(), "价格：0 至 9999 的十进制数");
+
+        m_window->menuUndo->trigger();
+        m_window->menuUndo->trigger();
+        QCOMPARE(work(0x1004), byteAt(m_pristine, 0x1004));
+        QCOMPARE(page->msfUserTable->textMatrix(2, 1),
+                 QString::number(byteAt(m_pristine, 0x1004) | byteAt(m_pristine, 0x1005) << 8));
+        GameData::useUserTables({});
     }
 
     void openingAFileRefreshesEveryEditor()

@@ -71,6 +71,7 @@ private:
     qint64 m_imageSize;
     QString m_table;
     QString m_field;
+    qint64 m_slots = 0; // the fields of every record of the file's tables so far
 };
 
 void DescriptionReader::read(const QByteArray &bytes)
@@ -296,6 +297,10 @@ std::optional<Table> DescriptionReader::table(const QJsonObject &object)
             t.fields.append(std::move(*f));
     }
     m_field.clear();
+    // Fields share no byte, so a file names at most the image's bytes.
+    m_slots += qint64(names->size()) * t.fields.size();
+    if (m_slots > m_imageSize)
+        fail(QStringLiteral("记录和字段太多：共 %1 项，多于文件的字节数").arg(m_slots));
     if (int(m_out.errors.size()) != errors)
         return std::nullopt;
     for (int r = 0; r < names->size(); ++r) {

@@ -22,6 +22,7 @@
 #include "tables/classchangepage.h"
 #include "tables/levelcoefficientframe.h"
 #include "tables/terrainpage.h"
+#include "tables/usertablepage.h"
 #include "tables/classpage.h"
 #include "tables/itempage.h"
 #include "tables/recordeditor.h"
@@ -55,7 +56,8 @@ const QString Caption = QStringLiteral("苍岚战记外传 EMU + ROM 修改器")
 // The tabs after the hex grid's.
 const QString TabCaptions[] = {QStringLiteral("我方人物"),       QStringLiteral("敌方部队"), QStringLiteral("职业、地形设定"),
                                QStringLiteral("武器设定"),       QStringLiteral("魔法设定"),
-                               QStringLiteral("盾牌、等级系数设定"), QStringLiteral("字符处理")};
+                               QStringLiteral("盾牌、等级系数设定"), QStringLiteral("字符处理"),
+                               QStringLiteral("更多表格")};
 
 // Text of an undo or redo entry: the step's label, or the plain entry when there is none.
 QString historyText(const QString &verb, const QString &key, const QString &label)
@@ -256,9 +258,11 @@ void frmVeskEdit::createPages()
     magicPage->setObjectName(QStringLiteral("tabMagic"));
     shieldPage = new ShieldPage(m_images);
     shieldPage->setObjectName(QStringLiteral("tabShield"));
+    userTablePage = new UserTablePage(m_images, GameData::descriptionFolder(m_paths.writableFolder()));
+    userTablePage->setObjectName(QStringLiteral("tabUserTables"));
     QWidget *const pages[] = {characterPage, nested(QStringLiteral("tabField"), stabField),
                               nested(QStringLiteral("tabClassTerrain"), SSTab1), weaponPage, magicPage, shieldPage,
-                              stringPage};
+                              stringPage, userTablePage};
     for (int i = 0; i < int(std::size(pages)); ++i) {
         QWidget *empty = stabAll->widget(i + 1);
         stabAll->removeTab(i + 1);
@@ -276,7 +280,8 @@ void frmVeskEdit::createPages()
                classChangePage,
                terrainPage,
                enemyTypePage,
-               fieldPage};
+               fieldPage,
+               userTablePage};
 
     fieldPage->setExtraRoom((size() - DefaultSize).expandedTo(QSize(0, 0)));
 }
@@ -509,6 +514,10 @@ void frmVeskEdit::showPlace(qint64 offset)
         if (fieldPage->showBattlefield(place->record->number))
             return;
         break;
+    case UserTable:
+        stabAll->setCurrentWidget(userTablePage);
+        userTablePage->showField(place->table->key, record, field);
+        return;
     default:
         break;
     }
@@ -650,6 +659,7 @@ void frmVeskEdit::refreshViews(bool keepPlaces)
     magicPage->refresh();
     shieldPage->lstShield_Click();
     shieldPage->levelFrame->FillLevelCoefficientGrid();
+    userTablePage->fillTables();
 }
 
 QVector<GameData::Description> frmVeskEdit::reloadDescriptions()

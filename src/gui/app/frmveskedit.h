@@ -27,6 +27,7 @@ class ItemPage;
 class ShieldPage;
 class StringPage;
 class TerrainPage;
+class UserTablePage;
 class frmChanges;
 class frmDescriptions;
 class frmFind;
@@ -81,6 +82,7 @@ public:
     QTimer *timerInit;
     HexPage *hexPage;
     StringPage *stringPage = nullptr;
+    UserTablePage *userTablePage = nullptr; // "更多表格"
     CharacterPage *characterPage = nullptr;
     ClassPage *classPage = nullptr;
     ItemPage *weaponPage = nullptr;
