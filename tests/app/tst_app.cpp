@@ -209,9 +209,9 @@ private slots:
         QCOMPARE(m_images.PristineImage, m_pristine);
 
         const QStringList captions = {"地址编辑", "我方人物", "敌方部队", "职业、地形设定",
-                                      "武器设定", "魔法设定", "盾牌、等级系数设定", "字符处理"};
-        QCOMPARE(w->stabAll->count(), 8);
-        for (int i = 0; i < 8; ++i)
+                                      "武器设定", "魔法设定", "盾牌、等级系数设定", "字符处理", "更多表格"};
+        QCOMPARE(w->stabAll->count(), 9);
+        for (int i = 0; i < 9; ++i)
             QCOMPARE(w->stabAll->tabText(i), captions[i]);
         QCOMPARE(w->stabField->tabText(0), QString("战场部队"));
         QCOMPARE(w->stabField->tabText(1), QString("部队类型"));

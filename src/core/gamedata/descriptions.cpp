@@ -73,6 +73,7 @@ private:
     QString m_table;
     QString m_field;
     QHash<int, QStringList> m_strings; // string-table entries as lists
+    qint64 m_slots = 0; // the fields of every record of the file's tables so far
 };
 
 void DescriptionReader::read(const QByteArray &bytes)
@@ -306,6 +307,10 @@ std::optional<Table> DescriptionReader::table(const QJsonObject &object)
             t.fields.append(std::move(*f));
     }
     m_field.clear();
+    // Fields share no byte, so a file names at most the image's bytes.
+    m_slots += qint64(names->size()) * t.fields.size();
+    if (m_slots > m_imageSize)
+        fail(QStringLiteral("记录和字段太多：共 %1 项，多于文件的字节数").arg(m_slots));
     if (int(m_out.errors.size()) != errors)
         return std::nullopt;
     t.records.reserve(names->size());
@@ -526,6 +531,11 @@ QStringList &extraFiles()
     static QStringList files;
     return files;
 }
+QVector<Description> &lastFiles()
+{
+    static QVector<Description> files;
+    return files;
+}
 } // namespace
 
 QVector<Description> loadDescriptions(const QString &folder, const QStringList &extra)
@@ -533,12 +543,18 @@ QVector<Description> loadDescriptions(const QString &folder, const QStringList &
     extraFiles() = extra;
     const QVector<Description> files = readDescriptionFiles(descriptionFiles(folder) + extra);
     useUserTables(tablesOf(files));
+    lastFiles() = files;
     return files;
 }
 
 QStringList extraDescriptionFiles()
 {
     return extraFiles();
+}
+
+QVector<Description> lastDescriptions()
+{
+    return lastFiles();
 }
 
 QVector<Table> tablesOf(const QVector<Description> &files)

@@ -63,6 +63,8 @@ QVector<Table> tablesOf(const QVector<Description> &files);
 QVector<Description> loadDescriptions(const QString &folder, const QStringList &extra);
 // The extra files the last load read.
 QStringList extraDescriptionFiles();
+// The files the last load read, as it read them.
+QVector<Description> lastDescriptions();
 
 // The folder of users' description files under the editor's writable folder.
 QString descriptionFolder(const QString &writableFolder);

@@ -3,6 +3,7 @@
 #include "app/frmabout.h"
 #include "app/frmapplypatch.h"
 #include "app/frmchanges.h"
+#include "app/frmdescriptions.h"
 #include "app/frmtestplay.h"
 #include "app/openfile.h"
 #include "battlefield/enemytypepage.h"
@@ -10,6 +11,7 @@
 #include "controls/flexgrid.h"
 #include "gamedata/gamedata.h"
 #include "gamedata/tablefiles.h"
+#include "hexview/frmdescribetable.h"
 #include "hexview/frmfind.h"
 #include "hexview/hexpage.h"
 #include "hexview/stringpage.h"
@@ -109,6 +111,8 @@ frmVeskEdit::frmVeskEdit(ByteImages &images, Dialogs &dialogs, const EditorPaths
     menuExportTables->setObjectName(QStringLiteral("menuExportTables"));
     menuImportTables = menuFile->addAction(QStringLiteral("导入表格(&I)..."), this, &frmVeskEdit::menuImportTables_Click);
     menuImportTables->setObjectName(QStringLiteral("menuImportTables"));
+    menuDescriptions = menuFile->addAction(QStringLiteral("表格描述(&D)..."), this, &frmVeskEdit::showDescriptions);
+    menuDescriptions->setObjectName(QStringLiteral("menuDescriptions"));
     menuFile->addSeparator();
     menuRecent = menuFile->addMenu(QStringLiteral("最近打开的文件"));
     menuRecent->setObjectName(QStringLiteral("menuRecent"));
@@ -159,6 +163,7 @@ frmVeskEdit::frmVeskEdit(ByteImages &images, Dialogs &dialogs, const EditorPaths
     hexPage->setObjectName(QStringLiteral("tabAddress"));
     connect(hexPage, &HexPage::lockMainWindow, this, &frmVeskEdit::LockMainWindow);
     connect(hexPage, &HexPage::findRequested, this, &frmVeskEdit::showFindDialog);
+    connect(hexPage, &HexPage::describeTableRequested, this, &frmVeskEdit::describeTable);
     stabAll->addTab(hexPage, QStringLiteral("地址编辑"));
     // The other pages are made after the window is first painted (createPages); until then each
     // tab holds an empty page under its caption.
@@ -570,6 +575,7 @@ void frmVeskEdit::LockMainWindow(bool lock)
     menuExportCartridgePatch->setEnabled(!lock);
     menuExportTables->setEnabled(!lock);
     menuImportTables->setEnabled(!lock);
+    menuDescriptions->setEnabled(!lock);
     historyChanged();
     if (!lock && m_focusBeforeLock)
         m_focusBeforeLock->setFocus();
@@ -662,6 +668,32 @@ QVector<GameData::Description> frmVeskEdit::reloadDescriptions()
         GameData::descriptionFolder(m_paths.writableFolder()), GameData::extraDescriptionFiles());
     refreshViews(true);
     return files;
+}
+
+frmDescriptions *frmVeskEdit::descriptionsWindow()
+{
+    if (!m_descriptions)
+        m_descriptions = new frmDescriptions(m_dialogs, GameData::descriptionFolder(m_paths.writableFolder()),
+                                             [this] { return reloadDescriptions(); }, this);
+    return m_descriptions;
+}
+
+void frmVeskEdit::showDescriptions()
+{
+    frmDescriptions *w = descriptionsWindow();
+    w->fill(GameData::lastDescriptions());
+    w->show();
+    w->raise();
+    w->activateWindow();
+}
+
+void frmVeskEdit::describeTable(qint64 first, qint64 length)
+{
+    auto *dialog = new frmDescribeTable(m_images.WorkImage, first, length, m_dialogs,
+                                        GameData::descriptionFolder(m_paths.writableFolder()),
+                                        [this] { reloadDescriptions(); }, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->open();
 }
 
 QString frmVeskEdit::askFileName(bool save)

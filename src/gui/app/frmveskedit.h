@@ -29,6 +29,7 @@ class StringPage;
 class TerrainPage;
 class UserTablePage;
 class frmChanges;
+class frmDescriptions;
 class frmFind;
 class QAction;
 class QLabel;
@@ -63,6 +64,7 @@ public:
     QAction *menuExportCartridgePatch; // "导出卡带补丁(&C)..."
     QAction *menuExportTables; // "导出表格(&X)..."
     QAction *menuImportTables; // "导入表格(&I)..."
+    QAction *menuDescriptions; // "表格描述(&D)..."
     QMenu *menuRecent; // menuRecent_0 .. the most recent file first
     QAction *menuExit;
     QMenu *menuEdit;
@@ -97,6 +99,11 @@ public:
     frmChanges *changesWindow();
     frmChanges *previewWindow() const;
     void showChanges();
+    // The manager of the users' description files, created the first time it is shown.
+    frmDescriptions *descriptionsWindow();
+    void showDescriptions();
+    // "描述为表格" over bytes chosen in the hex grid, shown without blocking the test or caller.
+    void describeTable(qint64 first, qint64 length);
     // Chooses a change list or patch and shows what it would change, WorkImage untouched.
     void menuPreview_Click();
     // Writes every table as a CSV file into a folder chosen; reads such files back into WorkImage
@@ -195,6 +202,7 @@ private:
     frmFind *m_find = nullptr;
     frmChanges *m_changes = nullptr;
     frmChanges *m_preview = nullptr;
+    frmDescriptions *m_descriptions = nullptr;
     QPointer<QWidget> m_focusBeforeLock;
     QByteArray m_savedImage; // WorkImage as last opened or saved
     bool m_locked = false;

@@ -80,6 +80,56 @@ void FlexGrid::selectRowSpan(int lastCol)
         selectionModel()->select(QItemSelection(from, to), QItemSelectionModel::ClearAndSelect);
 }
 
+void FlexGrid::setRunSelection(bool on)
+{
+    m_runs = on;
+    setSelectionMode(on ? QAbstractItemView::ContiguousSelection : QAbstractItemView::SingleSelection);
+}
+
+std::pair<QPoint, QPoint> FlexGrid::selectedRun() const
+{
+    const QPoint fixed(m_model->fixedCols(), m_model->fixedRows());
+    const QPoint current = QPoint(col(), row());
+    const QItemSelection selection = selectionModel()->selection();
+    if (!m_runs || selection.isEmpty())
+        return {current, current};
+    // Ranges of a run: its first row, the rows between, its last row.
+    QModelIndex first = selection.first().topLeft();
+    QModelIndex last = selection.first().bottomRight();
+    for (const QItemSelectionRange &range : selection) {
+        if (std::pair(range.top(), range.left()) < std::pair(first.row(), first.column()))
+            first = range.topLeft();
+        if (std::pair(range.bottom(), range.right()) > std::pair(last.row(), last.column()))
+            last = range.bottomRight();
+    }
+    return {QPoint(first.column(), first.row()) + fixed, QPoint(last.column(), last.row()) + fixed};
+}
+
+void FlexGrid::setSelection(const QRect &rect, QItemSelectionModel::SelectionFlags command)
+{
+    // rect runs from where the selection started to where it ends now, corners as they came.
+    const QModelIndex from = indexAt(rect.topLeft());
+    const QModelIndex to = indexAt(rect.bottomRight());
+    if (!m_runs || !from.isValid() || !to.isValid()) {
+        QTableView::setSelection(rect, command);
+        return;
+    }
+    const auto [a, b] = std::minmax(from, to, [](const QModelIndex &x, const QModelIndex &y) {
+        return std::pair(x.row(), x.column()) < std::pair(y.row(), y.column());
+    });
+    const int lastCol = m_model->columnCount() - 1;
+    QItemSelection run;
+    if (a.row() == b.row()) {
+        run.select(a, b);
+    } else {
+        run.select(a, m_model->index(a.row(), lastCol));
+        if (b.row() > a.row() + 1)
+            run.select(m_model->index(a.row() + 1, 0), m_model->index(b.row() - 1, lastCol));
+        run.select(m_model->index(b.row(), 0), b);
+    }
+    selectionModel()->select(run, command);
+}
+
 int FlexGrid::topRow() const
 {
     return verticalScrollBar()->value() + m_model->fixedRows();

@@ -4,6 +4,8 @@
 
 #include <QTableView>
 
+#include <utility>
+
 class QLabel;
 
 // The grid control of every grid in the editor: a table view over a FlexGridModel whose fixed
@@ -36,6 +38,12 @@ public:
     void setCurrentCell(int row, int col);
     // Current cell and the cells of the same row up to column lastCol, selected together.
     void selectRowSpan(int lastCol);
+    // Dragging or Shift selects a run of cells read row by row, as text is selected (the hex
+    // grid's bytes), instead of the single current cell.
+    void setRunSelection(bool on);
+    // The first and last cell of the run selected, as grid coordinates; the current cell when
+    // runs are off.
+    std::pair<QPoint, QPoint> selectedRun() const;
 
     // First scrollable row and column in view.
     int topRow() const;
@@ -59,10 +67,12 @@ signals:
 
 protected:
     void updateGeometries() override;
+    void setSelection(const QRect &rect, QItemSelectionModel::SelectionFlags command) override;
 
 private:
     void attachModel();
 
     FlexGridModel *m_model = nullptr;
     QLabel *m_corner = nullptr;
+    bool m_runs = false;
 };

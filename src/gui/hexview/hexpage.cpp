@@ -16,6 +16,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -81,6 +82,7 @@ HexPage::HexPage(ByteImages &images, Dialogs &dialogs, const QStringList &byteTe
     msfFileContent->verticalHeader()->setFont(msfFileContent->font());
     msfFileContent->verticalHeader()->setDefaultSectionSize(msfFileContent->fontMetrics().height() + 4);
     connect(msfFileContent, &FlexGrid::rowColChange, this, &HexPage::showCurrentByte);
+    msfFileContent->setRunSelection(true);
     msfFileContent->installEventFilter(this);
     msfFileContent->setFormatString(columnLayout());
     msfFileContent->setMinimumWidth(msfFileContent->horizontalHeader()->length() + msfFileContent->verticalHeader()->width()
@@ -116,6 +118,20 @@ HexPage::HexPage(ByteImages &images, Dialogs &dialogs, const QStringList &byteTe
     });
     btnRefresh->setObjectName(QStringLiteral("Refresh"));
     btnRefresh->setToolTip(QStringLiteral("按当前数据重新填充表格"));
+    btnDescribeTable = tbarFind->addAction(QStringLiteral("描述为表格..."));
+    btnDescribeTable->setObjectName(QStringLiteral("btnDescribeTable"));
+    btnDescribeTable->setToolTip(QStringLiteral("把选中的字节描述为一个表格（拖动或按住 Shift 选择）"));
+    btnDescribeTable->setEnabled(false);
+    connect(btnDescribeTable, &QAction::triggered, this, [this] {
+        const auto [first, length] = selectedBytes();
+        if (length > 0)
+            emit describeTableRequested(first, length);
+    });
+    connect(msfFileContent->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { btnDescribeTable->setEnabled(selectedBytes().second > 0); });
+    msfFileContent->setContextMenuPolicy(Qt::ActionsContextMenu);
+    msfFileContent->addAction(btnFind);
+    msfFileContent->addAction(btnDescribeTable);
     connect(btnFind, &QAction::triggered, this, [this] { tbarFind_ButtonClick(QStringLiteral("Find")); });
     connect(btnRefresh, &QAction::triggered, this, [this] { tbarFind_ButtonClick(QStringLiteral("Refresh")); });
 
@@ -241,6 +257,16 @@ bool HexPage::IsGridAddress(const QString &text) const
     if (v < 0 || v + 1 > qint64(msfFileContent->rows() - 1) * 16)
         return false;
     return !gridModel->text(int(v / 16) + 1, int(v % 16) + 1).isEmpty();
+}
+
+std::pair<qint64, qint64> HexPage::selectedBytes() const
+{
+    const auto [from, to] = msfFileContent->selectedRun();
+    const qint64 first = HexGridModel::offsetOf(from.y(), from.x());
+    const qint64 last = std::min<qint64>(HexGridModel::offsetOf(to.y(), to.x()), gridModel->length() - 1);
+    if (first < 0 || last <= first)
+        return {std::max<qint64>(first, 0), 0};
+    return {first, last - first + 1};
 }
 
 void HexPage::GotoAddress(const QString &strAddress, bool blnTopRow)

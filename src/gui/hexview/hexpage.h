@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include <memory>
+#include <utility>
 
 namespace GameData {
 class Catalogue;
@@ -47,6 +48,8 @@ public:
     QToolBar *tbarFind;
     QAction *btnFind;    // toolbar key "Find"
     QAction *btnRefresh; // toolbar key "Refresh"
+    // "描述为表格...", on the toolbar and the grid's context menu: enabled while bytes are selected.
+    QAction *btnDescribeTable;
     QProgressBar *prgInitFlexGrid;
     QGroupBox *frameFindDifferent;
     QPushButton *btnFindDifferent;
@@ -59,6 +62,9 @@ public:
     void GotoAddress(const QString &strAddress, bool blnTopRow);
     void SetCellColor(qint64 lngAddress, quint32 lngColor);
     bool IsGridAddress(const QString &text) const;
+    // The bytes selected in the grid (dragging, Shift): first offset and length, the length 0
+    // when fewer than two are.
+    std::pair<qint64, qint64> selectedBytes() const;
 
     void tbarFind_ButtonClick(const QString &key);
     void btnFindDifferent_Click();
@@ -68,6 +74,8 @@ signals:
     void lockMainWindow(bool lock);
     // The toolbar's Find button: show the find dialog.
     void findRequested();
+    // "描述为表格...": propose a table over the bytes selected.
+    void describeTableRequested(qint64 first, qint64 length);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
