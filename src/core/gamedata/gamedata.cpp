@@ -202,10 +202,10 @@ void addMaps(Table &t, ByteImages &view, const QByteArray &reference)
 void Field::setCodes(const QStringList &list)
 {
     codes = list;
-    m_entryOf = QVector<qint16>(256, -1);
-    for (int i = 0; i < std::min(int(list.size()), 0x7FFF); ++i)
+    m_entryOf = QVector<qint32>(256, -1);
+    for (qsizetype i = 0; i < list.size(); ++i)
         if (const int code = pieceCode(list[i]); code >= 0 && m_entryOf[code] < 0)
-            m_entryOf[code] = qint16(i);
+            m_entryOf[code] = qint32(i);
 }
 
 QString Field::entryOf(int code) const

@@ -80,7 +80,7 @@ struct Field {
 
 private:
     QString entryOf(int code) const; // Show::Code: the list's entry for a code, empty for none
-    QVector<qint16> m_entryOf;       // the index in codes of each code's first entry, -1 for none
+    QVector<qint32> m_entryOf;       // the index in codes of each code's first entry, -1 for none
 };
 
 // Where one field of one record lies in the image. Start positions carry their entry number.
