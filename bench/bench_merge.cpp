@@ -16,6 +16,7 @@ class SilentDialogs : public Dialogs {
 public:
     void message(Icon, const QString &, const QString &) override {}
     Answer askSave(const QString &, const QString &) override { return Answer::Cancel; }
+    bool confirm(const QString &, const QString &) override { return false; }
     QString openFileName(const QString &, const QString &, const QString &) override { return QString(); }
     QString saveFileName(const QString &, const QString &, const QString &) override { return QString(); }
     QStringList openFileNames(const QString &, const QString &, const QString &) override { return {}; }
