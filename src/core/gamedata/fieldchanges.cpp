@@ -83,6 +83,7 @@ QVector<FieldChange> describeChanges(const Catalogue &catalogue, const QByteArra
         const Table &table = tables[t];
         for (int r = 0; r < table.records.size(); ++r) {
             const Record &record = table.records[r];
+            QString group; // made once for the record's lines, which share it
             for (int s = 0; s < record.parts.size(); ++s) {
                 const Slot &slot = record.parts[s];
                 if (!differs(before, after, slot.offset, slot.size))
@@ -100,16 +101,18 @@ QVector<FieldChange> describeChanges(const Catalogue &catalogue, const QByteArra
                         continue;
                     }
                 }
-                FieldChange c{t, r, s, slot.offset, slot.size, table.name % u' ' % record.name, QString()};
+                if (group.isEmpty())
+                    group = table.name % u' ' % record.name;
+                FieldChange c{t, r, s, slot.offset, slot.size, group, QString()};
                 if (field.show == Show::Map)
                     c.text = table.slotCaption(slot) % QLatin1String(": ") % mapChangeText(slot, before, after);
                 else
                     c.text = table.slotCaption(slot) % QLatin1String(": ") % Catalogue::valueText(field, slot, before)
                         % QLatin1String(" => ") % Catalogue::valueText(field, slot, after);
-                changes.append(c);
+                changes.append(std::move(c));
                 if (known)
                     *known = DescribeCache::Line{bytesOf(before, from, length), bytesOf(after, from, length),
-                                                 record.name, slot.field, slot.entry, c, round};
+                                                 record.name, slot.field, slot.entry, changes.last(), round};
             }
         }
     }
