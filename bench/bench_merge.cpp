@@ -6,22 +6,12 @@
 #include "gamedata/patchmerge.h"
 #include "image/dialogs.h"
 #include "image/fileio.h"
+#include "scripteddialogs.h"
 
 #include <QListWidget>
 #include <QTemporaryDir>
 
 namespace {
-
-class SilentDialogs : public Dialogs {
-public:
-    void message(Icon, const QString &, const QString &) override {}
-    Answer askSave(const QString &, const QString &) override { return Answer::Cancel; }
-    bool confirm(const QString &, const QString &) override { return false; }
-    QString openFileName(const QString &, const QString &, const QString &) override { return QString(); }
-    QString saveFileName(const QString &, const QString &, const QString &) override { return QString(); }
-    QStringList openFileNames(const QString &, const QString &, const QString &) override { return {}; }
-    QString folderName(const QString &, const QString &) override { return QString(); }
-};
 
 // The cartridge patch of the given kind (Ips or Bps) from the built-in cartridge to every byte
 // of it changed otherwise than the work's.
@@ -44,7 +34,7 @@ void BM_MergeToWindowList(benchmark::State &state)
     ByteImages images;
     images.PristineImage = fullyChanged().pristine;
     images.load(fullyChanged().work);
-    SilentDialogs dialogs;
+    ScriptedDialogs dialogs;
     frmApplyPatch window(images, dialogs);
     for (auto _ : state) {
         if (!window.setPatch(path))
@@ -58,7 +48,7 @@ void BM_MergeWrite(benchmark::State &state)
 {
     const QTemporaryDir dir;
     const FullyChanged &d = fullyChanged();
-    SilentDialogs dialogs;
+    ScriptedDialogs dialogs;
     const auto read = PatchMerge::readPatchFile(patchFile(dir, FileKind::Bps), FileKind::Bps, d.pristine, dialogs);
     const PatchMerge::Merge merge = PatchMerge::mergeBytes(d.pristine, d.work, read->image());
     ByteImages images;
